@@ -1,0 +1,38 @@
+# Two entry points: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
+        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl
+SHOT_PKGS := xvfb x11-utils imagemagick
+FUZZ_PKGS := clang libclang-rt-14-dev
+
+.PHONY: deps build run test bench screenshots fuzz clean
+
+deps:
+	@./scripts/ensure-packages $(PKGS)
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j2
+
+run: build
+	$(BUILD)/postmaven
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2 --timeout 300
+
+bench: build
+	cmake --build $(BUILD) --target benchmarks -j2
+	./bench/run-all $(BUILD)
+
+screenshots: build
+	@./scripts/ensure-packages $(SHOT_PKGS)
+	./scripts/screenshots $(BUILD)
+
+fuzz:
+	@./scripts/ensure-packages $(PKGS) $(FUZZ_PKGS)
+	./scripts/fuzz-rtf
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/data_folder.h"
+
+#include <QString>
+
+#include <functional>
+
+class DesktopServices;
+class DialogService;
+class QObject;
+class SettingsStore;
+class WebBrowser;
+
+// What the main window is given to work with. The program passes the real
+// services; tests pass recorders, a temporary folder and a loopback home page.
+struct AppServices
+{
+    SettingsStore *settings = nullptr;
+    DataFolder folder{QString()};
+    DialogService *dialogs = nullptr;
+    DesktopServices *desktop = nullptr;
+    std::function<WebBrowser *(QObject *parent)> createBrowser;
+    QString homePage;     // empty: the publisher's address
+    quint16 fetchPort = 80;
+    int fetchTimeoutMs = 30000;
+    bool trustAnyCertificate = false; // tests only
+};

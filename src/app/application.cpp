@@ -1,0 +1,68 @@
+#include "app/application.h"
+
+#include "app/main_window.h"
+#include "ui/splash_window.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &c, 1);
+}
+} // namespace
+
+Application::Application(AppServices services)
+    : m_services(std::move(services))
+{
+}
+
+Application::~Application()
+{
+    if (m_main)
+        m_main->unload();
+}
+
+void Application::start()
+{
+    m_splash = std::make_unique<SplashWindow>([this] {
+        m_main = std::make_unique<MainWindow>(m_services);
+        m_main->setSplash(m_splash.get());
+        m_main->load();
+        m_main->show();
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_main.get(),
+                         [this](QSessionManager &) { m_main->unload(); });
+    });
+    m_splash->loadWindow();
+    m_splash->show();
+}
+
+void Application::installSignalHandlers()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &c, 1);
+        // Closing every window runs the main window's unload sequence.
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+}

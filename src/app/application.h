@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/app_services.h"
+
+#include <memory>
+
+class MainWindow;
+class SplashWindow;
+
+// The running program: the splash, then the main window, and an orderly end
+// on close, on SIGTERM, SIGINT and SIGHUP, and when the desktop session ends.
+class Application
+{
+public:
+    explicit Application(AppServices services);
+    ~Application();
+
+    void start();
+    MainWindow *mainWindow() const { return m_main.get(); }
+    SplashWindow *splash() const { return m_splash.get(); }
+
+    // Routes the termination signals to an orderly shutdown.
+    static void installSignalHandlers();
+
+private:
+    AppServices m_services;
+    std::unique_ptr<SplashWindow> m_splash;
+    std::unique_ptr<MainWindow> m_main;
+};

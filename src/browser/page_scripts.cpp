@@ -1,0 +1,44 @@
+#include "browser/page_scripts.h"
+
+#include <QJsonDocument>
+#include <QJsonValue>
+
+namespace {
+QString jsString(const QString &text)
+{
+    // A JSON string is a valid JavaScript string literal.
+    QByteArray json = QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact);
+    json = json.mid(1, json.size() - 2);
+    return QString::fromUtf8(json);
+}
+} // namespace
+
+namespace PageScripts {
+
+QString readBody()
+{
+    return QStringLiteral("(function(){var b=document.body;"
+                          "if(!b)return null;"
+                          "return {outer:b.outerHTML,inner:b.innerHTML};})()");
+}
+
+QString setFormField(int formIndex, int fieldIndex, const QString &text)
+{
+    return QStringLiteral("(function(f,i,t){try{"
+                          "var form=document.forms[f];if(!form)return false;"
+                          "var el=form.querySelectorAll('input,textarea')[i];if(!el)return false;"
+                          "el.value=t;"
+                          "el.dispatchEvent(new Event('input',{bubbles:true}));"
+                          "el.dispatchEvent(new Event('change',{bubbles:true}));"
+                          "return true;}catch(e){return false;}})(%1,%2,%3)")
+        .arg(formIndex)
+        .arg(fieldIndex)
+        .arg(jsString(text));
+}
+
+QString focusedValue()
+{
+    return QStringLiteral("(function(){var e=document.activeElement;return e&&('value' in e)?e.value:null;})()");
+}
+
+} // namespace PageScripts

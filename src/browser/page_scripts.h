@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The scripts the program runs in pages. Each returns a value that the
+// callback of runJavaScript receives.
+namespace PageScripts {
+
+// An object {outer, inner} with the body's outerHTML and innerHTML, or null
+// when the page has no body.
+QString readBody();
+
+// Writes text into the field-th input or text area of the form-th form, and
+// tells the page's scripts with input and change events. Returns true or false.
+QString setFormField(int formIndex, int fieldIndex, const QString &text);
+
+// Returns the value of the element that has the keyboard focus (tests use it).
+QString focusedValue();
+
+} // namespace PageScripts

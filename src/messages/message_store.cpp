@@ -1,0 +1,94 @@
+#include "messages/message_store.h"
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kBr = QStringLiteral("[br]");
+} // namespace
+
+MessageStore::MessageStore(const DataFolder &folder)
+    : m_folder(folder)
+{
+}
+
+QString MessageStore::encodeRecord(const QString &body, const QString &subject)
+{
+    QString encoded = body;
+    encoded.replace(kCrLf, kBr);
+    // A lone CR or LF would break the record over two lines.
+    encoded.replace(QLatin1Char('\r'), kBr);
+    encoded.replace(QLatin1Char('\n'), kBr);
+    return encoded + QLatin1Char('|') + subject;
+}
+
+QString MessageStore::decodeBody(const QString &encoded)
+{
+    QString body = encoded;
+    body.replace(kBr, kCrLf, Qt::CaseInsensitive);
+    return body;
+}
+
+SavedMessage MessageStore::parseRecord(const QString &line)
+{
+    SavedMessage m;
+    const qsizetype bar = line.lastIndexOf(QLatin1Char('|'));
+    if (bar < 0) {
+        m.body = decodeBody(line);
+        return m;
+    }
+    m.body = decodeBody(line.left(bar));
+    m.subject = line.mid(bar + 1);
+    m.hasSubject = true;
+    return m;
+}
+
+bool MessageStore::exists() const
+{
+    return m_folder.exists(QString::fromLatin1(kFileName));
+}
+
+LineFile MessageStore::lines() const
+{
+    return m_folder.readLines(QString::fromLatin1(kFileName));
+}
+
+bool MessageStore::save(const QString &body, const QString &subject, QString *error)
+{
+    QString acc;
+    if (exists()) {
+        const LineFile file = lines();
+        if (!file.ok) {
+            *error = file.error;
+            return false;
+        }
+        for (const QString &line : file.lines) {
+            if (line.isEmpty() || line == QLatin1String(" "))
+                continue;
+            acc += line;
+            acc += kCrLf;
+        }
+    }
+    acc += encodeRecord(body, subject);
+    // The record itself never holds a line break; the lines kept above hold
+    // none either, so there is no empty line left to squeeze out.
+    acc += kCrLf;
+    return m_folder.writeText(QString::fromLatin1(kFileName), acc, error);
+}
+
+bool MessageStore::remove(const QString &entry, QString *error)
+{
+    const LineFile file = lines();
+    if (!file.ok) {
+        *error = file.error;
+        return false;
+    }
+    QString acc;
+    for (const QString &line : file.lines) {
+        if (line == entry)
+            continue;
+        acc += line;
+        acc += kCrLf;
+    }
+    // A delete leaves one empty line at the end; the next save drops it.
+    acc += kCrLf;
+    return m_folder.writeText(QString::fromLatin1(kFileName), acc, error);
+}

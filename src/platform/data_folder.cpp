@@ -1,0 +1,172 @@
+#include "platform/data_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
+const char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeCp1252(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b <= 0x9F)
+            out.append(QChar(kCp1252High[b - 0x80]));
+        else
+            out.append(QChar(b));
+    }
+    return out;
+}
+
+QList<QByteArray> splitCrLineBytes(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (bytes[i] == '\r') {
+            lines.append(bytes.mid(start, i - start));
+            if (i + 1 < n && bytes[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+} // namespace
+
+QString decodeLegacyText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decodeCp1252(bytes);
+}
+
+QStringList splitCrLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i] == QLatin1Char('\r')) {
+            lines.append(text.mid(start, i - start));
+            if (i + 1 < n && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+DataFolder::DataFolder(QString path)
+    : m_path(std::move(path))
+{
+}
+
+DataFolder DataFolder::besideExecutable()
+{
+    return DataFolder(QCoreApplication::applicationDirPath());
+}
+
+QString DataFolder::filePath(const QString &name) const
+{
+    return QDir(m_path).filePath(name);
+}
+
+bool DataFolder::exists(const QString &name) const
+{
+    return xfileExists(filePath(name));
+}
+
+LineFile DataFolder::readLines(const QString &name) const
+{
+    LineFile result;
+    QFile file(filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = file.errorString();
+        return result;
+    }
+    for (const QByteArray &line : splitCrLineBytes(bytes))
+        result.lines.append(decodeLegacyText(line));
+    result.ok = true;
+    return result;
+}
+
+bool DataFolder::readText(const QString &name, QString *text, QString *error) const
+{
+    QFile file(filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QString out;
+    for (const QByteArray &line : splitCrLineBytes(file.readAll())) {
+        out += decodeLegacyText(line);
+        out += QLatin1String("\r\n");
+    }
+    *text = out;
+    return true;
+}
+
+bool DataFolder::writeText(const QString &name, const QString &text, QString *error, int *errorNumber) const
+{
+    QSaveFile file(filePath(name));
+    auto fail = [&](QFileDevice &device) {
+        if (error)
+            *error = device.errorString();
+        if (errorNumber)
+            *errorNumber = static_cast<int>(device.error());
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file);
+    // posts2.txt holds passwords: files are for their owner only.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size())
+        return fail(file);
+    if (!file.commit())
+        return fail(file);
+    return true;
+}
+
+bool DataFolder::createWithEmptyLine(const QString &name, QString *error) const
+{
+    return writeText(name, QStringLiteral("\r\n"), error);
+}
+
+bool xfileExists(const QString &path)
+{
+    QString name = path;
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    if (slash >= 0)
+        name = path.mid(slash + 1);
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile() || info.isHidden())
+        return false;
+    return info.fileName().compare(name, Qt::CaseInsensitive) == 0;
+}

@@ -1,0 +1,132 @@
+#include "platform/socket_control.h"
+
+#include <QSslSocket>
+
+SocketControl::SocketControl(QObject *parent)
+    : QObject(parent)
+{
+}
+
+SocketControl::~SocketControl()
+{
+    close();
+}
+
+void SocketControl::close()
+{
+    if (!m_socket)
+        return;
+    // Detach first: a closed control raises no more events.
+    m_socket->disconnect(this);
+    m_socket->abort();
+    m_socket->deleteLater();
+    m_socket = nullptr;
+}
+
+bool SocketControl::isOpen() const
+{
+    return m_socket != nullptr;
+}
+
+void SocketControl::attach()
+{
+    QSslSocket *s = m_socket;
+    connect(s, &QSslSocket::connected, this, [this] {
+        if (!m_tls)
+            emit connected();
+    });
+    connect(s, &QSslSocket::encrypted, this, [this] { emit connected(); });
+    connect(s, &QSslSocket::bytesWritten, this, [this](qint64 n) {
+        m_toSend -= n;
+        emit sendProgress(n, std::max<qint64>(m_toSend, 0));
+        if (m_toSend <= 0)
+            emit sendComplete();
+    });
+    connect(s, &QSslSocket::encryptedBytesWritten, this, [](qint64) {});
+    connect(s, &QSslSocket::readyRead, this, [this] {
+        if (m_socket)
+            emit dataArrival(m_socket->bytesAvailable());
+    });
+    connect(s, &QSslSocket::disconnected, this, [this] {
+        if (m_reported)
+            return;
+        // Data may still wait in the buffer: hand it over before the close.
+        if (m_socket && m_socket->bytesAvailable() > 0)
+            emit dataArrival(m_socket->bytesAvailable());
+        m_reported = true;
+        emit closed();
+    });
+    connect(s, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        if (e == QAbstractSocket::RemoteHostClosedError)
+            return; // the server ending the response is the normal end
+        onError();
+    });
+    connect(s, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &) {
+        if (m_ignoreSslErrors && m_socket)
+            m_socket->ignoreSslErrors();
+    });
+}
+
+void SocketControl::connectTo(const QString &host, quint16 port, bool tls)
+{
+    close();
+    m_socket = new QSslSocket(this);
+    m_tls = tls;
+    m_toSend = 0;
+    m_reported = false;
+    attach();
+    if (tls)
+        m_socket->connectToHostEncrypted(host, port);
+    else
+        m_socket->connectToHost(host, port);
+}
+
+void SocketControl::sendData(const QByteArray &data)
+{
+    if (!m_socket)
+        return;
+    m_toSend += data.size();
+    m_socket->write(data);
+}
+
+QByteArray SocketControl::getData()
+{
+    return m_socket ? m_socket->readAll() : QByteArray();
+}
+
+void SocketControl::onError()
+{
+    if (!m_socket || m_reported)
+        return;
+    int number = OtherError;
+    QString description;
+    switch (m_socket->error()) {
+    case QAbstractSocket::HostNotFoundError:
+        number = HostNotFound;
+        description = tr("The host name could not be found.");
+        break;
+    case QAbstractSocket::ConnectionRefusedError:
+        number = ConnectionRefused;
+        description = tr("The connection was refused by the server.");
+        break;
+    case QAbstractSocket::SocketTimeoutError:
+        number = TimedOut;
+        description = tr("The connection timed out.");
+        break;
+    case QAbstractSocket::NetworkError:
+        number = ConnectionReset;
+        description = tr("The connection was reset.");
+        break;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        number = SecureFailure;
+        description = tr("The secure connection failed: %1").arg(m_socket->errorString());
+        break;
+    default:
+        description = m_socket->errorString();
+        break;
+    }
+    m_reported = true;
+    emit error(number, description);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSslSocket;
+
+// A TCP connection with the events the page fetcher works with: connect,
+// send progress and completion, data arrival, remote close and error. Plain
+// or TLS. close() ends any connection and no event follows it.
+class SocketControl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SocketControl(QObject *parent = nullptr);
+    ~SocketControl() override;
+
+    void connectTo(const QString &host, quint16 port, bool tls);
+    void sendData(const QByteArray &data);
+    // Reads the data waiting since the last dataArrival.
+    QByteArray getData();
+    void close();
+    bool isOpen() const;
+
+    // Tests use a throw-away certificate: let them trust it.
+    void setIgnoreSslErrors(bool ignore) { m_ignoreSslErrors = ignore; }
+
+    // Numbers in the style of the classic socket error codes.
+    enum ErrorNumber {
+        HostNotFound = 11001,
+        ConnectionRefused = 10061,
+        TimedOut = 10060,
+        ConnectionReset = 10054,
+        NetworkUnreachable = 10051,
+        SecureFailure = 10071,
+        OtherError = 10000,
+    };
+
+signals:
+    void connected();
+    void sendProgress(qint64 bytesSent, qint64 bytesRemaining);
+    void sendComplete();
+    void dataArrival(qint64 bytesTotal);
+    void closed();
+    void error(int number, const QString &description);
+
+private:
+    void attach();
+    void onError();
+
+    QSslSocket *m_socket = nullptr;
+    qint64 m_toSend = 0;
+    bool m_tls = false;
+    bool m_ignoreSslErrors = false;
+    bool m_reported = false;
+};

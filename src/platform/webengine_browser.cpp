@@ -1,0 +1,140 @@
+#include "platform/webengine_browser.h"
+
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+class WebEngineBrowser::Page : public QWebEnginePage
+{
+public:
+    Page(QWebEngineProfile *profile, WebEngineBrowser *owner)
+        : QWebEnginePage(profile, owner->m_view)
+        , m_owner(owner)
+    {
+    }
+
+protected:
+    // The one place where pages ask for new windows.
+    QWebEnginePage *createWindow(WebWindowType) override
+    {
+        if (!m_owner)
+            return nullptr;
+        bool cancel = false;
+        emit m_owner->newWindow2(&cancel);
+        if (cancel)
+            return nullptr;
+        return m_owner->createPopup()->page();
+    }
+
+private:
+    QPointer<WebEngineBrowser> m_owner;
+};
+
+WebEngineBrowser::WebEngineBrowser(bool persistentProfile, QObject *parent)
+    : WebBrowser(parent)
+{
+    m_profile = persistentProfile ? new QWebEngineProfile(QStringLiteral("Postmaven"), this)
+                                  : new QWebEngineProfile(this);
+    m_view = new QWebEngineView();
+    m_view->setObjectName(QStringLiteral("WebBrowser1"));
+    m_view->setPage(new Page(m_profile, this));
+
+    connect(m_view, &QWebEngineView::loadStarted, this, &WebBrowser::downloadBegin);
+    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool) { emit downloadComplete(); });
+    connect(m_view, &QWebEngineView::titleChanged, this, [this](const QString &) { emit titleChange(); });
+    connect(m_view->page(), &QWebEnginePage::linkHovered, this, &WebBrowser::statusTextChange);
+}
+
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // Pages must go before the profile they use.
+    for (const auto &popup : std::as_const(m_popups))
+        delete popup.data();
+    delete m_view.data();
+    delete m_profile;
+}
+
+QWidget *WebEngineBrowser::widget()
+{
+    return m_view;
+}
+
+QWidget *WebEngineBrowser::keyTarget()
+{
+    return m_view ? m_view->focusProxy() : nullptr;
+}
+
+void WebEngineBrowser::navigate(const QString &address)
+{
+    m_view->setUrl(QUrl::fromUserInput(address));
+}
+
+bool WebEngineBrowser::goBack()
+{
+    if (!m_view->history()->canGoBack())
+        return false;
+    m_view->back();
+    return true;
+}
+
+bool WebEngineBrowser::goForward()
+{
+    if (!m_view->history()->canGoForward())
+        return false;
+    m_view->forward();
+    return true;
+}
+
+void WebEngineBrowser::stop()
+{
+    m_view->stop();
+}
+
+void WebEngineBrowser::refresh()
+{
+    m_view->reload();
+}
+
+QString WebEngineBrowser::locationUrl() const
+{
+    return m_view ? m_view->url().toString() : QString();
+}
+
+void WebEngineBrowser::setFocus()
+{
+    m_view->setFocus();
+}
+
+void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)
+{
+    QPointer<WebEngineBrowser> self(this);
+    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                  [self, callback](const QVariant &result) {
+                                      // The page may be going away; then nothing is reported.
+                                      if (self && callback)
+                                          callback(result);
+                                  });
+}
+
+QList<QWebEngineView *> WebEngineBrowser::popups() const
+{
+    QList<QWebEngineView *> out;
+    for (const auto &p : m_popups)
+        if (p)
+            out.append(p);
+    return out;
+}
+
+QWebEngineView *WebEngineBrowser::createPopup()
+{
+    auto *popup = new QWebEngineView();
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->setPage(new Page(m_profile, this));
+    connect(popup->page(), &QWebEnginePage::windowCloseRequested, popup, &QWidget::close);
+    popup->resize(800, 600);
+    popup->show();
+    m_popups.append(popup);
+    return popup;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/web_browser.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWebEngineView>
+
+class QWebEngineProfile;
+
+// The browser on QtWebEngine.
+class WebEngineBrowser : public WebBrowser
+{
+    Q_OBJECT
+public:
+    // A persistent profile keeps cookies (forum logins) between runs.
+    explicit WebEngineBrowser(bool persistentProfile, QObject *parent = nullptr);
+    ~WebEngineBrowser() override;
+
+    QWidget *widget() override;
+    QWidget *keyTarget() override;
+    void navigate(const QString &address) override;
+    bool goBack() override;
+    bool goForward() override;
+    void stop() override;
+    void refresh() override;
+    QString locationUrl() const override;
+    void setFocus() override;
+    void runJavaScript(const QString &script, ScriptCallback callback) override;
+
+    QWebEngineView *view() const { return m_view; }
+    // Windows that pages opened and that were allowed.
+    QList<QWebEngineView *> popups() const;
+
+private:
+    class Page;
+    QWebEngineView *createPopup();
+
+    QWebEngineProfile *m_profile = nullptr;
+    QPointer<QWebEngineView> m_view;
+    QList<QPointer<QWebEngineView>> m_popups;
+};

@@ -1,0 +1,54 @@
+#include "ui/about_window.h"
+
+#include "app/identity.h"
+#include "ui/program_icon.h"
+#include "ui/skin.h"
+
+#include <QLabel>
+
+namespace {
+QLabel *at(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h, bool skinLabel)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(x, y, w, h);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (skinLabel)
+        l->setProperty("skinLabel", true);
+    return l;
+}
+} // namespace
+
+AboutWindow::AboutWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(420, 250);
+    Picture1 = at(this, "Picture1", QString(), 12, 12, 396, 90, false);
+    Picture1->setProperty("pictureBox", true);
+    Picture1->setPixmap(drawProductPicture(396, 90));
+    Label1 = at(this, "Label1", QStringLiteral("YourProgramName"), 20, 112, 380, 28, true);
+    QFont big = Label1->font();
+    big.setPointSize(big.pointSize() + 5);
+    Label1->setFont(big);
+    Label2 = at(this, "Label2", QStringLiteral("Version:"), 20, 148, 100, 22, false);
+    lblVersion = at(this, "lblVersion", QString(), 130, 148, 270, 22, true);
+    Label3 = at(this, "Label3", QStringLiteral("Owned By:"), 20, 176, 100, 22, false);
+    lblCompany = at(this, "lblCompany", QString(), 130, 176, 270, 22, true);
+    Label4 = at(this, "Label4", QStringLiteral("Website:"), 20, 204, 100, 22, false);
+    lblWebsite = at(this, "lblWebsite", QString(), 130, 204, 270, 22, true);
+    auto *model = at(this, "SkinLabel1_0", QString(), 0, 0, 0, 0, true);
+    model->hide();
+}
+
+void AboutWindow::loadWindow()
+{
+    setWindowTitle(QLatin1String("About ") + Identity::productName());
+    Label1->setText(Identity::productName());
+    lblCompany->setText(Identity::companyName());
+    lblVersion->setText(QStringLiteral("%1.%2").arg(Identity::versionMajor).arg(Identity::versionMinor));
+    lblWebsite->setText(Identity::publisherAddress());
+    replaceLabels(this);
+    applySkin(this);
+}

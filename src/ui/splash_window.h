@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class Skin;
+
+// frmSplash: the program starts here. It fixes the skin, shows its picture
+// for 75 ticks of a 2 ms timer, then starts the main window and hides itself.
+class SplashWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // startMain creates, loads and shows the main window.
+    explicit SplashWindow(std::function<void()> startMain, QWidget *parent = nullptr);
+    void loadWindow();
+
+    int ticks() const { return m_ticks; }
+    int counter() const { return m_counter; }
+    const Skin *skin() const { return m_skin; }
+
+    QLabel *Image1 = nullptr;
+    QLabel *Label3 = nullptr;
+    QTimer Timer2;
+
+signals:
+    void mainStarted();
+
+private:
+    void Timer2_Timer();
+
+    std::function<void()> m_startMain;
+    const Skin *m_skin = nullptr;
+    int m_counter = 0;
+    int m_ticks = 0;
+};

@@ -1,0 +1,78 @@
+#include "watch/reply_check.h"
+
+#include "watch/page_fetch.h"
+#include "watch/watch_lists.h"
+
+ReplyCheckRun::ReplyCheckRun(WatchedPosts &posts, PageFetch &fetch, QObject *parent)
+    : QObject(parent)
+    , m_posts(posts)
+    , m_fetch(fetch)
+{
+    connect(&m_fetch, &PageFetch::finished, this, &ReplyCheckRun::onFetched);
+    connect(&m_fetch, &PageFetch::failed, this, &ReplyCheckRun::onFailed);
+}
+
+bool ReplyCheckRun::hasNewReplies(qint64 bodyBytes, qint64 recordedSize)
+{
+    return static_cast<double>(bodyBytes) - static_cast<double>(recordedSize) > kGrowthThreshold;
+}
+
+void ReplyCheckRun::start()
+{
+    m_fetch.abandon();
+    m_found.clear();
+    emit newRepliesChanged();
+    m_checked.clear();
+    m_checkIndex = 0;
+    m_running = true;
+    checkNextPost();
+}
+
+void ReplyCheckRun::checkNextPost()
+{
+    emit status(QStringLiteral("checking post %1").arg(m_checkIndex + 1));
+    // The next post in list order that this run has not checked yet.
+    const WatchedPost *next = nullptr;
+    for (const WatchedPost &p : m_posts.all()) {
+        if (!m_checked.contains(p.id)) {
+            next = &p;
+            break;
+        }
+    }
+    if (!next) {
+        m_running = false;
+        emit status(QStringLiteral("finished - %1 new replies found").arg(m_found.size()));
+        emit finished(m_found.size());
+        return;
+    }
+    m_current = next->id;
+    m_checked.insert(m_current);
+    m_fetch.start(next->url);
+}
+
+void ReplyCheckRun::onFetched(qint64 bodyBytes)
+{
+    if (!m_running)
+        return;
+    const int row = m_posts.rowOf(m_current);
+    if (row >= 0) {
+        const WatchedPost &post = m_posts.at(row);
+        const auto recorded = WatchedPosts::sizeValue(post.size);
+        if (!recorded) {
+            // Its first measurement failed: this one becomes its size.
+            m_posts.setSize(m_current, bodyBytes);
+            emit sizeRecorded();
+        } else if (hasNewReplies(bodyBytes, *recorded)) {
+            m_found.append(post.url);
+            emit newRepliesChanged();
+        }
+    }
+    ++m_checkIndex;
+    checkNextPost();
+}
+
+void ReplyCheckRun::onFailed()
+{
+    // A failed fetch ends the run at that post; the status keeps its number.
+    m_running = false;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+class PageFetch;
+class WatchedPosts;
+
+// A reply check run: fetches every watched post in turn and lists those whose
+// page grew by more than 500 bytes. The run walks the posts themselves (by
+// id), so watches added or removed while it runs never shift it.
+class ReplyCheckRun : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr double kGrowthThreshold = 500.0;
+
+    ReplyCheckRun(WatchedPosts &posts, PageFetch &fetch, QObject *parent = nullptr);
+
+    // Starts anew, also while a run is busy.
+    void start();
+    bool isRunning() const { return m_running; }
+    const QStringList &newReplies() const { return m_found; }
+    int newReplyCount() const { return m_found.size(); }
+
+    static bool hasNewReplies(qint64 bodyBytes, qint64 recordedSize);
+
+signals:
+    void status(const QString &text); // panel 1
+    void newRepliesChanged();
+    // A post that had no recorded size was measured.
+    void sizeRecorded();
+    void finished(int newReplies);
+
+private:
+    void checkNextPost();
+    void onFetched(qint64 bodyBytes);
+    void onFailed();
+
+    WatchedPosts &m_posts;
+    PageFetch &m_fetch;
+    QSet<quint64> m_checked;
+    QStringList m_found;
+    quint64 m_current = 0;
+    int m_checkIndex = 0;
+    bool m_running = false;
+};

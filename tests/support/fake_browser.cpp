@@ -1,0 +1,28 @@
+#include "support/fake_browser.h"
+
+FakeBrowser *FakeBrowser::last = nullptr;
+
+FakeBrowser::FakeBrowser(QObject *parent)
+    : WebBrowser(parent)
+    , m_widget(new QWidget)
+{
+    last = this;
+}
+
+FakeBrowser::~FakeBrowser()
+{
+    if (last == this)
+        last = nullptr;
+    delete m_widget;
+}
+
+void FakeBrowser::runJavaScript(const QString &script, ScriptCallback callback)
+{
+    scripts.append(script);
+    if (script.contains(QLatin1String("outerHTML")))
+        callback(body);
+    else if (script.contains(QLatin1String("querySelectorAll")))
+        callback(QVariant(writeSucceeds));
+    else
+        callback(QVariant());
+}

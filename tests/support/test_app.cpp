@@ -1,0 +1,44 @@
+#include "support/test_app.h"
+
+#include <QFile>
+
+AppServices TestApp::services(std::function<WebBrowser *(QObject *)> factory)
+{
+    AppServices s;
+    s.settings = &settings;
+    s.folder = DataFolder(dir.path());
+    s.dialogs = &dialogs;
+    s.desktop = &desktop;
+    s.homePage = QStringLiteral("about:blank");
+    if (factory) {
+        s.createBrowser = factory;
+    } else {
+        s.createBrowser = [this](QObject *parent) {
+            fake = new FakeBrowser(parent);
+            return fake;
+        };
+    }
+    return s;
+}
+
+MainWindow &TestApp::start(std::function<WebBrowser *(QObject *)> factory)
+{
+    window = std::make_unique<MainWindow>(services(factory));
+    window->load();
+    return *window;
+}
+
+QByteArray TestApp::readFile(const QString &name) const
+{
+    QFile f(path(name));
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+void TestApp::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    QFile f(path(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}

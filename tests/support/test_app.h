@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/app_services.h"
+#include "app/main_window.h"
+#include "platform/settings_store.h"
+#include "support/fake_browser.h"
+#include "support/recorders.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A main window on a temporary data folder, in-memory settings and
+// recorders, with a fake browser unless a factory is given.
+struct TestApp
+{
+    QTemporaryDir dir;
+    MemorySettingsStore settings;
+    RecordingDialogs dialogs;
+    RecordingDesktop desktop;
+    std::unique_ptr<MainWindow> window;
+    FakeBrowser *fake = nullptr;
+
+    AppServices services(std::function<WebBrowser *(QObject *)> factory = {});
+    // Creates the window and runs its load sequence.
+    MainWindow &start(std::function<WebBrowser *(QObject *)> factory = {});
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray readFile(const QString &name) const;
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+};
