@@ -1,1 +1,81 @@
+#include "platform/data_folder.h"
+
 #include <gtest/gtest.h>
+
+#include <QList>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+void writeBytes(const QString &path, const QByteArray &b)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+}
+} // namespace
+
+TEST(DataFolder, LinesEndAtCrLfOrCrAndALoneLfStays)
+{
+    QTemporaryDir dir;
+    DataFolder folder(dir.path());
+    writeBytes(dir.filePath("a.txt"), "one\r\ntwo\rthree\nstill three\r\n\r\nlast");
+    const LineFile f = folder.readLines("a.txt");
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(f.lines, QStringList({"one", "two", "three\nstill three", "", "last"}));
+}
+
+TEST(DataFolder, Utf8AndOlderWindows1252LinesBothRead)
+{
+    QTemporaryDir dir;
+    DataFolder folder(dir.path());
+    writeBytes(dir.filePath("a.txt"), QByteArray("caf\xc3\xa9\r\ncaf\xe9 \x80 \x93\r\n"));
+    const LineFile f = folder.readLines("a.txt");
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.lines.size(), 2);
+    EXPECT_EQ(f.lines[0], QString::fromUtf8("caf\xc3\xa9"));
+    EXPECT_EQ(f.lines[1], QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9c"));
+}
+
+TEST(DataFolder, WritesAreWholeUtf8AndForTheOwnerOnly)
+{
+    QTemporaryDir dir;
+    DataFolder folder(dir.path());
+    QString error;
+    ASSERT_TRUE(folder.writeText("b.txt", QString::fromUtf8("\xe2\x82\xac\r\n"), &error)) << qPrintable(error);
+    QFile f(dir.filePath("b.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("\xe2\x82\xac\r\n"));
+    const auto perms = QFileInfo(dir.filePath("b.txt")).permissions();
+    EXPECT_TRUE(perms & QFileDevice::ReadOwner);
+    EXPECT_FALSE(perms & QFileDevice::ReadOther);
+    EXPECT_FALSE(perms & QFileDevice::ReadGroup);
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"b.txt"}));
+}
+
+TEST(DataFolder, WriteIntoAMissingFolderFailsWithAReason)
+{
+    DataFolder folder("/nonexistent-postmaven-folder/x");
+    QString error;
+    int number = 0;
+    EXPECT_FALSE(folder.writeText("c.txt", "x", &error, &number));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_NE(number, 0);
+}
+
+TEST(DataFolder, FileExistsTest)
+{
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("Help.rtf"), "x");
+    writeBytes(dir.filePath(".hidden"), "x");
+    QDir(dir.path()).mkdir("folder");
+    EXPECT_TRUE(xfileExists(dir.filePath("Help.rtf")));
+    EXPECT_FALSE(xfileExists(dir.filePath("missing.rtf")));
+    EXPECT_FALSE(xfileExists(dir.filePath(".hidden")));
+    EXPECT_FALSE(xfileExists(dir.filePath("folder")));
+    EXPECT_FALSE(xfileExists(QString()));
+}

@@ -1,1 +1,211 @@
+#include "messages/link_converter.h"
+#include "messages/markup_template.h"
+
 #include <gtest/gtest.h>
+
+#include <QList>
+
+#include <QRandomGenerator>
+
+namespace {
+
+const QString L = QStringLiteral("http://www.example.com/forum/topic.php");
+const QString A = QStringLiteral("someone.else@mail.example.org");
+
+QString ubb(const QString &text)
+{
+    return convertLinks(text, QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"),
+                        QStringLiteral("mailto:"));
+}
+
+QString link(const QString &target)
+{
+    return QStringLiteral("[url=") + target + QStringLiteral("]") + target + QStringLiteral("[/url]");
+}
+
+QString mail(const QString &target)
+{
+    return QStringLiteral("[url=mailto:") + target + QStringLiteral("]") + target + QStringLiteral("[/url]");
+}
+
+// The converter as its description reads, on the whole current text with
+// repeated searches: slow, but plain, so the one-pass converter can be
+// checked against it.
+QString reference(QString t, const QString &o1, const QString &o2, const QString &c, const QString &m)
+{
+    auto isDelim = [](QChar ch) {
+        return ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('?') || ch == QLatin1Char(',')
+               || ch == QLatin1Char('!') || ch == QLatin1Char(' ');
+    };
+    auto scan = [&](qsizetype p) {
+        qsizetype i = p;
+        while (i < t.size()) {
+            if (isDelim(t[i]))
+                return i + 1;
+            ++i;
+        }
+        if (i > p && t[i - 1] == QLatin1Char('.'))
+            return i - 1;
+        return i;
+    };
+    auto strip = [](QString s) {
+        s.remove(QLatin1Char('\r'));
+        s.remove(QLatin1Char('\n'));
+        return s;
+    };
+    if (t.size() >= 2) {
+        qsizetype s = 0;
+        for (;;) {
+            const qsizetype a = t.indexOf(QLatin1String("http://"), s, Qt::CaseInsensitive);
+            const qsizetype b = t.indexOf(QLatin1String("https://"), s, Qt::CaseInsensitive);
+            qsizetype h = a;
+            qsizetype slash = a + 6;
+            if (b >= 0 && (a < 0 || b < a)) {
+                h = b;
+                slash = b + 7;
+            }
+            if (h < 0)
+                break;
+            const qsizetype end = scan(slash);
+            const QString target = strip(t.mid(h, end - h));
+            const QString markup = o1 + target + o2 + target + c;
+            t.replace(h, end - h, markup);
+            s = h + markup.size();
+            if (t.size() - s < 3)
+                break;
+        }
+    }
+    if (t.size() >= 2) {
+        qsizetype s = 0;
+        for (;;) {
+            const qsizetype a = t.indexOf(QLatin1Char('@'), s);
+            if (a < 0)
+                break;
+            qsizetype start = a;
+            while (start > 0 && t[start - 1] != QLatin1Char('\r') && t[start - 1] != QLatin1Char('\n')
+                   && t[start - 1] != QLatin1Char(' '))
+                --start;
+            const qsizetype end = scan(a);
+            const QString address = strip(t.mid(start, end - start));
+            const QString markup = o1 + m + address + o2 + address + c;
+            t.replace(start, end - start, markup);
+            s = start + markup.size();
+            if (t.size() - s < 3)
+                break;
+        }
+    }
+    return t;
+}
+
+struct Row
+{
+    const char *name;
+    QString input;
+    QString expected;
+};
+
+} // namespace
+
+TEST(LinkConversion, WorkedExamplesAndEdgeCases)
+{
+    const QString CR = QStringLiteral("\r");
+    const QString LF = QStringLiteral("\n");
+    const QList<Row> rows = {
+        {"link at the end", "Visit " + L, "Visit " + link(L)},
+        {"full stop at the end is given back", "Visit " + L + ".", "Visit " + link(L) + "."},
+        {"space is consumed into the link", "Visit " + L + " for more", "Visit " + link(L + " ") + "for more"},
+        {"comma ends the link", "Go " + L + ", now", "Go " + link(L + ",") + " now"},
+        {"full stop inside the text stays", "see " + L + ". Next", "see " + link(L + ". ") + "Next"},
+        {"CR is consumed, LF stays", "x" + CR + LF + L + CR + LF + "next", "x" + CR + LF + link(L) + LF + "next"},
+        {"mail address", "mail " + A, "mail " + mail(A)},
+        {"mail address in a sentence", "mail me at " + A + " today", "mail me at " + mail(A + " ") + "today"},
+        {"no link and no address", "just words, nothing else", "just words, nothing else"},
+        {"link at the very start", L + " here", link(L + " ") + "here"},
+        {"address at the very start", A + " here", mail(A + " ") + "here"},
+        {"text of exactly http://", "http://", link("http://")},
+        {"question mark ends a link", "see http://x.org/a?b=1 ok", "see " + link("http://x.org/a?") + "b=1 ok"},
+        {"lone LF ends a link", "a " + L + LF + "b", "a " + link(L) + "b"},
+        {"lone CR ends a link", "a " + L + CR + "b", "a " + link(L) + "b"},
+        {"two links", L + " and " + L, link(L + " ") + "and " + link(L)},
+        {"secure address", "go https://secure.example.com/x now", "go " + link("https://secure.example.com/x ") + "now"},
+        {"upper-case scheme", "go HTTP://EXAMPLE.COM/X", "go " + link("HTTP://EXAMPLE.COM/X")},
+        {"upper-case secure scheme", "HTTPS://A.B", link("HTTPS://A.B")},
+        {"secure before plain", "https://a.b http://c.d", link("https://a.b ") + link("http://c.d")},
+        {"fewer than three characters after an address are not searched", "x@y.z a@", mail("x@y.z ") + "a@"},
+        // The address pass starts again from the front, and its walk back
+        // reaches into the link markup before the "@".
+        {"the address pass starts again from the front", L + " a@", "[url=" + L + " ]" + L + " " + mail("[/url]a@")},
+        {"one character is left alone", "@", "@"},
+        {"an @ inside a converted link is taken as an address", "http://u@h.org", mail(link("http://u@h.org"))},
+        {"exclamation mark ends a link", L + "! wow", link(L + "!") + " wow"},
+        {"address ended by comma", "a@b.c, x", mail("a@b.c,") + " x"},
+    };
+    for (const Row &row : rows) {
+        EXPECT_EQ(ubb(row.input), row.expected) << row.name;
+        EXPECT_EQ(ubb(row.input), reference(row.input, "[url=", "]", "[/url]", "mailto:")) << row.name;
+    }
+}
+
+TEST(LinkConversion, EmptyTemplateDoublesEverySpan)
+{
+    EXPECT_EQ(convertLinks("a " + L + " b", "", "", "", ""), "a " + L + " " + L + " b");
+    EXPECT_EQ(convertLinks("to x@y.z", "", "", "", ""), "to x@y.zx@y.z");
+}
+
+TEST(LinkConversion, MessageUsesTheFirstTemplateOfThatName)
+{
+    TemplateSet set;
+    EXPECT_EQ(convertMessage("go " + L, "text", set), "go " + L);
+    EXPECT_EQ(convertMessage("go " + L, "nonesuch", set), "go " + L);
+    EXPECT_EQ(convertMessage("go " + L, "html", set), "go <a href='" + L + "'>" + L + "</a>");
+    set.at(4).name = "text";
+    set.at(4).linkOpen01 = "(";
+    set.at(4).linkOpen02 = "|";
+    set.at(4).linkClose01 = ")";
+    set.at(5) = set.at(4);
+    set.at(5).linkOpen01 = "{";
+    EXPECT_EQ(convertMessage("go " + L, "text", set), "go (" + L + "|" + L + ")");
+}
+
+TEST(LinkConversion, RandomTextsMatchTheDescriptionAndEnd)
+{
+    // Texts built from the pieces that matter: schemes, @, delimiters, dots.
+    const QStringList pieces = {"http://", "https://", "HTTP://", "@", " ", "\r", "\n", "\r\n", ".", ",", "?", "!",
+                                "a", "b.c", "x@y", "www", "/", "h", "ttp://"};
+    const QStringList templates[] = {{"[url=", "]", "[/url]", "mailto:"},
+                                     {"<a href='", "'>", "</a>", "mailto:"},
+                                     {"", "", "", ""},
+                                     {" @", "http://", " ", "@"}};
+    QRandomGenerator rng(20261208);
+    for (int round = 0; round < 4000; ++round) {
+        QString text;
+        const int n = rng.bounded(0, 24);
+        for (int i = 0; i < n; ++i)
+            text += pieces[rng.bounded(pieces.size())];
+        const QStringList &t = templates[round % 4];
+        const QString fast = convertLinks(text, t[0], t[1], t[2], t[3]);
+        ASSERT_EQ(fast, reference(text, t[0], t[1], t[2], t[3])) << qPrintable(text);
+    }
+}
+
+TEST(LinkConversion, EmptyTemplatesOnlyDoubleTheConvertedSpans)
+{
+    // With all four strings empty the output is the input with each converted
+    // span written twice: removing the second copies gives the input back
+    // (line breaks aside, which the converter drops from spans).
+    QRandomGenerator rng(7);
+    const QStringList words = {"see", "http://a.b/c", "me@x.org", "and", "https://q.r", "x.", "!"};
+    for (int round = 0; round < 500; ++round) {
+        QString text;
+        const int n = rng.bounded(1, 12);
+        for (int i = 0; i < n; ++i)
+            text += words[rng.bounded(words.size())] + QLatin1Char(' ');
+        const QString out = convertLinks(text, "", "", "", "");
+        EXPECT_GE(out.size(), text.size());
+        QString undoubled = out;
+        for (const QString &w : words)
+            if (w.contains(QLatin1Char('@')) || w.startsWith(QLatin1String("http")))
+                undoubled.replace(w + QLatin1Char(' ') + w + QLatin1Char(' '), w + QLatin1Char(' '));
+        EXPECT_EQ(undoubled, text) << qPrintable(text);
+    }
+}

@@ -1,1 +1,126 @@
+#include "ui/rtf_reader.h"
+
 #include <gtest/gtest.h>
+
+#include <QList>
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+using namespace RtfReader;
+
+TEST(RtfReader, Features)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray rtf;
+        QString text;
+    };
+    const QList<Row> rows = {
+        {"plain text", "{\\rtf1 Hello}", "Hello"},
+        {"paragraphs", "{\\rtf1 one\\par two}", "one\ntwo"},
+        {"line break", "{\\rtf1 one\\line two}", "one\ntwo"},
+        {"tab", "{\\rtf1 a\\tab b}", "a\tb"},
+        {"hex escape in Windows-1252", "{\\rtf1 caf\\'e9 \\'80}", QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac")},
+        {"unicode with fallback skipped", "{\\rtf1\\uc1 x\\u8364?y}", QString::fromUtf8("x\xe2\x82\xacy")},
+        {"negative unicode", "{\\rtf1 \\u-3913?}", QString(QChar(0xF0B7))},
+        {"unicode with two fallback characters", "{\\rtf1\\uc2 \\u233\\'65\\'65z}", QString::fromUtf8("\xc3\xa9z")},
+        {"escaped braces and backslash", "{\\rtf1 \\{a\\}\\\\}", "{a}\\"},
+        {"font table skipped", "{\\rtf1{\\fonttbl{\\f0 Arial;}}text}", "text"},
+        {"style sheet skipped", "{\\rtf1{\\stylesheet{\\s1 Heading;}}x}", "x"},
+        {"picture skipped", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", "ab"},
+        {"optional destination skipped", "{\\rtf1 a{\\*\\generator Word;}b}", "ab"},
+        {"group state restored", "{\\rtf1 {\\b bold} plain}", "bold plain"},
+        {"control word delimiter space eaten", "{\\rtf1\\b text}", "text"},
+        {"line ends in the source are not text", "{\\rtf1 a\r\nb}", "ab"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
+}
+
+TEST(RtfReader, FormattingReachesTheHtml)
+{
+    const QString html = toHtml("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}"
+                                "{\\b B}{\\i I}{\\ul U}{\\fs40 Big}{\\cf1 Red}<&>}");
+    EXPECT_TRUE(html.contains("font-weight:bold;\">B<"));
+    EXPECT_TRUE(html.contains("font-style:italic;\">I<"));
+    EXPECT_TRUE(html.contains("text-decoration:underline;\">U<"));
+    EXPECT_TRUE(html.contains("font-size:20pt;\">Big<"));
+    EXPECT_TRUE(html.contains("color:#ff0000;\">Red<"));
+    EXPECT_TRUE(html.contains("&lt;&amp;&gt;"));
+}
+
+TEST(RtfReader, DamagedInputShowsWhatCanBeRead)
+{
+    struct Row
+    {
+        const char *name;
+        QByteArray rtf;
+        QString text;
+    };
+    const QList<Row> rows = {
+        {"unbalanced open", "{\\rtf1 {\\b abc", "abc"},
+        {"unbalanced close", "{\\rtf1 a}}}}b", "ab"},
+        {"huge number", "{\\rtf1\\fs99999999999999999999 x}", "x"},
+        {"huge unicode", "{\\rtf1\\u99999999999?y}", "y"},
+        {"truncated hex escape", "{\\rtf1 a\\'", "a"},
+        {"truncated hex escape one digit", "{\\rtf1 a\\'4", "a\x04"},
+        {"trailing backslash", "{\\rtf1 a\\", "a"},
+        {"binary data", QByteArray("{\\rtf1 a\x01\x02\xff b}", 14), QString("a") + QChar(0x01) + QChar(0x02) + QChar(0xff) + " b"},
+        {"empty", "", ""},
+        {"not rtf", "just text", "just text"},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
+    QByteArray deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "{";
+    deep += "deep";
+    EXPECT_EQ(toPlainText(deep), "deep");
+}
+
+TEST(RtfReader, RegressionInputs)
+{
+    // Inputs the fuzzer found, and hand-made hostile ones: each must read
+    // without crashing or hanging.
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/rtf-regressions"));
+    const QStringList files = dir.entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray data = f.readAll();
+        toHtml(data);
+        toPlainText(data);
+    }
+}
+
+TEST(RtfReader, RandomBytesNeverBreakTheReader)
+{
+    QRandomGenerator rng(99);
+    const QByteArray alphabet = "{}\\'*uUcbiparlinetfs0123456789-; abcdef\r\n";
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray data;
+        const int n = rng.bounded(0, 200);
+        for (int i = 0; i < n; ++i)
+            data += rng.bounded(4) == 0 ? char(rng.bounded(256)) : alphabet[rng.bounded(alphabet.size())];
+        toHtml(data);
+    }
+    SUCCEED();
+}
+
+TEST(RtfReader, HelpFileReadsAsAGuide)
+{
+    QFile f(QStringLiteral(SOURCE_DIR "/resources/Help.rtf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray rtf = f.readAll();
+    const QString text = toPlainText(rtf);
+    for (const char *topic : {"Auto-Insert", "Paste", "Copy", "Preview", "Save", "Load", "Custom Message Templates",
+                              "Add Current URL", "Watch This Post", "Check for new replies", "No Popups", "Show at Startup"})
+        EXPECT_TRUE(text.contains(QLatin1String(topic))) << topic;
+    EXPECT_FALSE(text.contains("Verdana")) << "the font table is not shown";
+    EXPECT_FALSE(text.contains("\\")) << "no control word leaks into the text";
+    EXPECT_TRUE(toHtml(rtf).contains("font-weight:bold"));
+}
