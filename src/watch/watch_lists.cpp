@@ -35,12 +35,8 @@ void WatchedPosts::load(const QStringList &postLines, const QStringList &sizeLin
     m_posts.clear();
     const QStringList posts = listRecords(postLines);
     const QStringList sizes = listRecords(sizeLines);
-    for (int i = 0; i < posts.size(); ++i) {
-        const quint64 id = add(posts[i]);
-        if (i < sizes.size())
-            m_posts.last().size = sizes[i];
-        Q_UNUSED(id);
-    }
+    for (int i = 0; i < posts.size(); ++i)
+        add(posts[i], i < sizes.size() ? sizes[i] : QString());
 }
 
 QString WatchedPosts::postsFileText() const
@@ -80,11 +76,12 @@ int WatchedPosts::watchIndex(const QString &url) const
     return -1;
 }
 
-quint64 WatchedPosts::add(const QString &url)
+quint64 WatchedPosts::add(const QString &url, const QString &size)
 {
     WatchedPost p;
     p.id = m_nextId++;
     p.url = url;
+    p.size = size;
     m_posts.append(p);
     return p.id;
 }

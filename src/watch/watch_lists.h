@@ -39,7 +39,7 @@ public:
     bool isWatched(const QString &url) const;
     int watchIndex(const QString &url) const;
 
-    quint64 add(const QString &url);
+    quint64 add(const QString &url, const QString &size = QString());
     void removeAt(int row);
     // False when the post is gone.
     bool setSize(quint64 id, qint64 size);

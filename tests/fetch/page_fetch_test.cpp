@@ -1,1 +1,213 @@
+#include "fetch/fetch_helpers.h"
+#include "platform/socket_control.h"
+#include "support/script_server.h"
+
 #include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+
+namespace {
+using Piece = ScriptServer::Piece;
+
+ScriptServer::Script pieces(std::initializer_list<Piece> list)
+{
+    ScriptServer::Script s;
+    s.pieces = list;
+    return s;
+}
+} // namespace
+
+TEST(PageFetch, RequestToTheByte)
+{
+    ScriptServer server;
+    server.route("", ScriptServer::response("ok"));
+    PageFetch fetch;
+    fetch.setDefaultPort(server.port());
+    struct Row
+    {
+        const char *name;
+        QString address;
+        QByteArray requestLine;
+        QByteArray host;
+    };
+    const QList<Row> rows = {
+        {"no path", "http://127.0.0.1", "GET / HTTP/1.1", "127.0.0.1"},
+        {"no scheme", "127.0.0.1/a/b.html", "GET /a/b.html HTTP/1.1", "127.0.0.1"},
+        {"fragment is sent", "http://127.0.0.1/t?x=1#last", "GET /t?x=1#last HTTP/1.1", "127.0.0.1"},
+        {"port in the address", server.base() + "/p", "GET /p HTTP/1.1", "127.0.0.1:" + QByteArray::number(server.port())},
+    };
+    for (const Row &r : rows) {
+        server.requests.clear();
+        const FetchOutcome out = runFetch(fetch, r.address);
+        ASSERT_TRUE(out.finished) << r.name << " " << out.description.toStdString();
+        ASSERT_EQ(server.requests.size(), 1) << r.name;
+        EXPECT_EQ(server.requests[0], r.requestLine + "\r\nHost: " + r.host + "\r\nConnection: close\r\nAccept: */*\r\n\r\n")
+            << r.name;
+        EXPECT_EQ(out.bytes, 2) << r.name;
+    }
+}
+
+TEST(PageFetch, ResponsesInScriptedPieces)
+{
+    ScriptServer server;
+    server.route("/split", pieces({{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n", 0}, {"\r\n", 40}, {"01234", 40}, {"56789", 40}}));
+    server.route("/noblank", pieces({{"no header here, ", 0}, {"just bytes", 40}}));
+    server.route("/lower", pieces({{"HTTP/1.1 200 OK\r\ncontent-length: 6\r\n\r\n", 0}, {"abcdef", 40}}));
+    server.route("/nospace", pieces({{"HTTP/1.1 200 OK\r\nContent-Length:6\r\n\r\n", 0}, {"abcdef", 40}}));
+    server.route("/short", pieces({{"HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n", 0}, {QByteArray(500, 'x'), 40}}));
+    PageFetch fetch;
+    struct Row
+    {
+        const char *name;
+        QString path;
+        qint64 bytes;
+        QString lastProgress;
+    };
+    const QList<Row> rows = {
+        {"header and blank line in separate pieces", "/split", 10, "Downloaded 10 from 10 (100%)"},
+        {"no blank line at all", "/noblank", 26, ""},
+        {"lower-case content length", "/lower", 6, "Downloaded 6 bytes"},
+        {"Content-Length without a space", "/nospace", 6, "Downloaded 6 bytes"},
+        {"2000 announced, 500 received", "/short", 500, "Downloaded 500 from 2000 (25%)"},
+    };
+    for (const Row &r : rows) {
+        const FetchOutcome out = runFetch(fetch, server.base() + r.path);
+        ASSERT_TRUE(out.finished) << r.name;
+        EXPECT_EQ(out.bytes, r.bytes) << r.name;
+        const QString last = out.panel3.isEmpty() ? QString() : out.panel3.last();
+        EXPECT_EQ(last, r.lastProgress) << r.name;
+        ASSERT_FALSE(out.panel2.isEmpty());
+        EXPECT_EQ(out.panel2.first(), "Connecting to the web server") << r.name;
+        EXPECT_TRUE(out.panel2.contains("Sending request")) << r.name;
+        EXPECT_TRUE(out.panel2.contains("Request completed")) << r.name;
+        EXPECT_EQ(out.panel2.last(), "Receiving response") << r.name;
+        EXPECT_EQ(out.panel3.first(), "") << "panel 3 is emptied at the start";
+    }
+}
+
+TEST(PageFetch, RedirectsAreFollowedAndTheLastPageMeasured)
+{
+    ScriptServer server;
+    server.route("/old", ScriptServer::response("moved", "Location: /new?page=2\r\n", 301));
+    server.route("/new", ScriptServer::response(QByteArray(1234, 'n')));
+    server.route("/loop", ScriptServer::response("again", "Location: /loop\r\n", 302));
+    PageFetch fetch;
+    FetchOutcome out = runFetch(fetch, server.base() + "/old");
+    ASSERT_TRUE(out.finished);
+    EXPECT_EQ(out.bytes, 1234);
+    ASSERT_EQ(server.requests.size(), 2);
+    EXPECT_TRUE(server.requests[1].startsWith("GET /new?page=2 HTTP/1.1\r\n"));
+
+    server.requests.clear();
+    out = runFetch(fetch, server.base() + "/loop");
+    ASSERT_TRUE(out.finished) << "a redirect loop ends";
+    EXPECT_EQ(server.requests.size(), 1 + PageFetch::kMaxRedirects);
+    EXPECT_EQ(out.bytes, 5);
+}
+
+TEST(PageFetch, FailuresSayWhatHappened)
+{
+    ScriptServer server;
+    ScriptServer::Script silent;
+    silent.neverAnswer = true;
+    server.route("/silent", silent);
+    PageFetch fetch;
+    fetch.setTimeoutMs(300);
+
+    FetchOutcome out = runFetch(fetch, server.base() + "/silent");
+    EXPECT_TRUE(out.failed);
+    EXPECT_FALSE(out.startError);
+    EXPECT_EQ(out.number, SocketControl::TimedOut);
+    EXPECT_TRUE(out.description.contains("did not answer")) << out.description.toStdString();
+
+    out = runFetch(fetch, QStringLiteral("http://127.0.0.1:%1/").arg(closedLoopbackPort()));
+    EXPECT_TRUE(out.failed);
+    EXPECT_EQ(out.number, SocketControl::ConnectionRefused);
+    EXPECT_TRUE(out.description.contains("refused"));
+
+    // A name that is not a valid host name is rejected before any look-up.
+    out = runFetch(fetch, QStringLiteral("http://no..such..host/"));
+    EXPECT_TRUE(out.failed);
+    EXPECT_EQ(out.number, SocketControl::HostNotFound);
+    EXPECT_TRUE(out.description.contains("could not be found"));
+
+    out = runFetch(fetch, QStringLiteral("http:///path-only"));
+    EXPECT_TRUE(out.failed);
+    EXPECT_TRUE(out.startError);
+}
+
+TEST(PageFetch, ANewStartAbandonsTheRunningFetch)
+{
+    ScriptServer server;
+    server.route("/slow", pieces({{"HTTP/1.1 200 OK\r\n\r\n", 0}, {"late", 600}}));
+    server.route("/fast", ScriptServer::response("quick!"));
+    PageFetch fetch;
+    QSignalSpy finished(&fetch, &PageFetch::finished);
+    fetch.start(server.base() + "/slow");
+    QTest::qWait(100);
+    const FetchOutcome out = runFetch(fetch, server.base() + "/fast");
+    EXPECT_EQ(out.bytes, 6);
+    QTest::qWait(700);
+    EXPECT_EQ(finished.size(), 1) << "the abandoned fetch reports nothing";
+}
+
+TEST(PageFetch, LargeBodyIsCountedNotKept)
+{
+    ScriptServer server;
+    const QByteArray chunk(1 << 20, 'z');
+    ScriptServer::Script s;
+    s.pieces.append({"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(8 * chunk.size()) + "\r\n\r\n", 0});
+    for (int i = 0; i < 8; ++i)
+        s.pieces.append({chunk, 5});
+    server.route("/big", s);
+    PageFetch fetch;
+    const FetchOutcome out = runFetch(fetch, server.base() + "/big", 30000);
+    ASSERT_TRUE(out.finished);
+    EXPECT_EQ(out.bytes, 8 << 20);
+    EXPECT_EQ(out.panel3.last(), "Downloaded 8388608 from 8388608 (100%)");
+}
+
+TEST(PageFetch, SecurePagesOverTls)
+{
+    QFile certFile(QStringLiteral(TEST_DATA_DIR "/tls/cert.pem"));
+    QFile keyFile(QStringLiteral(TEST_DATA_DIR "/tls/key.pem"));
+    ASSERT_TRUE(certFile.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "no TLS backend";
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificate(QSslCertificate(certFile.readAll()));
+    config.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa));
+    QSslServer server;
+    server.setSslConfiguration(config);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    QByteArray request;
+    QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, [&] {
+        auto *socket = static_cast<QSslSocket *>(server.nextPendingConnection());
+        QObject::connect(socket, &QSslSocket::readyRead, socket, [socket, &request] {
+            request += socket->readAll();
+            if (request.contains("\r\n\r\n")) {
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nsecret!");
+                socket->disconnectFromHost();
+            }
+        });
+    });
+    PageFetch fetch;
+    fetch.setIgnoreSslErrors(true);
+    const FetchOutcome out = runFetch(fetch, QStringLiteral("https://localhost:%1/secure").arg(server.serverPort()));
+    ASSERT_TRUE(out.finished) << out.description.toStdString();
+    EXPECT_EQ(out.bytes, 7);
+    EXPECT_TRUE(request.startsWith("GET /secure HTTP/1.1\r\nHost: localhost:"));
+
+    // Without trust in the throw-away certificate the fetch fails and says why.
+    PageFetch strict;
+    const FetchOutcome refused = runFetch(strict, QStringLiteral("https://localhost:%1/secure").arg(server.serverPort()));
+    EXPECT_TRUE(refused.failed);
+    EXPECT_EQ(refused.number, SocketControl::SecureFailure);
+}

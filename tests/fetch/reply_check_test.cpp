@@ -1,1 +1,147 @@
+#include "support/script_server.h"
+#include "watch/page_fetch.h"
+#include "watch/reply_check.h"
+#include "watch/watch_lists.h"
+
 #include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A server whose pages have the size their path names: /size/1501 is 1501 bytes.
+struct SizedPages
+{
+    ScriptServer server;
+    SizedPages()
+    {
+        server.setHandler([](const QByteArray &path) {
+            ScriptServer::Script s;
+            if (path.startsWith("/slow/")) {
+                const int n = path.mid(6).toInt();
+                s.pieces.append({"HTTP/1.1 200 OK\r\n\r\n", 0});
+                s.pieces.append({QByteArray(n, 'b'), 300});
+                return s;
+            }
+            const int n = path.mid(path.lastIndexOf('/') + 1).toInt();
+            return ScriptServer::response(QByteArray(n, 'a'));
+        });
+    }
+    QString url(const QString &path) const { return server.base() + path; }
+};
+
+struct CheckBench
+{
+    WatchedPosts posts;
+    PageFetch fetch;
+    ReplyCheckRun run{posts, fetch};
+    QStringList statuses;
+    CheckBench()
+    {
+        fetch.setTimeoutMs(2000);
+        QObject::connect(&run, &ReplyCheckRun::status, [this](const QString &s) { statuses.append(s); });
+    }
+    void add(const QString &url, const QString &size) { posts.add(url, size); }
+    bool waitFinished(int ms = 10000)
+    {
+        QSignalSpy done(&run, &ReplyCheckRun::finished);
+        return done.wait(ms);
+    }
+};
+
+} // namespace
+
+TEST(ReplyCheck, NothingWatched)
+{
+    CheckBench r;
+    r.run.start();
+    EXPECT_EQ(r.statuses, QStringList({"checking post 1", "finished - 0 new replies found"}));
+    EXPECT_TRUE(r.run.newReplies().isEmpty());
+}
+
+TEST(ReplyCheck, GrowthRule)
+{
+    SizedPages pages;
+    CheckBench r;
+    r.add(pages.url("/p/1500"), "1000"); // grew by exactly 500
+    r.add(pages.url("/q/1501"), "1000"); // grew by 501
+    r.add(pages.url("/r/10"), "5000");   // smaller
+    r.add(pages.url("/s/9000"), "100");  // much larger
+    r.run.start();
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/q/1501"), pages.url("/s/9000")}));
+    EXPECT_EQ(r.statuses.last(), "finished - 2 new replies found");
+    EXPECT_TRUE(r.statuses.contains("checking post 4"));
+    EXPECT_EQ(r.posts.at(1).size, "1000") << "a run does not change recorded sizes";
+
+    // The next run lists the same posts again.
+    r.run.start();
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.run.newReplyCount(), 2);
+}
+
+TEST(ReplyCheck, FailedFetchStopsTheRun)
+{
+    SizedPages pages;
+    CheckBench r;
+    r.add(pages.url("/a/2000"), "10");
+    r.add(QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort()), "10");
+    r.add(pages.url("/c/2000"), "10");
+    QSignalSpy failed(&r.fetch, &PageFetch::failed);
+    r.run.start();
+    ASSERT_TRUE(failed.wait(5000));
+    QTest::qWait(200);
+    EXPECT_FALSE(r.run.isRunning());
+    EXPECT_EQ(r.statuses.last(), "checking post 2");
+    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/a/2000")}));
+    EXPECT_EQ(pages.server.requests.size(), 1) << "no later post is checked";
+}
+
+TEST(ReplyCheck, RestartWhileBusyBeginsAnew)
+{
+    SizedPages pages;
+    CheckBench r;
+    r.add(pages.url("/slow/3000"), "10");
+    r.add(pages.url("/b/3000"), "10");
+    r.run.start();
+    QTest::qWait(100);
+    r.run.start();
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/slow/3000"), pages.url("/b/3000")}));
+    QTest::qWait(400);
+    EXPECT_EQ(r.run.newReplyCount(), 2) << "the abandoned fetch adds nothing";
+}
+
+TEST(ReplyCheck, WatchesRemovedOrAddedDuringARun)
+{
+    SizedPages pages;
+    CheckBench r;
+    r.add(pages.url("/slow/100"), "100");
+    r.add(pages.url("/gone/5000"), "10");
+    r.add(pages.url("/c/900"), "100"); // grew by 800
+    r.run.start();
+    QTest::qWait(100);
+    r.posts.removeAt(1);
+    r.add(pages.url("/late/700"), "600");
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/c/900")}));
+    EXPECT_EQ(r.statuses.last(), "finished - 1 new replies found");
+    QStringList fetched;
+    for (const QByteArray &req : pages.server.requests)
+        fetched.append(QString::fromLatin1(req.mid(4, req.indexOf(' ', 4) - 4)));
+    EXPECT_EQ(fetched, QStringList({"/slow/100", "/c/900", "/late/700"}));
+}
+
+TEST(ReplyCheck, PostWithoutASizeIsMeasuredNotListed)
+{
+    SizedPages pages;
+    CheckBench r;
+    r.add(pages.url("/n/4321"), "none");
+    r.add(pages.url("/m/4321"), "");
+    r.run.start();
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_TRUE(r.run.newReplies().isEmpty());
+    EXPECT_EQ(r.posts.at(0).size, "4321");
+    EXPECT_EQ(r.posts.at(1).size, "4321");
+}
