@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -406,7 +407,9 @@ void MainWindow::load()
     const DataFolder &folder = m_services.folder;
     for (const QString &name : {kHtmlTempFile, QString::fromLatin1(MessageStore::kFileName), kPostsFile, kForumsFile,
                                 kSizesFile}) {
-        if (xfileExists(folder.filePath(name)))
+        // Something that is there but is no readable file is reported when
+        // the lists are read, and left alone.
+        if (xfileExists(folder.filePath(name)) || QFileInfo::exists(folder.filePath(name)))
             continue;
         QString error;
         if (!folder.createWithEmptyLine(name, &error))

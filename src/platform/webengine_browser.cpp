@@ -9,8 +9,9 @@
 class WebEngineBrowser::Page : public QWebEnginePage
 {
 public:
-    Page(QWebEngineProfile *profile, WebEngineBrowser *owner)
-        : QWebEnginePage(profile, owner->m_view)
+    // The page belongs to its view and goes with it.
+    Page(QWebEngineProfile *profile, WebEngineBrowser *owner, QWidget *view)
+        : QWebEnginePage(profile, view)
         , m_owner(owner)
     {
     }
@@ -39,7 +40,7 @@ WebEngineBrowser::WebEngineBrowser(bool persistentProfile, QObject *parent)
                                   : new QWebEngineProfile(this);
     m_view = new QWebEngineView();
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
-    m_view->setPage(new Page(m_profile, this));
+    m_view->setPage(new Page(m_profile, this, m_view));
 
     connect(m_view, &QWebEngineView::loadStarted, this, &WebBrowser::downloadBegin);
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool) { emit downloadComplete(); });
@@ -131,7 +132,7 @@ QWebEngineView *WebEngineBrowser::createPopup()
 {
     auto *popup = new QWebEngineView();
     popup->setAttribute(Qt::WA_DeleteOnClose);
-    popup->setPage(new Page(m_profile, this));
+    popup->setPage(new Page(m_profile, this, popup));
     connect(popup->page(), &QWebEnginePage::windowCloseRequested, popup, &QWidget::close);
     popup->resize(800, 600);
     popup->show();

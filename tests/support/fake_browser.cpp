@@ -13,7 +13,7 @@ FakeBrowser::~FakeBrowser()
 {
     if (last == this)
         last = nullptr;
-    delete m_widget;
+    delete m_widget.data();
 }
 
 void FakeBrowser::runJavaScript(const QString &script, ScriptCallback callback)

@@ -3,6 +3,7 @@
 #include "platform/web_browser.h"
 
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QVariant>
 #include <QWidget>
@@ -44,5 +45,5 @@ public:
     static FakeBrowser *last;
 
 private:
-    QWidget *m_widget;
+    QPointer<QWidget> m_widget; // the window may own it by now
 };

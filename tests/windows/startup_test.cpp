@@ -1,1 +1,169 @@
+#include "app/first_run.h"
+#include "support/script_server.h"
+#include "support/test_app.h"
+
 #include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace {
+QStringList items(QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+} // namespace
+
+TEST(Startup, FirstStartInAnEmptyFolder)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    for (const char *name : {"htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt"})
+        EXPECT_EQ(t.readFile(name), QByteArray("\r\n")) << name;
+    EXPECT_EQ(w.lstPosts->count(), 0);
+    EXPECT_EQ(w.lstPosts2->count(), 0);
+    EXPECT_EQ(w.lstSizes->count(), 0);
+    EXPECT_EQ(w.lstLogins->count(), 0);
+    EXPECT_EQ(w.txtSubject->text(), "Type Subject Here");
+    EXPECT_EQ(w.messageText(), firstRunText());
+    EXPECT_EQ(w.cmbConvert->currentText(), "text");
+    EXPECT_EQ(w.cmbConvert->count(), 4);
+    EXPECT_EQ(w.windowTitle(), "Postmaven by Maven Row Software");
+    EXPECT_EQ(w.Command1->text(), "Visit www.postmaven.example");
+    EXPECT_EQ(t.fake->navigated, QStringList({"about:blank"}));
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty());
+}
+
+TEST(Startup, FirstRunTextIsExact)
+{
+    const QString text = firstRunText();
+    EXPECT_EQ(text.size(), 332);
+    const QStringList lines = text.split("\r\n");
+    ASSERT_EQ(lines.size(), 13);
+    EXPECT_EQ(lines[0], "Type your first message here.  ");
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[5], "and hit the \"Insert Message\" button ");
+    EXPECT_EQ(lines[8], "");
+    EXPECT_EQ(lines[11], "value in the drop down box above.");
+    EXPECT_EQ(lines[12], "");
+}
+
+TEST(Startup, ListsRoundTripThroughTheirFiles)
+{
+    TestApp t;
+    t.writeFile("posts.txt", "http://a/1\r\n\r\nhttp://a/2\r\n\r\n \r\nhttp://a/3\r\n\r\n");
+    t.writeFile("sizes.txt", "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
+    t.writeFile("posts2.txt", "http://f/1\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
+    MainWindow &w = t.start();
+    EXPECT_EQ(items(w.lstPosts), QStringList({"http://a/1", "http://a/2", "http://a/3"}));
+    EXPECT_EQ(items(w.lstSizes), QStringList({"10", "20", "30"}));
+    EXPECT_EQ(items(w.lstPosts2), QStringList({"http://f/1", "http://f/2", "http://f/3"}));
+    EXPECT_EQ(items(w.lstLogins), QStringList({"", "bob|pw", "al|p|w|x"}));
+    w.unload();
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n"));
+    EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("10\r\n\r\n20\r\n\r\n30\r\n\r\n"));
+    EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://f/1|\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n"));
+}
+
+TEST(Startup, EmptyListIsWrittenAsZeroBytes)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    w.unload();
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray());
+    EXPECT_EQ(t.readFile("sizes.txt"), QByteArray());
+    EXPECT_EQ(t.readFile("posts2.txt"), QByteArray());
+}
+
+TEST(Startup, StoredValuesAreRestored)
+{
+    struct Row
+    {
+        const char *name;
+        QString lastMessage;
+        QString lastConvert;
+        QString expectedMessage;
+        QString expectedFormat;
+    };
+    const QList<Row> rows = {
+        {"a stored message", "hello\r\nworld", "2", "hello\r\nworld", "ubb"},
+        {"one space keeps the first-run text", " ", "1", firstRunText(), "html"},
+        {"empty keeps the first-run text", "", "0", firstRunText(), "text"},
+        {"a format that is no number", "x", "abc", "x", "text"},
+        {"a format out of range", "x", "17", "x", "text"},
+        {"a negative format", "x", "-1", "x", "text"},
+    };
+    for (const Row &r : rows) {
+        TestApp t;
+        t.settings.write("data", "lastMessage", r.lastMessage);
+        t.settings.write("data", "lastConvert", r.lastConvert);
+        t.settings.write("data", "lastSubject", "Saved subject");
+        MainWindow &w = t.start();
+        EXPECT_EQ(w.messageText(), r.expectedMessage) << r.name;
+        EXPECT_EQ(w.cmbConvert->currentText(), r.expectedFormat) << r.name;
+        EXPECT_EQ(w.txtSubject->text(), "Saved subject") << r.name;
+    }
+}
+
+TEST(Startup, ShutdownStoresMessageAndFormat)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    w.setMessageText("line one\r\nline two");
+    w.cmbConvert->setCurrentIndex(3);
+    w.txtSubject->setText("New subject");
+    EXPECT_EQ(t.settings.read("data", "lastSubject", ""), "New subject") << "kept on every change";
+    w.close();
+    EXPECT_TRUE(w.isUnloaded());
+    EXPECT_EQ(t.settings.read("data", "lastMessage", ""), "line one\r\nline two");
+    EXPECT_EQ(t.settings.read("data", "lastConvert", ""), "3");
+}
+
+TEST(Startup, ExitRunsTheOrderlyShutdown)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    const QString post = QStringLiteral("http://127.0.0.1:%1/thread/1").arg(closedLoopbackPort());
+    t.fake->location = post;
+    w.cmdAdd_Click();
+    w.mnuFile_Click(3);
+    EXPECT_EQ(t.readFile("posts.txt"), (post + "\r\n\r\n").toUtf8());
+    EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("none\r\n\r\n"));
+}
+
+TEST(Startup, UnreadableDataFileIsReportedAndLeftUntouched)
+{
+    TestApp t;
+    // A folder where a data file should be: it exists and cannot be read.
+    QDir(t.dir.path()).mkdir("posts2.txt");
+    t.writeFile("posts.txt", "http://a/1\r\n\r\n");
+    MainWindow &w = t.start();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains(t.path("posts2.txt")));
+    EXPECT_EQ(w.lstPosts2->count(), 0);
+    EXPECT_EQ(w.lstPosts->count(), 1);
+    w.unload();
+    EXPECT_TRUE(QFileInfo(t.path("posts2.txt")).isDir()) << "left as it was";
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));
+}
+
+TEST(Startup, UnreadableSizesLeaveBothPostFilesAlone)
+{
+    TestApp t;
+    QDir(t.dir.path()).mkdir("sizes.txt");
+    t.writeFile("posts.txt", "http://a/1\r\n\r\n");
+    MainWindow &w = t.start();
+    w.unload();
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));
+    EXPECT_TRUE(QFileInfo(t.path("sizes.txt")).isDir());
+}
