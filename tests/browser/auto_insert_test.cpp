@@ -1,1 +1,169 @@
+#include "browser/browser_helpers.h"
+#include "support/test_app.h"
+#include "watch/page_fetch.h"
+
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+
+// A posting page as forums build them: a search form in the header, hidden
+// inputs, a subject, a select of icons, the message area and a submit button.
+// Its own script keeps what the message area holds.
+const QByteArray kPostingPage = R"(<html><head><title>Post a reply</title></head><body>
+<div id=header><FORM action="/search" method=get><input type="text" name="q"><input type="submit" value="Search"></FORM></div>
+<h1>Reply to topic</h1>
+<form name="post" action="/submit" method="post">
+<input type="hidden" name="topic" value="42">
+<input type="hidden" name="sid" value="abc">
+Subject: <input type="text" name="subject" id="subject">
+<select name="icon"><option value=1>smile</option><option value=2>wink</option></select>
+User: <input type="text" name="user" id="user"> Password: <input type="password" name="pw" id="pw">
+<textarea name="message" id="message" rows=10 cols=60></textarea>
+<input type="submit" name="go" value="Post">
+</form>
+<script>
+document.getElementById('message').addEventListener('input', function(e) { window.seenByPage = e.target.value; });
+</script>
+</body></html>)";
+
+struct BrowserApp
+{
+    ScriptServer server;
+    TestApp t;
+    MainWindow *w = nullptr;
+    WebEngineBrowser *browser = nullptr;
+
+    BrowserApp()
+    {
+        server.route("/post", htmlPage(kPostingPage));
+        server.route("/noform", htmlPage("<html><body><p>Just reading, no form here.</p></body></html>"));
+        server.route("/thanks", htmlPage("<html><body>Thank you for posting</body></html>"));
+        server.route("/thread", htmlPage("<html><body><div>Great offer at my site&#33;<br>see you</div></body></html>"));
+        server.route("/popup", htmlPage("<html><body>pop-up</body></html>"));
+        w = &t.start([this](QObject *parent) {
+            browser = new WebEngineBrowser(false, parent);
+            return browser;
+        });
+        w->resize(1000, 760);
+        w->show();
+        QTest::qWaitForWindowExposed(w);
+    }
+    QString url(const char *path) const { return server.base() + QLatin1String(path); }
+    bool load(const char *path) { return loadAndWait(browser, url(path)); }
+    QString value(const char *id)
+    {
+        return evalInPage(browser->view(), QStringLiteral("document.getElementById('%1').value").arg(QLatin1String(id)))
+            .toString();
+    }
+};
+
+} // namespace
+
+TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
+{
+    BrowserApp app;
+    ASSERT_TRUE(app.load("/post"));
+    app.w->setMessageText("Great offer at my site!\r\nhttp://my.site.example/offer");
+    app.w->cmbConvert->setCurrentText("ubb");
+    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
+    app.w->cmdMessage_Click();
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(done.first().at(0).toBool());
+    const QString expected = "Great offer at my site!\n[url=http://my.site.example/offer]http://my.site.example/offer[/url]\n\n";
+    // A text area keeps LF line ends whatever it is given.
+    EXPECT_EQ(app.value("message"), expected);
+    EXPECT_EQ(evalInPage(app.browser->view(), "window.seenByPage").toString(), expected) << "the page's script sees it";
+    EXPECT_EQ(app.value("subject"), "") << "only the message is inserted";
+    EXPECT_EQ(app.w->watchCountdown(), 4);
+    EXPECT_TRUE(app.t.readFile("htmltemp.txt").contains("\r\n<textarea"));
+    EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
+}
+
+TEST(AutoInsert, ErrorBoxOnAPageWithoutAForm)
+{
+    BrowserApp app;
+    ASSERT_TRUE(app.load("/noform"));
+    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
+    app.w->cmdMessage_Click();
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_FALSE(done.first().at(0).toBool());
+    ASSERT_EQ(app.t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(app.t.dialogs.boxes[0].text, "Could not auto-insert your message.  Try pasting instead.");
+    EXPECT_EQ(app.t.dialogs.boxes[0].title, "Auto-Insert Error");
+}
+
+TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
+{
+    BrowserApp app;
+    QSignalSpy sized(app.w->sizeFetch(), &PageFetch::finished);
+    ASSERT_TRUE(app.load("/post"));
+    app.w->setMessageText("Great offer at my site!\r\nsecond line");
+    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
+    app.w->cmdMessage_Click();
+    ASSERT_TRUE(done.wait(10000));
+    QSignalSpy checked(app.w, &MainWindow::autoWatchChecked);
+    ASSERT_TRUE(app.load("/thanks"));
+    ASSERT_TRUE(checked.wait(5000) || checked.size() > 0);
+    EXPECT_EQ(app.w->lstPosts->count(), 0);
+    ASSERT_TRUE(app.load("/thread"));
+    ASSERT_TRUE(waitFor([&] { return app.w->lstPosts->count() == 1; }));
+    EXPECT_EQ(app.w->lstPosts->item(0)->text(), app.url("/thread"));
+    EXPECT_EQ(app.w->watchCountdown(), 0);
+    ASSERT_TRUE(sized.wait(5000) || sized.size() > 0);
+    EXPECT_GT(app.w->lstSizes->item(0)->text().toInt(), 40);
+
+    // Loads after the fourth are not searched.
+    ASSERT_TRUE(app.load("/post"));
+    done.clear();
+    app.w->cmdMessage_Click();
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(app.w->watchCountdown(), 4);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(app.load("/thanks"));
+    ASSERT_TRUE(app.load("/thread?again"));
+    QTest::qWait(300);
+    EXPECT_EQ(app.w->lstPosts->count(), 1);
+}
+
+TEST(AutoInsert, NoPopupsRefusesAndAllows)
+{
+    BrowserApp app;
+    ASSERT_TRUE(app.load("/thanks"));
+    ASSERT_TRUE(app.w->Check1->isChecked());
+    evalInPage(app.browser->view(), "window.open('/popup'); true");
+    QTest::qWait(300);
+    EXPECT_TRUE(app.browser->popups().isEmpty());
+    app.w->Check1->setChecked(false);
+    evalInPage(app.browser->view(), "window.open('/popup'); true");
+    ASSERT_TRUE(waitFor([&] { return !app.browser->popups().isEmpty(); }));
+}
+
+TEST(Paste, TypesIntoTheFocusedFieldLiterally)
+{
+    BrowserApp app;
+    ASSERT_TRUE(app.load("/post"));
+    app.w->txtSubject->setText("Deals +50% ^today^ ~ (really) [now] {yes}");
+    app.t.fake = nullptr;
+    app.w->txtPassword->setEnabled(true);
+    app.w->txtPassword->setText("p+a^s%s~(1)");
+    app.w->setMessageText("Line one & more\r\nline two <b>");
+    auto focus = [&](const char *id) {
+        evalInPage(app.browser->view(), QStringLiteral("document.getElementById('%1').focus(); true").arg(QLatin1String(id)));
+    };
+    focus("subject");
+    app.w->cmdPaste_Click(0);
+    ASSERT_TRUE(waitFor([&] { return app.value("subject") == app.w->txtSubject->text(); }))
+        << app.value("subject").toStdString();
+    focus("pw");
+    app.w->cmdPaste_Click(2);
+    ASSERT_TRUE(waitFor([&] { return app.value("pw") == "p+a^s%s~(1)"; })) << app.value("pw").toStdString();
+    focus("message");
+    app.w->cmdPaste_Click(3);
+    ASSERT_TRUE(waitFor([&] { return app.value("message") == "Line one & more\nline two <b>\n\n"; }))
+        << app.value("message").toStdString();
+}

@@ -24,7 +24,7 @@ void ScriptServer::route(const QByteArray &pathPrefix, Script script)
 ScriptServer::Script ScriptServer::response(const QByteArray &body, const QByteArray &extraHeaders, int status)
 {
     QByteArray r = "HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: " + QByteArray::number(body.size())
-                   + "\r\n" + extraHeaders + "\r\n" + body;
+                   + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
     Script s;
     s.pieces.append({r, 0});
     return s;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/webengine_browser.h"
+#include "support/script_server.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTest>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+// Pages served on loopback with a proper HTML type.
+inline ScriptServer::Script htmlPage(const QByteArray &html)
+{
+    return ScriptServer::response(html, "Content-Type: text/html; charset=utf-8\r\n");
+}
+
+// Runs a script in the page's own world and waits for its result.
+inline QVariant evalInPage(QWebEngineView *view, const QString &script, int ms = 10000)
+{
+    QVariant result;
+    bool done = false;
+    QEventLoop loop;
+    view->page()->runJavaScript(script, QWebEngineScript::MainWorld, [&](const QVariant &v) {
+        result = v;
+        done = true;
+        loop.quit();
+    });
+    if (!done) {
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return result;
+}
+
+inline bool loadAndWait(WebBrowser *browser, const QString &url, int ms = 20000)
+{
+    QSignalSpy done(browser, &WebBrowser::downloadComplete);
+    browser->navigate(url);
+    return done.wait(ms);
+}
+
+// Waits until cond() holds, processing events.
+template <typename F>
+bool waitFor(F cond, int ms = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
