@@ -275,7 +275,8 @@ void MainWindow::buildControls()
     setStatusBar(bar);
     auto *first = new QLabel(bar);
     first->setObjectName(QStringLiteral("StatusBar1_panel1"));
-    bar->addWidget(first);
+    first->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(first, 1);
     statusPanels.append(first);
 
     connect(cmdMessage, &QToolButton::clicked, this, &MainWindow::cmdMessage_Click);
@@ -400,7 +401,8 @@ void MainWindow::load()
     for (int i = 2; i <= 3; ++i) {
         auto *panel = new QLabel(statusBar());
         panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i));
-        statusBar()->addWidget(panel);
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->addWidget(panel, 1);
         statusPanels.append(panel);
     }
 
@@ -545,8 +547,10 @@ void MainWindow::layoutWindow()
     if (QWidget *view = m_browser ? m_browser->widget() : nullptr)
         view->resize(twipsToPixels(l.webBrowserWidth), twipsToPixels(l.webBrowserHeight));
     const int panelWidths[3] = {l.panel1Width, l.panel2Width, l.panel3Width};
+    // Only a maximum: a fixed width would make the status bar ask for more
+    // room than the window has, and the window would grow on every layout.
     for (int i = 0; i < statusPanels.size() && i < 3; ++i)
-        statusPanels[i]->setFixedWidth(std::max(0, twipsToPixels(panelWidths[i]) - 8));
+        statusPanels[i]->setMaximumWidth(std::max(0, twipsToPixels(panelWidths[i]) - 8));
     setW(Text5, l.text5Width);
     Command3->move(twipsToPixels(l.command3Left), Command3->y());
     setW(Command1, l.command1Width);

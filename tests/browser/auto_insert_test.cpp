@@ -118,7 +118,7 @@ TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
     EXPECT_GT(app.w->lstSizes->item(0)->text().toInt(), 40);
 
     // Loads after the fourth are not searched.
-    ASSERT_TRUE(app.load("/post"));
+    ASSERT_TRUE(app.load("/post")) << app.server.requests.join("\n----\n").toStdString();
     done.clear();
     app.w->cmdMessage_Click();
     ASSERT_TRUE(done.wait(10000));

@@ -40,7 +40,10 @@ inline bool loadAndWait(WebBrowser *browser, const QString &url, int ms = 20000)
 {
     QSignalSpy done(browser, &WebBrowser::downloadComplete);
     browser->navigate(url);
-    return done.wait(ms);
+    const bool ok = done.wait(ms);
+    if (qEnvironmentVariableIsSet("PM_DEBUG"))
+        fprintf(stderr, "load %s -> %d now %s\n", qPrintable(url), ok, qPrintable(browser->locationUrl()));
+    return ok;
 }
 
 // Waits until cond() holds, processing events.

@@ -264,6 +264,23 @@ TEST(MainWindow, LayoutOnResize)
     EXPECT_GE(w.height() * 15, 5000 - 15);
 }
 
+TEST(MainWindow, StatusTextsNeverGrowTheWindow)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    w.resize(700, 500);
+    w.show();
+    QCoreApplication::processEvents();
+    const QSize before = w.size();
+    for (int i = 0; i < 20; ++i) {
+        w.setStatusText(1 + i % 3, QString(200, QLatin1Char('x')));
+        QTest::qWait(5);
+    }
+    EXPECT_EQ(w.size(), before);
+    const QRect panel3 = w.statusPanels[2]->geometry();
+    EXPECT_LE(panel3.right(), w.width()) << "panels stay inside the window";
+}
+
 TEST(MainWindow, CopyPreviewAndUnknownFormat)
 {
     TestApp t;
