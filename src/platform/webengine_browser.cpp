@@ -105,7 +105,11 @@ QString WebEngineBrowser::locationUrl() const
 
 void WebEngineBrowser::setFocus()
 {
-    m_view->setFocus();
+    if (QWidget *top = m_view->window())
+        top->activateWindow();
+    m_view->setFocus(Qt::OtherFocusReason);
+    if (QWidget *proxy = m_view->focusProxy())
+        proxy->setFocus(Qt::OtherFocusReason);
 }
 
 void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)

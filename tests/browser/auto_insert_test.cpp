@@ -152,8 +152,18 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
     app.w->txtPassword->setEnabled(true);
     app.w->txtPassword->setText("p+a^s%s~(1)");
     app.w->setMessageText("Line one & more\r\nline two <b>");
+    app.w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(app.w));
+    // The user's click in a field: the page gets the focus, then the field.
     auto focus = [&](const char *id) {
-        evalInPage(app.browser->view(), QStringLiteral("document.getElementById('%1').focus(); true").arg(QLatin1String(id)));
+        app.browser->setFocus();
+        ASSERT_TRUE(waitFor([&] {
+            return evalInPage(app.browser->view(),
+                              QStringLiteral("document.getElementById('%1').focus(); document.hasFocus() && "
+                                             "document.activeElement.id == '%1'")
+                                  .arg(QLatin1String(id)))
+                .toBool();
+        }));
     };
     focus("subject");
     app.w->cmdPaste_Click(0);
