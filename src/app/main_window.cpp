@@ -664,37 +664,52 @@ void MainWindow::cmdOptions_Click()
 
 void MainWindow::cmdMessage_Click()
 {
+    // The outer HTML first; the inner HTML is fetched only when the first
+    // pass finds no posting form, so a large page crosses over once.
     QPointer<MainWindow> self(this);
-    m_browser->runJavaScript(PageScripts::readBody(), [self](const QVariant &body) {
+    m_browser->runJavaScript(PageScripts::readBodyHtml(false), [self](const QVariant &outer) {
         if (!self)
             return;
-        const QVariantMap map = body.toMap();
-        const FormScanner::Result scan = FormScanner::scanPage(map.value(QStringLiteral("outer")).toString(),
-                                                               map.value(QStringLiteral("inner")).toString());
-        self->m_services.folder.writeText(kHtmlTempFile, scan.savedText);
-        auto fail = [self] {
-            self->m_services.dialogs->message(self, QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
-                                              QStringLiteral("Auto-Insert Error"));
-            emit self->autoInsertDone(false);
-        };
-        if (body.isNull() || !body.isValid() || scan.formIndex < 0 || scan.fieldIndex < 0) {
-            fail();
+        const FormScanner::Result first = FormScanner::scanPass(outer.toString(), FormScanner::Pass::OuterHtml);
+        if (first.formIndex >= 0 || outer.isNull() || !outer.isValid()) {
+            self->finishAutoInsert(first, outer.isValid() && !outer.isNull());
             return;
         }
-        const QString outgoing = self->outgoingMessage();
-        self->m_browser->runJavaScript(
-            PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing), [self, outgoing, fail](const QVariant &ok) {
-                if (!self)
-                    return;
-                // The automatic watch starts even when the field could not be written.
-                self->m_insertedMessage = outgoing;
-                self->m_watchCountdown = 4;
-                if (ok.toBool())
-                    emit self->autoInsertDone(true);
-                else
-                    fail();
-            });
+        self->m_browser->runJavaScript(PageScripts::readBodyHtml(true), [self](const QVariant &inner) {
+            if (self)
+                self->finishAutoInsert(FormScanner::scanPass(inner.toString(), FormScanner::Pass::InnerHtml), true);
+        });
     });
+}
+
+void MainWindow::finishAutoInsert(const FormScanner::Result &scan, bool havePage)
+{
+    m_services.folder.writeText(kHtmlTempFile, scan.savedText);
+    QPointer<MainWindow> self(this);
+    auto fail = [self] {
+        if (!self)
+            return;
+        self->m_services.dialogs->message(self, QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
+                                          QStringLiteral("Auto-Insert Error"));
+        emit self->autoInsertDone(false);
+    };
+    if (!havePage || scan.formIndex < 0 || scan.fieldIndex < 0) {
+        fail();
+        return;
+    }
+    const QString outgoing = outgoingMessage();
+    m_browser->runJavaScript(PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing),
+                             [self, outgoing, fail](const QVariant &ok) {
+                                 if (!self)
+                                     return;
+                                 // The automatic watch starts even when the field could not be written.
+                                 self->m_insertedMessage = outgoing;
+                                 self->m_watchCountdown = 4;
+                                 if (ok.toBool())
+                                     emit self->autoInsertDone(true);
+                                 else
+                                     fail();
+                             });
 }
 
 void MainWindow::cmdPaste_Click(int index)

@@ -2,6 +2,7 @@
 
 #include "app/app_services.h"
 #include "app/window_layout.h"
+#include "browser/form_scanner.h"
 #include "messages/markup_template.h"
 #include "messages/saved_messages_window.h"
 #include "messages/template_editor.h"
@@ -135,6 +136,7 @@ private:
     void refreshPostLists();
     void refreshForumLists();
     void refreshNewList();
+    void finishAutoInsert(const FormScanner::Result &scan, bool havePage);
     void onDownloadComplete();
     void runAutoWatchCheck(const QString &url);
     void onLoginChanged();

@@ -90,20 +90,20 @@ int findMessageField(const QString &brokenHtml, int formIndex)
     return found ? field : -1;
 }
 
-Result scanPage(const QString &outerHtml, const QString &innerHtml)
+Result scanPass(const QString &html, Pass pass)
 {
     Result r;
-    QString broken = breakAtTags(outerHtml, Pass::OuterHtml);
-    r.savedText = broken + kCrLf;
+    r.savedText = breakAtTags(html, pass) + kCrLf;
     r.formIndex = findPostingForm(r.savedText);
-    if (r.formIndex < 0) {
-        broken = breakAtTags(innerHtml, Pass::InnerHtml);
-        r.savedText = broken + kCrLf;
-        r.formIndex = findPostingForm(r.savedText);
-    }
     if (r.formIndex >= 0)
         r.fieldIndex = findMessageField(r.savedText, r.formIndex);
     return r;
+}
+
+Result scanPage(const QString &outerHtml, const QString &innerHtml)
+{
+    const Result outer = scanPass(outerHtml, Pass::OuterHtml);
+    return outer.formIndex >= 0 ? outer : scanPass(innerHtml, Pass::InnerHtml);
 }
 
 } // namespace FormScanner

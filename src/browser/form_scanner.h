@@ -28,6 +28,8 @@ struct Result
     int fieldIndex = -1;
 };
 
+// One pass over one HTML text.
+Result scanPass(const QString &html, Pass pass);
 // Both passes: the outer HTML first, the inner HTML when the first finds no form.
 Result scanPage(const QString &outerHtml, const QString &innerHtml);
 

@@ -22,6 +22,12 @@ QString readBody()
                           "return {outer:b.outerHTML,inner:b.innerHTML};})()");
 }
 
+QString readBodyHtml(bool inner)
+{
+    return inner ? QStringLiteral("(function(){var b=document.body;return b?b.innerHTML:null;})()")
+                 : QStringLiteral("(function(){var b=document.body;return b?b.outerHTML:null;})()");
+}
+
 QString setFormField(int formIndex, int fieldIndex, const QString &text)
 {
     return QStringLiteral("(function(f,i,t){try{"

@@ -10,6 +10,9 @@ namespace PageScripts {
 // when the page has no body.
 QString readBody();
 
+// The body's outerHTML (or innerHTML) alone as a string, or null.
+QString readBodyHtml(bool inner);
+
 // Writes text into the field-th input or text area of the form-th form, and
 // tells the page's scripts with input and change events. Returns true or false.
 QString setFormField(int formIndex, int fieldIndex, const QString &text);

@@ -2,6 +2,8 @@
 
 #include "messages/markup_template.h"
 
+#include <QStringView>
+
 namespace {
 
 inline bool isLinkDelimiter(QChar c)
@@ -38,22 +40,35 @@ qsizetype scanEnd(const QChar *s, qsizetype n, qsizetype p)
 }
 
 // The first "http://" or "https://" at or after from, letter case ignored.
-// Sets *slash to the position of the scheme's second "/".
-qsizetype findWebAddress(const QChar *s, qsizetype n, qsizetype from, qsizetype *slash)
+// Sets *slash to the position of the scheme's second "/". Looks for "://"
+// (a fast search) and then checks the scheme in front of it.
+qsizetype findWebAddress(QStringView text, qsizetype from, qsizetype *slash)
 {
-    for (qsizetype i = from; i + 7 <= n; ++i) {
-        if (lower(s[i].unicode()) != 'h' || lower(s[i + 1].unicode()) != 't' || lower(s[i + 2].unicode()) != 't'
-            || lower(s[i + 3].unicode()) != 'p')
-            continue;
-        qsizetype j = i + 4;
-        if (lower(s[j].unicode()) == 's')
-            ++j;
-        if (j + 3 <= n && s[j] == QLatin1Char(':') && s[j + 1] == QLatin1Char('/') && s[j + 2] == QLatin1Char('/')) {
-            *slash = j + 2;
-            return i;
+    const QChar *s = text.data();
+    qsizetype at = from;
+    for (;;) {
+        const qsizetype colon = text.indexOf(QLatin1String("://"), at);
+        if (colon < 0)
+            return -1;
+        auto schemeAt = [&](qsizetype h, bool secure) {
+            if (h < from)
+                return false;
+            if (lower(s[h].unicode()) != 'h' || lower(s[h + 1].unicode()) != 't' || lower(s[h + 2].unicode()) != 't'
+                || lower(s[h + 3].unicode()) != 'p')
+                return false;
+            return !secure || lower(s[h + 4].unicode()) == 's';
+        };
+        // "https://" starts before "http://" would, so it is the earlier match.
+        if (schemeAt(colon - 5, true)) {
+            *slash = colon + 2;
+            return colon - 5;
         }
+        if (schemeAt(colon - 4, false)) {
+            *slash = colon + 2;
+            return colon - 4;
+        }
+        at = colon + 1;
     }
-    return -1;
 }
 
 void appendWithoutLineBreaks(QString &out, const QChar *s, qsizetype from, qsizetype to)
@@ -63,19 +78,22 @@ void appendWithoutLineBreaks(QString &out, const QChar *s, qsizetype from, qsize
             out.append(s[i]);
 }
 
-QString linkPass(const QString &text, const QString &open1, const QString &open2, const QString &close)
+// Writes into out, whose memory the caller may keep from call to call.
+void linkPass(const QString &text, const QString &open1, const QString &open2, const QString &close, QString &out)
 {
     const qsizetype n = text.size();
-    if (n < 2)
-        return text;
+    out.clear();
+    if (n < 2) {
+        out = text;
+        return;
+    }
     const QChar *s = text.constData();
-    QString out;
-    out.reserve(n + n / 8);
+    out.reserve(n + n / 2);
     qsizetype pos = 0;
     QString target;
     for (;;) {
         qsizetype slash = 0;
-        const qsizetype h = findWebAddress(s, n, pos, &slash);
+        const qsizetype h = findWebAddress(QStringView(text), pos, &slash);
         if (h < 0)
             break;
         const qsizetype end = scanEnd(s, n, slash);
@@ -94,7 +112,6 @@ QString linkPass(const QString &text, const QString &open1, const QString &open2
             break;
     }
     out.append(s + pos, n - pos);
-    return out;
 }
 
 QString mailPass(const QString &text, const QString &open1, const QString &open2, const QString &close,
@@ -105,7 +122,7 @@ QString mailPass(const QString &text, const QString &open1, const QString &open2
         return text;
     const QChar *s = text.constData();
     QString out;
-    out.reserve(n + n / 8);
+    out.reserve(n + n / 2);
     // Position in out just after its last CR, LF or space: an address that
     // starts before the input position starts there, possibly inside the
     // markup written before it, as the walk back over the current text finds.
@@ -120,10 +137,8 @@ QString mailPass(const QString &text, const QString &open1, const QString &open2
     qsizetype pos = 0;
     QString address;
     for (;;) {
-        qsizetype a = pos;
-        while (a < n && s[a] != QLatin1Char('@'))
-            ++a;
-        if (a >= n)
+        const qsizetype a = QStringView(text).indexOf(QLatin1Char('@'), pos);
+        if (a < 0)
             break;
         qsizetype start = a;
         while (start > pos && !isLeftDelimiter(s[start - 1]))
@@ -161,8 +176,15 @@ QString mailPass(const QString &text, const QString &open1, const QString &open2
 QString convertLinks(const QString &text, const QString &linkOpen01, const QString &linkOpen02,
                      const QString &linkClose01, const QString &mailCall01)
 {
-    const QString linked = linkPass(text, linkOpen01, linkOpen02, linkClose01);
-    return mailPass(linked, linkOpen01, linkOpen02, linkClose01, mailCall01);
+    // The text between the passes lives in a buffer kept for the next call,
+    // so a long message costs one fresh allocation, not two; a buffer grown
+    // by an unusually long message is let go again.
+    thread_local QString linked;
+    linkPass(text, linkOpen01, linkOpen02, linkClose01, linked);
+    QString out = mailPass(linked, linkOpen01, linkOpen02, linkClose01, mailCall01);
+    if (linked.capacity() > (qsizetype(32) << 20))
+        linked = QString();
+    return out;
 }
 
 QString convertMessage(const QString &text, const QString &formatName, const TemplateSet &templates)

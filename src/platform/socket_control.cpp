@@ -74,6 +74,8 @@ void SocketControl::connectTo(const QString &host, quint16 port, bool tls)
     m_tls = tls;
     m_toSend = 0;
     m_reported = false;
+    // A bounded buffer: a large page never sits in memory whole.
+    m_socket->setReadBufferSize(256 * 1024);
     attach();
     if (tls)
         m_socket->connectToHostEncrypted(host, port);
@@ -92,6 +94,11 @@ void SocketControl::sendData(const QByteArray &data)
 QByteArray SocketControl::getData()
 {
     return m_socket ? m_socket->readAll() : QByteArray();
+}
+
+qint64 SocketControl::read(char *data, qint64 size)
+{
+    return m_socket ? std::max<qint64>(0, m_socket->read(data, size)) : 0;
 }
 
 void SocketControl::onError()

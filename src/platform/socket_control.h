@@ -20,6 +20,8 @@ public:
     void sendData(const QByteArray &data);
     // Reads the data waiting since the last dataArrival.
     QByteArray getData();
+    // Reads up to size waiting bytes into data; returns how many.
+    qint64 read(char *data, qint64 size);
     void close();
     bool isOpen() const;
 

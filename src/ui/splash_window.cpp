@@ -35,6 +35,7 @@ void SplashWindow::loadWindow()
     applySkin(this);
     skinCompanion().operation1(&skin);
     skinCompanion().operation2();
+    m_wait.start();
     Timer2.start();
 }
 
@@ -46,6 +47,7 @@ void SplashWindow::Timer2_Timer()
         return;
     // The 75th tick.
     Timer2.stop();
+    m_waitedMs = m_wait.elapsed();
     if (m_startMain)
         m_startMain();
     hide();

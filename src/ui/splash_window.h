@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +21,8 @@ public:
 
     int ticks() const { return m_ticks; }
     int counter() const { return m_counter; }
+    // How long the timer's fixed wait took, until the 75th tick.
+    qint64 waitedMs() const { return m_waitedMs; }
     const Skin *skin() const { return m_skin; }
 
     QLabel *Image1 = nullptr;
@@ -36,4 +39,6 @@ private:
     const Skin *m_skin = nullptr;
     int m_counter = 0;
     int m_ticks = 0;
+    QElapsedTimer m_wait;
+    qint64 m_waitedMs = 0;
 };

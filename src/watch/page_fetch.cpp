@@ -48,6 +48,10 @@ QByteArray buildRequest(const FetchAddress &address)
     return r;
 }
 
+namespace {
+constexpr qsizetype kChunkSize = 64 * 1024;
+}
+
 PageFetch::PageFetch(QObject *parent)
     : QObject(parent)
     , m_socket(new SocketControl(this))
@@ -110,9 +114,21 @@ void PageFetch::onData(qint64)
 {
     m_timer.start(m_timeoutMs);
     emit statusText(2, QStringLiteral("Receiving response"));
-    const QByteArray data = m_socket->getData();
     const bool wasDone = m_counter.headerDone();
-    if (m_counter.feed(data) || (wasDone && !data.isEmpty()))
+    if (m_chunk.size() != kChunkSize)
+        m_chunk.resize(kChunkSize);
+    // Counted as it comes, through one buffer: the body is never kept.
+    qint64 total = 0;
+    for (;;) {
+        const qint64 n = m_socket->read(m_chunk.data(), m_chunk.size());
+        if (n <= 0)
+            break;
+        total += n;
+        m_counter.feed(m_chunk.constData(), n);
+        if (!wasDone && m_counter.headerDone() && m_counter.isRedirect())
+            break;
+    }
+    if (wasDone && total > 0)
         emit statusText(3, m_counter.progressText());
     // A redirect's own page is never measured: go on as soon as it is known.
     if (!wasDone && m_counter.headerDone() && m_counter.isRedirect())

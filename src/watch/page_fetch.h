@@ -65,6 +65,7 @@ private:
     HttpResponseCounter m_counter;
     FetchAddress m_address;
     QTimer m_timer;
+    QByteArray m_chunk; // reused for every read
     quint16 m_defaultPort = 80;
     int m_timeoutMs = kDefaultTimeoutMs;
     int m_redirects = 0;

@@ -1,0 +1,63 @@
+// The program's own page fetcher, for comparison with curl on the same
+// loopback server:
+//   bench_fetch single URL        one page; prints seconds, bytes, RSS growth
+//   bench_fetch check LISTFILE    a reply check run over the listed addresses
+#include "watch/page_fetch.h"
+#include "watch/reply_check.h"
+#include "watch/watch_lists.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <cstdio>
+
+namespace {
+long statusKb(const char *field)
+{
+    QFile f("/proc/self/status");
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    const QString mode = argv[1];
+    PageFetch fetch;
+    QElapsedTimer timer;
+    if (mode == "single") {
+        const long rssBefore = statusKb("VmRSS:");
+        QSignalSpy done(&fetch, &PageFetch::finished);
+        qint64 bytes = -1;
+        QObject::connect(&fetch, &PageFetch::finished, [&](qint64 b) { bytes = b; });
+        timer.start();
+        fetch.start(QString::fromLocal8Bit(argv[2]));
+        if (!done.wait(600000))
+            return 1;
+        printf("seconds %.3f bytes %lld rss_growth_kb %ld\n", timer.nsecsElapsed() / 1e9, bytes,
+               statusKb("VmHWM:") - rssBefore);
+        return 0;
+    }
+    QFile list(QString::fromLocal8Bit(argv[2]));
+    list.open(QIODevice::ReadOnly);
+    WatchedPosts posts;
+    for (const QByteArray &line : list.readAll().split('\n'))
+        if (!line.isEmpty())
+            posts.add(QString::fromUtf8(line), QStringLiteral("0"));
+    ReplyCheckRun run(posts, fetch);
+    QSignalSpy done(&run, &ReplyCheckRun::finished);
+    timer.start();
+    run.start();
+    if (done.isEmpty() && !done.wait(600000))
+        return 1;
+    printf("seconds %.3f posts %d new %d\n", timer.nsecsElapsed() / 1e9, posts.count(), run.newReplyCount());
+    return 0;
+}
