@@ -1,5 +1,7 @@
 #include "app/application.h"
 #include "app/identity.h"
+#include "app/main_window.h"
+#include "app/screenshot_tour.h"
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
 #include "platform/settings_store.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -39,6 +42,10 @@ int main(int argc, char *argv[])
     if (probe)
         services.homePage = QStringLiteral("about:blank");
 
+    const QString shots = qEnvironmentVariable("POSTMAVEN_SCREENSHOTS");
+    if (!shots.isEmpty())
+        services.homePage = QUrl::fromLocalFile(shots + QStringLiteral("/demo-forum.html")).toString();
+
     Application program(services);
     Application::installSignalHandlers();
     program.start();
@@ -52,5 +59,8 @@ int main(int argc, char *argv[])
             });
         });
     }
+    if (!shots.isEmpty())
+        QObject::connect(program.splash(), &SplashWindow::mainStarted,
+                         [&] { runScreenshotTour(program.mainWindow(), shots); });
     return app.exec();
 }

@@ -205,6 +205,10 @@ void MainWindow::buildControls()
                              QStyle::SP_BrowserStop, 2340, 600, 795, 435, false);
     Command7_1 = pictureButton(Frame2, "Command7_1", QStringLiteral("Refresh"), QStringLiteral("refresh"),
                                QStyle::SP_BrowserReload, 3180, 600, 855, 435, false);
+    // The navigation buttons are small: a small picture leaves room for the caption.
+    // The navigation buttons are too narrow for a picture beside the caption.
+    for (QToolButton *b : {Command4, Command5, Command6, Command7_1})
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     Check1 = make<QCheckBox>(Frame2, "Check1", 4140, 780, 1635, 255);
     Check1->setText(QStringLiteral("No Popups"));
     Check1->setChecked(true);

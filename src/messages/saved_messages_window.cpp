@@ -59,6 +59,7 @@ SavedMessagesWindow::SavedMessagesWindow(MainWindow *main)
     model->hide();
 
     connect(List1, &QListWidget::currentRowChanged, this, &SavedMessagesWindow::List1_Click);
+    connect(List1, &QListWidget::itemClicked, this, &SavedMessagesWindow::List1_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &SavedMessagesWindow::List1_DblClick);
     connect(Command1, &QPushButton::clicked, this, &SavedMessagesWindow::Command1_Click);
 }

@@ -25,7 +25,7 @@ TemplateEditor::TemplateEditor(MainWindow *main)
     setObjectName(QStringLiteral("frmCustom"));
     setWindowTitle(QStringLiteral("Custom Message Templates"));
     setAttribute(Qt::WA_DeleteOnClose); // the close box discards unsaved edits
-    setFixedSize(720, 420);
+    setFixedSize(760, 420);
 
     auto *intro = label(this, QStringLiteral("Label1"),
                         QStringLiteral("You may use this form to create custom templates for message insertion.  "
@@ -68,7 +68,7 @@ TemplateEditor::TemplateEditor(MainWindow *main)
     Check1->setGeometry(40, top + kRows * rowH + 10, 360, 24);
     Command1 = new QPushButton(QStringLiteral("Save and Close"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(560, top + kRows * rowH + 6, 148, 32);
+    Command1->setGeometry(600, top + kRows * rowH + 6, 148, 32);
     auto *model = label(this, QStringLiteral("SkinLabel1_0"), QString(), 0, 0, 0, 0);
     model->setProperty("skinLabel", true);
     model->hide();

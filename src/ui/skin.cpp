@@ -44,7 +44,7 @@ QMenu::item:selected { background: #2b5fae; color: white; }
 QGroupBox { border: 1px solid #7f9fcc; border-radius: 6px; margin-top: 9px;
             background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f2f7fe, stop:1 #dbe7f7); }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; color: #13407f; font-weight: bold; }
-QToolButton, QPushButton { color: #0b2447; border: 1px solid #5d83bb; border-radius: 5px; padding: 2px;
+QToolButton, QPushButton { color: #0b2447; border: 1px solid #5d83bb; border-radius: 5px; padding: 1px;
             background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:0.48 #dce9fa, stop:0.52 #bcd3f2, stop:1 #a9c6ee); }
 QToolButton:hover, QPushButton:hover { border-color: #2b5fae;
             background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:0.48 #e7f1fd, stop:0.52 #c9ddf7, stop:1 #b5d0f3); }
@@ -61,7 +61,7 @@ QTabBar::tab { color: #0b2447; border: 1px solid #7f9fcc; border-bottom: none; b
 QTabBar::tab:selected { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 #9fc0ee); font-weight: bold; }
 QStatusBar { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #3a6fbe, stop:1 #214f96); color: white; }
 QStatusBar QLabel { color: white; padding: 0 4px; border-right: 1px solid #7fa6dc; }
-QLabel[skinLabel="true"] { color: #13407f; font-weight: bold; background: transparent; }
+QLabel[skinLabel="true"] { color: #13407f; background: transparent; }
 QCheckBox { color: #0b2447; }
 )");
 }
