@@ -20,18 +20,16 @@
 
 namespace {
 
-class NullDialogs : public DialogService
-{
+class NullDialogs : public DialogService {
 public:
-    void message(QWidget *, const QString &, const QString &, Icon) override {}
+    void message(QWidget *, const QString &, const QString &, Icon) override { }
     bool input(QWidget *, const QString &, const QString &, QString *) override { return false; }
 };
 
-class NullDesktop : public DesktopServices
-{
+class NullDesktop : public DesktopServices {
 public:
-    void setClipboardText(const QString &) override {}
-    void openUrl(const QString &) override {}
+    void setClipboardText(const QString &) override { }
+    void openUrl(const QString &) override { }
 };
 
 QByteArray bigPostingPage()
@@ -40,7 +38,7 @@ QByteArray bigPostingPage()
     int n = 0;
     while (html.size() < 2 * 1024 * 1024)
         html += "<div class=post><p>Reply " + QByteArray::number(++n) + " <a href='/t/" + QByteArray::number(n)
-                + "'>link</a> " + QByteArray(150, 'w') + "</p></div>\n";
+            + "'>link</a> " + QByteArray(150, 'w') + "</p></div>\n";
     html += "<form action=/post method=post><input type=hidden name=t value=1><input type=text name=subject>"
             "<textarea name=message></textarea><input type=submit></form></body></html>";
     return html;
@@ -70,7 +68,7 @@ int main(int argc, char **argv)
         QObject::connect(s, &QTcpSocket::readyRead, s, [s, &page] {
             s->readAll();
             s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
-                     + QByteArray::number(page.size()) + "\r\n\r\n" + page);
+                + QByteArray::number(page.size()) + "\r\n\r\n" + page);
             s->disconnectFromHost();
         });
     });
@@ -124,6 +122,6 @@ int main(int argc, char **argv)
     printf("page body: %.1f MB\n", page.size() / 1048576.0);
     printf("runJavaScript round trip (floor): median %.1f ms\n", median(floor));
     printf("Auto-Insert click to value written: median %.1f ms, max %.1f ms (goal: under 150 ms)\n", median(insert),
-           *std::max_element(insert.begin(), insert.end()));
+        *std::max_element(insert.begin(), insert.end()));
     return 0;
 }

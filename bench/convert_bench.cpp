@@ -16,7 +16,8 @@ QString makeMessage(qsizetype size)
     while (text.size() < size) {
         ++n;
         // 100 characters per block; every fifth block holds an e-mail address.
-        QString block = QStringLiteral("Read more at http://www.example.com/forum/topic%1 today ").arg(n % 100000, 5, 10, QLatin1Char('0'));
+        QString block = QStringLiteral("Read more at http://www.example.com/forum/topic%1 today ")
+                            .arg(n % 100000, 5, 10, QLatin1Char('0'));
         if (n % 5 == 0)
             block += QStringLiteral("or mail me@example.org ");
         while (block.size() < 100)
@@ -33,8 +34,8 @@ void BM_ConvertLinks(benchmark::State &state)
 {
     const QString text = makeMessage(state.range(0));
     for (auto _ : state) {
-        QString out = convertLinks(text, QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"),
-                                   QStringLiteral("mailto:"));
+        QString out = convertLinks(
+            text, QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"), QStringLiteral("mailto:"));
         benchmark::DoNotOptimize(out.constData());
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));

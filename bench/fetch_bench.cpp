@@ -43,7 +43,7 @@ int main(int argc, char **argv)
         if (!done.wait(600000))
             return 1;
         printf("seconds %.3f bytes %lld rss_growth_kb %ld\n", timer.nsecsElapsed() / 1e9, bytes,
-               statusKb("VmHWM:") - rssBefore);
+            statusKb("VmHWM:") - rssBefore);
         return 0;
     }
     QFile list(QString::fromLocal8Bit(argv[2]));

@@ -14,14 +14,13 @@ class WebBrowser;
 
 // What the main window is given to work with. The program passes the real
 // services; tests pass recorders, a temporary folder and a loopback home page.
-struct AppServices
-{
+struct AppServices {
     SettingsStore *settings = nullptr;
-    DataFolder folder{QString()};
+    DataFolder folder { QString() };
     DialogService *dialogs = nullptr;
     DesktopServices *desktop = nullptr;
     std::function<WebBrowser *(QObject *parent)> createBrowser;
-    QString homePage;     // empty: the publisher's address
+    QString homePage; // empty: the publisher's address
     quint16 fetchPort = 80;
     int fetchTimeoutMs = 30000;
     bool trustAnyCertificate = false; // tests only

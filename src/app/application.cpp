@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 namespace {
-int g_signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = { -1, -1 };
 
 void onSignal(int)
 {
@@ -39,8 +39,8 @@ void Application::start()
         m_main->setSplash(m_splash.get());
         m_main->load();
         m_main->show();
-        QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_main.get(),
-                         [this](QSessionManager &) { m_main->unload(); });
+        QObject::connect(
+            qApp, &QGuiApplication::commitDataRequest, m_main.get(), [this](QSessionManager &) { m_main->unload(); });
     });
     m_splash->loadWindow();
     m_splash->show();

@@ -9,8 +9,7 @@ class SplashWindow;
 
 // The running program: the splash, then the main window, and an orderly end
 // on close, on SIGTERM, SIGINT and SIGHUP, and when the desktop session ends.
-class Application
-{
+class Application {
 public:
     explicit Application(AppServices services);
     ~Application();

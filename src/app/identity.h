@@ -4,12 +4,24 @@
 
 // The program's version information.
 namespace Identity {
-inline QString productName() { return QStringLiteral("Postmaven"); }
-inline QString companyName() { return QStringLiteral("Maven Row Software"); }
+inline QString productName()
+{
+    return QStringLiteral("Postmaven");
+}
+inline QString companyName()
+{
+    return QStringLiteral("Maven Row Software");
+}
 // The publisher's web address, without scheme.
-inline QString publisherAddress() { return QStringLiteral("www.postmaven.example"); }
+inline QString publisherAddress()
+{
+    return QStringLiteral("www.postmaven.example");
+}
 constexpr int versionMajor = 2;
 constexpr int versionMinor = 3;
 // The version record's own text.
-inline QString versionText() { return QStringLiteral("2.03"); }
+inline QString versionText()
+{
+    return QStringLiteral("2.03");
+}
 } // namespace Identity

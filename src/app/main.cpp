@@ -53,14 +53,14 @@ int main(int argc, char *argv[])
         QObject::connect(program.splash(), &SplashWindow::mainStarted, [&] {
             QTimer::singleShot(0, [&] {
                 printf("shown %lld splash_wait_ms %lld\n", QDateTime::currentMSecsSinceEpoch(),
-                       program.splash()->waitedMs());
+                    program.splash()->waitedMs());
                 fflush(stdout);
                 QCoreApplication::quit();
             });
         });
     }
     if (!shots.isEmpty())
-        QObject::connect(program.splash(), &SplashWindow::mainStarted,
-                         [&] { runScreenshotTour(program.mainWindow(), shots); });
+        QObject::connect(
+            program.splash(), &SplashWindow::mainStarted, [&] { runScreenshotTour(program.mainWindow(), shots); });
     return app.exec();
 }

@@ -51,8 +51,7 @@ void place(QWidget *w, int left, int top, int width, int height)
     w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
-template <typename T>
-T *make(QWidget *parent, const char *name, int left, int top, int width, int height)
+template <typename T> T *make(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
     auto *w = new T(parent);
     w->setObjectName(QLatin1String(name));
@@ -61,8 +60,7 @@ T *make(QWidget *parent, const char *name, int left, int top, int width, int hei
 }
 
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
-                           QStyle::StandardPixmap icon, int left, int top, int width, int height,
-                           bool textUnder)
+    QStyle::StandardPixmap icon, int left, int top, int width, int height, bool textUnder)
 {
     auto *b = make<QToolButton>(parent, name, left, top, width, height);
     b->setText(caption);
@@ -112,7 +110,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_sizeFetch->setObjectName(QStringLiteral("wscSizes"));
     m_postFetch = new PageFetch(this);
     m_postFetch->setObjectName(QStringLiteral("wscPosts"));
-    for (PageFetch *f : {m_sizeFetch, m_postFetch}) {
+    for (PageFetch *f : { m_sizeFetch, m_postFetch }) {
         f->setDefaultPort(m_services.fetchPort);
         f->setTimeoutMs(m_services.fetchTimeoutMs);
         f->setIgnoreSslErrors(m_services.trustAnyCertificate);
@@ -124,8 +122,8 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_form3.data()), static_cast<QWidget *>(m_frmCustom.data()),
-                       static_cast<QWidget *>(m_form8.data()), static_cast<QWidget *>(m_frmAbout.data())})
+    for (QWidget *w : { static_cast<QWidget *>(m_form3.data()), static_cast<QWidget *>(m_frmCustom.data()),
+             static_cast<QWidget *>(m_form8.data()), static_cast<QWidget *>(m_frmAbout.data()) })
         delete w;
 }
 
@@ -144,26 +142,26 @@ void MainWindow::buildControls()
     TabStrip2->setExpanding(false);
 
     cmdMessage = pictureButton(c, "cmdMessage", QStringLiteral("Auto-Insert"),
-                               QStringLiteral("Once you are on the page where you can post your message, click here to insert it."),
-                               QStyle::SP_ArrowForward, 60, 60, 1600, 800, false);
+        QStringLiteral("Once you are on the page where you can post your message, click here to insert it."),
+        QStyle::SP_ArrowForward, 60, 60, 1600, 800, false);
     Label2 = label(c, "Label2", QStringLiteral("as"), 1740, 540, 255, 255);
     cmbConvert = make<QComboBox>(c, "cmbConvert", 2100, 480, 1635, 315);
     cmbConvert->setEditable(false);
     cmbConvert->setToolTip(QStringLiteral("Select the format you would like to use when your message is inserted."));
     cmdPreview = pictureButton(c, "cmdPreview", QStringLiteral("Preview"),
-                               QStringLiteral("See a preview of your message in the currently selected format"),
-                               QStyle::SP_FileDialogContentsView, 3840, 60, 800, 800, true);
+        QStringLiteral("See a preview of your message in the currently selected format"),
+        QStyle::SP_FileDialogContentsView, 3840, 60, 800, 800, true);
     cmdCopy = pictureButton(c, "cmdCopy", QStringLiteral("Copy"),
-                            QStringLiteral("Copy your message to the clipboard in the selected format"),
-                            QStyle::SP_FileDialogNewFolder, 4680, 60, 800, 800, true);
+        QStringLiteral("Copy your message to the clipboard in the selected format"), QStyle::SP_FileDialogNewFolder,
+        4680, 60, 800, 800, true);
     cmdSave = pictureButton(c, "cmdSave", QStringLiteral("Save"), QStringLiteral("Save the current message"),
-                            QStyle::SP_DialogSaveButton, 5520, 60, 800, 800, true);
+        QStyle::SP_DialogSaveButton, 5520, 60, 800, 800, true);
     cmdLoad = pictureButton(c, "cmdLoad", QStringLiteral("Load"), QStringLiteral("Load a saved message"),
-                            QStyle::SP_DialogOpenButton, 6360, 60, 800, 800, true);
+        QStyle::SP_DialogOpenButton, 6360, 60, 800, 800, true);
     cmdOptions = pictureButton(c, "cmdOptions", QStringLiteral("Options"), QStringLiteral("Options"),
-                               QStyle::SP_FileDialogDetailedView, 7200, 60, 800, 800, true);
+        QStyle::SP_FileDialogDetailedView, 7200, 60, 800, 800, true);
     Command1 = pictureButton(c, "Command1", QStringLiteral("Visit "), QStringLiteral("Visit us!"),
-                             QStyle::SP_DirHomeIcon, 8040, 60, 2115, 795, false);
+        QStyle::SP_DirHomeIcon, 8040, 60, 2115, 795, false);
 
     Frame1 = make<QGroupBox>(c, "Frame1", 60, 900, 3735, 4095);
     Frame1->setTitle(QStringLiteral("Message Editor"));
@@ -196,18 +194,18 @@ void MainWindow::buildControls()
     Label5 = label(Frame2, "Label5", QStringLiteral("URL:"), 120, 300, 1215, 315);
     Text5 = make<QLineEdit>(Frame2, "Text5", 540, 240, 4875, 315);
     Command3 = pictureButton(Frame2, "Command3", QStringLiteral("Go"), QStringLiteral("browse the entered url"),
-                             QStyle::SP_MediaPlay, 5460, 240, 795, 375, false);
-    Command4 = pictureButton(Frame2, "Command4", QStringLiteral("Back"), QStringLiteral("back"),
-                             QStyle::SP_ArrowBack, 540, 600, 855, 435, false);
+        QStyle::SP_MediaPlay, 5460, 240, 795, 375, false);
+    Command4 = pictureButton(Frame2, "Command4", QStringLiteral("Back"), QStringLiteral("back"), QStyle::SP_ArrowBack,
+        540, 600, 855, 435, false);
     Command5 = pictureButton(Frame2, "Command5", QStringLiteral("Forward"), QStringLiteral("forward"),
-                             QStyle::SP_ArrowForward, 1440, 600, 855, 435, false);
-    Command6 = pictureButton(Frame2, "Command6", QStringLiteral("Stop"), QStringLiteral("stop"),
-                             QStyle::SP_BrowserStop, 2340, 600, 795, 435, false);
+        QStyle::SP_ArrowForward, 1440, 600, 855, 435, false);
+    Command6 = pictureButton(Frame2, "Command6", QStringLiteral("Stop"), QStringLiteral("stop"), QStyle::SP_BrowserStop,
+        2340, 600, 795, 435, false);
     Command7_1 = pictureButton(Frame2, "Command7_1", QStringLiteral("Refresh"), QStringLiteral("refresh"),
-                               QStyle::SP_BrowserReload, 3180, 600, 855, 435, false);
+        QStyle::SP_BrowserReload, 3180, 600, 855, 435, false);
     // The navigation buttons are small: a small picture leaves room for the caption.
     // The navigation buttons are too narrow for a picture beside the caption.
-    for (QToolButton *b : {Command4, Command5, Command6, Command7_1})
+    for (QToolButton *b : { Command4, Command5, Command6, Command7_1 })
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     Check1 = make<QCheckBox>(Frame2, "Check1", 4140, 780, 1635, 255);
     Check1->setText(QStringLiteral("No Popups"));
@@ -236,9 +234,9 @@ void MainWindow::buildControls()
 
     // Your Posts
     cmdAdd = pictureButton(Frame3, "cmdAdd", QStringLiteral("Watch This Post"), QStringLiteral("Watch the current URL"),
-                           QStyle::SP_DialogYesButton, 60, 240, 1695, 495, false);
-    cmdDel = pictureButton(Frame3, "cmdDel", QStringLiteral("Remove Watch"), QString(),
-                           QStyle::SP_DialogNoButton, 1800, 240, 1695, 495, false);
+        QStyle::SP_DialogYesButton, 60, 240, 1695, 495, false);
+    cmdDel = pictureButton(Frame3, "cmdDel", QStringLiteral("Remove Watch"), QString(), QStyle::SP_DialogNoButton, 1800,
+        240, 1695, 495, false);
     TabStrip1 = make<QTabBar>(Frame3, "TabStrip1", 60, 780, 3495, 315);
     TabStrip1->addTab(QStringLiteral("Show All"));
     TabStrip1->setTabData(0, QStringLiteral("all"));
@@ -325,13 +323,13 @@ void MainWindow::buildControls()
     connect(lstPosts, &QListWidget::itemDoubleClicked, this, openPost);
     connect(lstNew, &QListWidget::itemDoubleClicked, this, openPost);
     connect(lstPosts2, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem *item) { m_browser->navigate(item->text()); });
+        [this](QListWidgetItem *item) { m_browser->navigate(item->text()); });
 }
 
 void MainWindow::buildMenus()
 {
     auto addMenu = [this](const QString &title, const char *name, const QStringList &items, QList<QAction *> &actions,
-                          const char *itemName, std::function<void(int)> handler) {
+                       const char *itemName, std::function<void(int)> handler) {
         QMenu *menu = menuBar()->addMenu(title);
         menu->setObjectName(QLatin1String(name));
         for (int i = 0; i < items.size(); ++i) {
@@ -342,20 +340,20 @@ void MainWindow::buildMenus()
         }
     };
     addMenu(QStringLiteral("&File"), "mnuFileMenu",
-            {QStringLiteral("&New Message"), QStringLiteral("&Save Message"), QStringLiteral("&Load Message"),
-             QStringLiteral("E&xit")},
-            mnuFile, "mnuFile", [this](int i) { mnuFile_Click(i); });
+        { QStringLiteral("&New Message"), QStringLiteral("&Save Message"), QStringLiteral("&Load Message"),
+            QStringLiteral("E&xit") },
+        mnuFile, "mnuFile", [this](int i) { mnuFile_Click(i); });
     addMenu(QStringLiteral("&Tools"), "mnuToolsMenu",
-            {QStringLiteral("&Preview"), QStringLiteral("Auto &Insert"), QStringLiteral("&Check Replies"),
-             QStringLiteral("&Options"), QStringLiteral("Paste Message"), QStringLiteral("Paste Subject"),
-             QStringLiteral("Paste Username"), QStringLiteral("Paste Password")},
-            mnuTools, "mnuTools", [this](int i) { mnuTools_Click(i); });
+        { QStringLiteral("&Preview"), QStringLiteral("Auto &Insert"), QStringLiteral("&Check Replies"),
+            QStringLiteral("&Options"), QStringLiteral("Paste Message"), QStringLiteral("Paste Subject"),
+            QStringLiteral("Paste Username"), QStringLiteral("Paste Password") },
+        mnuTools, "mnuTools", [this](int i) { mnuTools_Click(i); });
     addMenu(QStringLiteral("&View"), "mnuViewMenu",
-            {QStringLiteral("&Saved Messages"), QStringLiteral("&All posts"), QStringLiteral("&Replies"),
-             QStringLiteral("&Templates")},
-            mnuView, "mnuView", [this](int i) { mnuView_Click(i); });
-    addMenu(QStringLiteral("&Help"), "mnuHelpMenu", {QStringLiteral("View &Help")}, aboutMenuItem, "aboutMenuItem",
-            [this](int i) { aboutMenuItem_Click(i); });
+        { QStringLiteral("&Saved Messages"), QStringLiteral("&All posts"), QStringLiteral("&Replies"),
+            QStringLiteral("&Templates") },
+        mnuView, "mnuView", [this](int i) { mnuView_Click(i); });
+    addMenu(QStringLiteral("&Help"), "mnuHelpMenu", { QStringLiteral("View &Help") }, aboutMenuItem, "aboutMenuItem",
+        [this](int i) { aboutMenuItem_Click(i); });
     QMenu *about = menuBar()->addMenu(QStringLiteral("About"));
     about->setObjectName(QStringLiteral("mnuAboutMenu"));
     mnuAboutItem = about->addAction(QStringLiteral("About this software"));
@@ -377,7 +375,7 @@ void MainWindow::connectBrowser()
 
 void MainWindow::connectWatch()
 {
-    for (PageFetch *f : {m_sizeFetch, m_postFetch})
+    for (PageFetch *f : { m_sizeFetch, m_postFetch })
         connect(f, &PageFetch::statusText, this, &MainWindow::setStatusText);
     connect(m_sizeFetch, &PageFetch::finished, this, &MainWindow::onSizeFetched);
     connect(m_sizeFetch, &PageFetch::failed, this, &MainWindow::onSizeFetchFailed);
@@ -411,17 +409,17 @@ void MainWindow::load()
     }
 
     const DataFolder &folder = m_services.folder;
-    for (const QString &name : {kHtmlTempFile, QString::fromLatin1(MessageStore::kFileName), kPostsFile, kForumsFile,
-                                kSizesFile}) {
+    for (const QString &name :
+        { kHtmlTempFile, QString::fromLatin1(MessageStore::kFileName), kPostsFile, kForumsFile, kSizesFile }) {
         // Something that is there but is no readable file is reported when
         // the lists are read, and left alone.
         if (xfileExists(folder.filePath(name)) || QFileInfo::exists(folder.filePath(name)))
             continue;
         QString error;
         if (!folder.createWithEmptyLine(name, &error))
-            m_services.dialogs->message(this, tr("The data file %1 could not be created:\r\n%2")
-                                                  .arg(folder.filePath(name), error),
-                                        boxTitle(), DialogService::Icon::Exclamation);
+            m_services.dialogs->message(this,
+                tr("The data file %1 could not be created:\r\n%2").arg(folder.filePath(name), error), boxTitle(),
+                DialogService::Icon::Exclamation);
     }
     readListFiles();
 
@@ -429,13 +427,15 @@ void MainWindow::load()
     updateInterface();
 
     const QString lastMessage = m_services.settings->read(kData, QStringLiteral("lastMessage"), QString());
-    setSubjectText(m_services.settings->read(kData, QStringLiteral("lastSubject"), QStringLiteral("Type Subject Here")));
+    setSubjectText(
+        m_services.settings->read(kData, QStringLiteral("lastSubject"), QStringLiteral("Type Subject Here")));
     if (!lastMessage.isEmpty() && lastMessage != QLatin1String(" "))
         setMessageText(lastMessage);
     else
         setMessageText(firstRunText());
     bool ok = false;
-    const int lastConvert = m_services.settings->read(kData, QStringLiteral("lastConvert"), QStringLiteral("0")).toInt(&ok);
+    const int lastConvert
+        = m_services.settings->read(kData, QStringLiteral("lastConvert"), QStringLiteral("0")).toInt(&ok);
     // A position that is no number or names no entry keeps "text".
     if (ok && lastConvert >= 0 && lastConvert < cmbConvert->count())
         cmbConvert->setCurrentIndex(lastConvert);
@@ -456,10 +456,10 @@ void MainWindow::readListFiles()
         if (!f.ok) {
             m_unreadable.insert(name);
             m_services.dialogs->message(this,
-                                        tr("The data file %1 could not be read:\r\n%2\r\n\r\n"
-                                           "Its list starts empty, and the file is left as it is.")
-                                            .arg(folder.filePath(name), f.error),
-                                        boxTitle(), DialogService::Icon::Exclamation);
+                tr("The data file %1 could not be read:\r\n%2\r\n\r\n"
+                   "Its list starts empty, and the file is left as it is.")
+                    .arg(folder.filePath(name), f.error),
+                boxTitle(), DialogService::Icon::Exclamation);
         }
         return f.lines;
     };
@@ -489,9 +489,9 @@ void MainWindow::unload()
     m_services.settings->write(kData, QStringLiteral("lastMessage"), messageText());
     m_services.settings->write(kData, QStringLiteral("lastConvert"), QString::number(cmbConvert->currentIndex()));
 
-    for (QWidget *w : {static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_frmCustom.data()),
-                       static_cast<QWidget *>(m_form8.data()), static_cast<QWidget *>(m_form3.data()),
-                       static_cast<QWidget *>(m_frmAbout.data())}) {
+    for (QWidget *w : { static_cast<QWidget *>(m_splash.data()), static_cast<QWidget *>(m_frmCustom.data()),
+             static_cast<QWidget *>(m_form8.data()), static_cast<QWidget *>(m_form3.data()),
+             static_cast<QWidget *>(m_frmAbout.data()) }) {
         if (w)
             w->close(); // side windows are destroyed on close
     }
@@ -550,7 +550,7 @@ void MainWindow::layoutWindow()
     Frame2->resize(twipsToPixels(l.frame2Width), twipsToPixels(l.frame2Height));
     if (QWidget *view = m_browser ? m_browser->widget() : nullptr)
         view->resize(twipsToPixels(l.webBrowserWidth), twipsToPixels(l.webBrowserHeight));
-    const int panelWidths[3] = {l.panel1Width, l.panel2Width, l.panel3Width};
+    const int panelWidths[3] = { l.panel1Width, l.panel2Width, l.panel3Width };
     // Only a maximum: a fixed width would make the status bar ask for more
     // room than the window has, and the window would grow on every layout.
     for (int i = 0; i < statusPanels.size() && i < 3; ++i)
@@ -628,9 +628,10 @@ void MainWindow::saveMessage()
     MessageStore store(m_services.folder);
     QString error;
     if (!store.save(messageText(), subjectText(), &error)) {
-        m_services.dialogs->message(this, tr("The message could not be saved to %1:\r\n%2")
-                                              .arg(m_services.folder.filePath(QString::fromLatin1(MessageStore::kFileName)), error),
-                                    boxTitle(), DialogService::Icon::Exclamation);
+        m_services.dialogs->message(this,
+            tr("The message could not be saved to %1:\r\n%2")
+                .arg(m_services.folder.filePath(QString::fromLatin1(MessageStore::kFileName)), error),
+            boxTitle(), DialogService::Icon::Exclamation);
         return;
     }
     setStatusText(1, QStringLiteral("MESSAGE SAVED"));
@@ -693,8 +694,9 @@ void MainWindow::finishAutoInsert(const FormScanner::Result &scan, bool havePage
     auto fail = [self] {
         if (!self)
             return;
-        self->m_services.dialogs->message(self, QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
-                                          QStringLiteral("Auto-Insert Error"));
+        self->m_services.dialogs->message(self,
+            QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
+            QStringLiteral("Auto-Insert Error"));
         emit self->autoInsertDone(false);
     };
     if (!havePage || scan.formIndex < 0 || scan.fieldIndex < 0) {
@@ -703,17 +705,17 @@ void MainWindow::finishAutoInsert(const FormScanner::Result &scan, bool havePage
     }
     const QString outgoing = outgoingMessage();
     m_browser->runJavaScript(PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing),
-                             [self, outgoing, fail](const QVariant &ok) {
-                                 if (!self)
-                                     return;
-                                 // The automatic watch starts even when the field could not be written.
-                                 self->m_insertedMessage = outgoing;
-                                 self->m_watchCountdown = 4;
-                                 if (ok.toBool())
-                                     emit self->autoInsertDone(true);
-                                 else
-                                     fail();
-                             });
+        [self, outgoing, fail](const QVariant &ok) {
+            if (!self)
+                return;
+            // The automatic watch starts even when the field could not be written.
+            self->m_insertedMessage = outgoing;
+            self->m_watchCountdown = 4;
+            if (ok.toBool())
+                emit self->autoInsertDone(true);
+            else
+                fail();
+        });
 }
 
 void MainWindow::cmdPaste_Click(int index)
@@ -807,8 +809,8 @@ void MainWindow::runAutoWatchCheck(const QString &url)
         const QVariantMap map = body.toMap();
         // A page without a body counts as not showing the message.
         const bool found = !map.isEmpty()
-                           && pageShowsKey(key, map.value(QStringLiteral("outer")).toString(),
-                                           map.value(QStringLiteral("inner")).toString());
+            && pageShowsKey(
+                key, map.value(QStringLiteral("outer")).toString(), map.value(QStringLiteral("inner")).toString());
         if (found) {
             self->watchThisPost(url);
             self->m_watchCountdown = 0; // the first hit ends the search
@@ -872,10 +874,9 @@ void MainWindow::onSizeFetchFailed(bool startError, int number, const QString &d
 
 void MainWindow::showFetchError(bool startError, int number, const QString &description)
 {
-    const QString text = startError ? QStringLiteral("An error has occurred.\r\nError #: %1\r\nDescription: %2")
-                                          .arg(number)
-                                          .arg(description)
-                                    : QStringLiteral("Error occurred.\r\nError #: %1\r\n%2").arg(number).arg(description);
+    const QString text = startError
+        ? QStringLiteral("An error has occurred.\r\nError #: %1\r\nDescription: %2").arg(number).arg(description)
+        : QStringLiteral("Error occurred.\r\nError #: %1\r\n%2").arg(number).arg(description);
     m_services.dialogs->message(this, text, QStringLiteral("Error"), DialogService::Icon::Exclamation);
 }
 
@@ -963,8 +964,7 @@ bool MainWindow::saveLogins()
         // Writing now would replace logins that are still in the file.
         if (!m_warnedLoginsUnreadable) {
             m_warnedLoginsUnreadable = true;
-            m_services.dialogs->message(
-                this,
+            m_services.dialogs->message(this,
                 QStringLiteral("There was an error saving your logins.\r\n\r\nError Number %1\r\n%2")
                     .arg(1)
                     .arg(tr("%1 could not be read at start-up, so it is left as it is.")
@@ -976,8 +976,10 @@ bool MainWindow::saveLogins()
     QString error;
     int number = 0;
     if (!m_services.folder.writeText(kForumsFile, m_forums.fileText(), &error, &number)) {
-        m_services.dialogs->message(
-            this, QStringLiteral("There was an error saving your logins.\r\n\r\nError Number %1\r\n%2").arg(number).arg(error),
+        m_services.dialogs->message(this,
+            QStringLiteral("There was an error saving your logins.\r\n\r\nError Number %1\r\n%2")
+                .arg(number)
+                .arg(error),
             boxTitle());
         return false;
     }

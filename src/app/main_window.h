@@ -33,8 +33,7 @@ class ReplyCheckRun;
 
 // The main window, Form1: the message editor, the browser, the forum and
 // watch lists, the menus and the status bar.
-class MainWindow : public QMainWindow
-{
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(AppServices services, QWidget *parent = nullptr);

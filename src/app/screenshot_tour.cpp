@@ -28,8 +28,9 @@ void runScreenshotTour(MainWindow *main, const QString &folder)
 {
     main->move(0, 0);
     main->resize(1000, 720);
-    main->setMessageText(QStringLiteral("Hi everyone!\r\n\r\nI just opened my new shop for hand-made guitar straps: "
-                                        "http://straps.example.com/new\r\nQuestions? Mail me at ann@straps.example.com"));
+    main->setMessageText(
+        QStringLiteral("Hi everyone!\r\n\r\nI just opened my new shop for hand-made guitar straps: "
+                       "http://straps.example.com/new\r\nQuestions? Mail me at ann@straps.example.com"));
     main->setSubjectText(QStringLiteral("New hand-made guitar straps"));
     main->saveMessage();
     auto step = [](int ms, std::function<void()> f) { QTimer::singleShot(ms, f); };

@@ -3,18 +3,16 @@
 // Placement of the main window's controls for a window size, as plain
 // arithmetic in twips (1/1440 inch; 15 twips to a logical pixel). Every
 // difference is taken as its absolute value, so no size comes out negative.
-struct WindowLayoutInput
-{
-    int width = 0;  // the window's outer width
+struct WindowLayoutInput {
+    int width = 0; // the window's outer width
     int height = 0; // the window's outer height
     int statusBarHeight = 315;
     bool minimized = false;
 };
 
-struct WindowLayout
-{
+struct WindowLayout {
     bool applies = false; // false while minimized: nothing moves
-    int width = 0;        // the window size after holding it at its minimum
+    int width = 0; // the window size after holding it at its minimum
     int height = 0;
     int frame3Height = 0;
     int frame4Height = 0;

@@ -7,8 +7,7 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 // Calls f on each line; stops when f returns false.
-template <typename F>
-void forEachLine(const QString &text, F f)
+template <typename F> void forEachLine(const QString &text, F f)
 {
     const qsizetype n = text.size();
     qsizetype start = 0;
@@ -111,7 +110,8 @@ Result scanPage(const QString &outerHtml, const QString &innerHtml)
 QString watchKey(const QString &insertedMessage)
 {
     qsizetype n = insertedMessage.size();
-    for (const QString &d : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("<")}) {
+    for (const QString &d :
+        { QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("<") }) {
         // 1-based position minus one is the 0-based index.
         const qsizetype cut = insertedMessage.indexOf(d);
         if (cut > 0 && cut < n)

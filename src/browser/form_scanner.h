@@ -21,8 +21,7 @@ int findPostingForm(const QString &brokenHtml);
 // or -1.
 int findMessageField(const QString &brokenHtml, int formIndex);
 
-struct Result
-{
+struct Result {
     QString savedText; // what htmltemp.txt holds afterwards (with its final line break)
     int formIndex = -1;
     int fieldIndex = -1;

@@ -7,7 +7,7 @@ namespace {
 QString jsString(const QString &text)
 {
     // A JSON string is a valid JavaScript string literal.
-    QByteArray json = QJsonDocument::fromVariant(QVariantList{text}).toJson(QJsonDocument::Compact);
+    QByteArray json = QJsonDocument::fromVariant(QVariantList { text }).toJson(QJsonDocument::Compact);
     json = json.mid(1, json.size() - 2);
     return QString::fromUtf8(json);
 }

@@ -114,8 +114,8 @@ void linkPass(const QString &text, const QString &open1, const QString &open2, c
     out.append(s + pos, n - pos);
 }
 
-QString mailPass(const QString &text, const QString &open1, const QString &open2, const QString &close,
-                 const QString &mail)
+QString mailPass(
+    const QString &text, const QString &open1, const QString &open2, const QString &close, const QString &mail)
 {
     const qsizetype n = text.size();
     if (n < 2)
@@ -174,7 +174,7 @@ QString mailPass(const QString &text, const QString &open1, const QString &open2
 } // namespace
 
 QString convertLinks(const QString &text, const QString &linkOpen01, const QString &linkOpen02,
-                     const QString &linkClose01, const QString &mailCall01)
+    const QString &linkClose01, const QString &mailCall01)
 {
     // The text between the passes lives in a buffer kept for the next call,
     // so a long message costs one fresh allocation, not two; a buffer grown

@@ -9,7 +9,7 @@ class TemplateSet;
 //   LinkOpen01 target LinkOpen02 target LinkClose01
 // with MailCall01 before an e-mail target. Runs in one pass over the text.
 QString convertLinks(const QString &text, const QString &linkOpen01, const QString &linkOpen02,
-                     const QString &linkClose01, const QString &mailCall01);
+    const QString &linkClose01, const QString &mailCall01);
 
 // Converts with the first template whose name equals formatName exactly;
 // with no such template ("text") the text comes back unchanged.

@@ -17,11 +17,13 @@ MarkupTemplate TemplateSet::defaultFor(int slot)
     const QString mail = QStringLiteral("mailto:");
     switch (slot) {
     case 0:
-        return {QStringLiteral("html"), QStringLiteral("<a href='"), QStringLiteral("'>"), QStringLiteral("</a>"), mail};
+        return { QStringLiteral("html"), QStringLiteral("<a href='"), QStringLiteral("'>"), QStringLiteral("</a>"),
+            mail };
     case 1:
-        return {QStringLiteral("ubb"), QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"), mail};
+        return { QStringLiteral("ubb"), QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"), mail };
     case 2:
-        return {QStringLiteral("ezboard"), QStringLiteral("[link="), QStringLiteral("]"), QStringLiteral("[/link]"), mail};
+        return { QStringLiteral("ezboard"), QStringLiteral("[link="), QStringLiteral("]"), QStringLiteral("[/link]"),
+            mail };
     default:
         return {};
     }
@@ -51,7 +53,7 @@ const MarkupTemplate *TemplateSet::findByName(const QString &name) const
 
 QStringList TemplateSet::converterList() const
 {
-    QStringList list{QStringLiteral("text")};
+    QStringList list { QStringLiteral("text") };
     for (const MarkupTemplate &t : m_slots)
         if (!t.name.isEmpty())
             list.append(t.name);

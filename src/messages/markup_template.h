@@ -8,24 +8,22 @@
 class SettingsStore;
 
 // How one kind of forum writes a link.
-struct MarkupTemplate
-{
+struct MarkupTemplate {
     QString name;
-    QString linkOpen01;  // before the link target
-    QString linkOpen02;  // between the target and the visible text
+    QString linkOpen01; // before the link target
+    QString linkOpen02; // between the target and the visible text
     QString linkClose01; // after the visible text
-    QString mailCall01;  // before an e-mail address in the target
+    QString mailCall01; // before an e-mail address in the target
 
     bool operator==(const MarkupTemplate &o) const
     {
         return name == o.name && linkOpen01 == o.linkOpen01 && linkOpen02 == o.linkOpen02
-               && linkClose01 == o.linkClose01 && mailCall01 == o.mailCall01;
+            && linkClose01 == o.linkClose01 && mailCall01 == o.mailCall01;
     }
 };
 
 // The eight template slots: html, ubb and ezboard built in, five custom ones.
-class TemplateSet
-{
+class TemplateSet {
 public:
     static constexpr int kSlotCount = 8;
     static constexpr int kBuiltInCount = 3;

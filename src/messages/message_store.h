@@ -6,17 +6,15 @@
 #include <QStringList>
 
 // One saved message as read back from a record line.
-struct SavedMessage
-{
-    QString body;      // line breaks restored
+struct SavedMessage {
+    QString body; // line breaks restored
     QString subject;
     bool hasSubject = false;
 };
 
 // The saved messages in messages.txt: one record per line, the body with its
 // line breaks written as "[br]", then "|", then the subject.
-class MessageStore
-{
+class MessageStore {
 public:
     static constexpr const char *kFileName = "messages.txt";
 

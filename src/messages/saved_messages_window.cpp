@@ -77,14 +77,14 @@ bool SavedMessagesWindow::loadMessageList()
 {
     MessageStore store(m_main->services().folder);
     if (!store.exists()) {
-        m_main->services().dialogs->message(this, QStringLiteral("you must first save a message before you can load one"),
-                                            Identity::productName());
+        m_main->services().dialogs->message(
+            this, QStringLiteral("you must first save a message before you can load one"), Identity::productName());
         return false;
     }
     const LineFile file = store.lines();
     if (!file.ok) {
         m_main->services().dialogs->message(this, tr("The saved messages could not be read:\r\n%1").arg(file.error),
-                                            Identity::productName(), DialogService::Icon::Exclamation);
+            Identity::productName(), DialogService::Icon::Exclamation);
     }
     QSignalBlocker block(List1);
     List1->clear();
@@ -116,7 +116,8 @@ void SavedMessagesWindow::List1_DblClick()
     const QString entry = List1->item(row)->text();
     const SavedMessage m = MessageStore::parseRecord(entry);
     if (entry.isEmpty() || m.body.isEmpty()) {
-        m_main->services().dialogs->message(this, QStringLiteral("cannot insert a blank message"), Identity::productName());
+        m_main->services().dialogs->message(
+            this, QStringLiteral("cannot insert a blank message"), Identity::productName());
         return;
     }
     m_main->setMessageText(m.body);
@@ -137,7 +138,7 @@ void SavedMessagesWindow::deleteMessage(int position)
     QString error;
     if (!store.remove(List1->item(position)->text(), &error)) {
         m_main->services().dialogs->message(this, tr("The message could not be deleted:\r\n%1").arg(error),
-                                            Identity::productName(), DialogService::Icon::Exclamation);
+            Identity::productName(), DialogService::Icon::Exclamation);
         return;
     }
     List1->clear();

@@ -11,8 +11,7 @@ class QPushButton;
 
 // Form3, "load a saved message": the lines of messages.txt, a preview of the
 // clicked one, double-click to load it, and delete.
-class SavedMessagesWindow : public QWidget
-{
+class SavedMessagesWindow : public QWidget {
     Q_OBJECT
 public:
     explicit SavedMessagesWindow(MainWindow *main);

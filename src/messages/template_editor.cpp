@@ -28,24 +28,24 @@ TemplateEditor::TemplateEditor(MainWindow *main)
     setFixedSize(760, 420);
 
     auto *intro = label(this, QStringLiteral("Label1"),
-                        QStringLiteral("You may use this form to create custom templates for message insertion.  "
-                                       "Just enter the name, and the required parameters.  Your template will then be "
-                                       "displayed in the drop down box on the main form.  We don't recommend changing "
-                                       "the default templates, but if they become outdated you may wish to update them."),
-                        12, 8, 696, 64);
+        QStringLiteral("You may use this form to create custom templates for message insertion.  "
+                       "Just enter the name, and the required parameters.  Your template will then be "
+                       "displayed in the drop down box on the main form.  We don't recommend changing "
+                       "the default templates, but if they become outdated you may wish to update them."),
+        12, 8, 696, 64);
     intro->setWordWrap(true);
     intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     const int x0 = 40, colW = 124, gap = 6, top = 104, rowH = 30;
-    const char *headings[5] = {"Name", "Link Open", "Link Middle", "Link End", "Email"};
+    const char *headings[5] = { "Name", "Link Open", "Link Middle", "Link End", "Email" };
     for (int c = 0; c < 5; ++c)
-        label(this, QStringLiteral("lblHeading_%1").arg(c), QLatin1String(headings[c]), x0 + c * (colW + gap), 80,
-              colW, 20);
+        label(this, QStringLiteral("lblHeading_%1").arg(c), QLatin1String(headings[c]), x0 + c * (colW + gap), 80, colW,
+            20);
     for (int r = 0; r < kRows; ++r) {
         const int y = top + r * rowH;
         label(this, QStringLiteral("lblRow_%1").arg(r), QString::number(r + 1), 14, y + 3, 20, 20);
-        QLineEdit **columns[5] = {txtName, txtLinkOpen01, txtLinkOpen02, txtLinkClose, txtMailCall};
-        const char *names[5] = {"txtName", "txtLinkOpen01", "txtLinkOpen02", "txtLinkClose", "txtMailCall"};
+        QLineEdit **columns[5] = { txtName, txtLinkOpen01, txtLinkOpen02, txtLinkClose, txtMailCall };
+        const char *names[5] = { "txtName", "txtLinkOpen01", "txtLinkOpen02", "txtLinkClose", "txtMailCall" };
         for (int c = 0; c < 5; ++c) {
             auto *e = new QLineEdit(this);
             e->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(names[c])).arg(r));

@@ -10,8 +10,7 @@ class QPushButton;
 // frmCustom, "Custom Message Templates": one row per template slot. The rows
 // of the built-in templates are locked until "Enable changing of default
 // templates" is ticked; their names stay locked always.
-class TemplateEditor : public QWidget
-{
+class TemplateEditor : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kRows = 8;

@@ -5,8 +5,7 @@
 #include <QStringList>
 
 // Result of reading a line file: the lines, or why the file could not be read.
-struct LineFile
-{
+struct LineFile {
     bool ok = false;
     QString error;
     QStringList lines;
@@ -15,8 +14,7 @@ struct LineFile
 // The folder that holds the program's data files. Files are text with CR LF
 // line ends; every rewrite replaces the whole file atomically (a temporary
 // file beside it, then a rename), so a crash never leaves half a file.
-class DataFolder
-{
+class DataFolder {
 public:
     explicit DataFolder(QString path);
 
@@ -35,7 +33,8 @@ public:
 
     // Writes text as UTF-8 (the caller supplies the CR LF line ends). The file
     // is readable and writable by its owner only. Returns false with a reason.
-    bool writeText(const QString &name, const QString &text, QString *error = nullptr, int *errorNumber = nullptr) const;
+    bool writeText(
+        const QString &name, const QString &text, QString *error = nullptr, int *errorNumber = nullptr) const;
     // Appends one empty line; used to create a missing data file.
     bool createWithEmptyLine(const QString &name, QString *error = nullptr) const;
 

@@ -3,16 +3,14 @@
 #include <QString>
 
 // The clipboard and the system's browser, behind one seam so tests can record them.
-class DesktopServices
-{
+class DesktopServices {
 public:
     virtual ~DesktopServices() = default;
     virtual void setClipboardText(const QString &text) = 0;
     virtual void openUrl(const QString &address) = 0;
 };
 
-class QtDesktopServices : public DesktopServices
-{
+class QtDesktopServices : public DesktopServices {
 public:
     void setClipboardText(const QString &text) override;
     void openUrl(const QString &address) override;

@@ -8,9 +8,9 @@ void QtDialogService::message(QWidget *parent, const QString &text, const QStrin
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
-    box.setIcon(icon == Icon::Exclamation   ? QMessageBox::Warning
-                : icon == Icon::Information ? QMessageBox::Information
-                                            : QMessageBox::NoIcon);
+    box.setIcon(icon == Icon::Exclamation ? QMessageBox::Warning
+            : icon == Icon::Information   ? QMessageBox::Information
+                                          : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

@@ -5,8 +5,7 @@
 class QWidget;
 
 // Message boxes and input boxes. Tests replace the service with a recorder.
-class DialogService
-{
+class DialogService {
 public:
     enum class Icon { None, Information, Exclamation };
 
@@ -17,8 +16,7 @@ public:
     virtual bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) = 0;
 };
 
-class QtDialogService : public DialogService
-{
+class QtDialogService : public DialogService {
 public:
     void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
     bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) override;

@@ -10,8 +10,8 @@ QString fullKey(const QString &section, const QString &key)
 } // namespace
 
 QtSettingsStore::QtSettingsStore(const QString &applicationName)
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, applicationName,
-                                             applicationName))
+    : m_settings(
+        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, applicationName, applicationName))
 {
 }
 
@@ -49,16 +49,16 @@ QString QtSettingsStore::fileName() const
 
 QString MemorySettingsStore::read(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    return m_values.value({section, key}, defaultValue);
+    return m_values.value({ section, key }, defaultValue);
 }
 
 void MemorySettingsStore::write(const QString &section, const QString &key, const QString &value)
 {
-    m_values.insert({section, key}, value);
+    m_values.insert({ section, key }, value);
     ++m_writes;
 }
 
 bool MemorySettingsStore::contains(const QString &section, const QString &key) const
 {
-    return m_values.contains({section, key});
+    return m_values.contains({ section, key });
 }

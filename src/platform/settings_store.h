@@ -10,8 +10,7 @@ class QSettings;
 
 // Per-user string values addressed by section and key; a read names the
 // value to return when the key is absent.
-class SettingsStore
-{
+class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
     virtual QString read(const QString &section, const QString &key, const QString &defaultValue) const = 0;
@@ -20,8 +19,7 @@ public:
 };
 
 // The real store: an INI file per user, named after the product.
-class QtSettingsStore : public SettingsStore
-{
+class QtSettingsStore : public SettingsStore {
 public:
     explicit QtSettingsStore(const QString &applicationName);
     // For tests and tools: an INI file at an explicit path.
@@ -39,8 +37,7 @@ private:
 };
 
 // A store that lives only in memory; tests use it.
-class MemorySettingsStore : public SettingsStore
-{
+class MemorySettingsStore : public SettingsStore {
 public:
     QString read(const QString &section, const QString &key, const QString &defaultValue) const override;
     void write(const QString &section, const QString &key, const QString &value) override;

@@ -9,8 +9,7 @@ class QSslSocket;
 // A TCP connection with the events the page fetcher works with: connect,
 // send progress and completion, data arrival, remote close and error. Plain
 // or TLS. close() ends any connection and no event follows it.
-class SocketControl : public QObject
-{
+class SocketControl : public QObject {
     Q_OBJECT
 public:
     explicit SocketControl(QObject *parent = nullptr);

@@ -11,8 +11,7 @@ class QWidget;
 // The embedded web browser as the program sees it: navigation, five events,
 // the current address and script access to the page. Page access is
 // asynchronous: results arrive through callbacks on the GUI thread.
-class WebBrowser : public QObject
-{
+class WebBrowser : public QObject {
     Q_OBJECT
 public:
     using ScriptCallback = std::function<void(const QVariant &)>;

@@ -6,8 +6,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
-class WebEngineBrowser::Page : public QWebEnginePage
-{
+class WebEngineBrowser::Page : public QWebEnginePage {
 public:
     // The page belongs to its view and goes with it.
     Page(QWebEngineProfile *profile, WebEngineBrowser *owner, QWidget *view)
@@ -36,8 +35,8 @@ private:
 WebEngineBrowser::WebEngineBrowser(bool persistentProfile, QObject *parent)
     : WebBrowser(parent)
 {
-    m_profile = persistentProfile ? new QWebEngineProfile(QStringLiteral("Postmaven"), this)
-                                  : new QWebEngineProfile(this);
+    m_profile
+        = persistentProfile ? new QWebEngineProfile(QStringLiteral("Postmaven"), this) : new QWebEngineProfile(this);
     m_view = new QWebEngineView();
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     m_view->setPage(new Page(m_profile, this, m_view));
@@ -115,12 +114,11 @@ void WebEngineBrowser::setFocus()
 void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)
 {
     QPointer<WebEngineBrowser> self(this);
-    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                  [self, callback](const QVariant &result) {
-                                      // The page may be going away; then nothing is reported.
-                                      if (self && callback)
-                                          callback(result);
-                                  });
+    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self, callback](const QVariant &result) {
+        // The page may be going away; then nothing is reported.
+        if (self && callback)
+            callback(result);
+    });
 }
 
 QList<QWebEngineView *> WebEngineBrowser::popups() const

@@ -9,8 +9,7 @@
 class QWebEngineProfile;
 
 // The browser on QtWebEngine.
-class WebEngineBrowser : public WebBrowser
-{
+class WebEngineBrowser : public WebBrowser {
     Q_OBJECT
 public:
     // A persistent profile keeps cookies (forum logins) between runs.

@@ -5,8 +5,7 @@
 class QLabel;
 
 // frmAbout: the product's name, version, owner and web address.
-class AboutWindow : public QWidget
-{
+class AboutWindow : public QWidget {
     Q_OBJECT
 public:
     explicit AboutWindow(QWidget *parent = nullptr);

@@ -42,13 +42,13 @@ bool HelpWindow::loadWindow()
     if (file.open(QIODevice::ReadOnly))
         rtf1->setHtml(RtfReader::toHtml(file.readAll()));
     setOnTop(this, true);
-    Check1->setChecked(m_settings.read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1")).toInt()
-                       != 0);
+    Check1->setChecked(
+        m_settings.read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1")).toInt() != 0);
     return true;
 }
 
 void HelpWindow::Check1_Click()
 {
-    m_settings.write(QStringLiteral("Settings"), QStringLiteral("showHelp"), Check1->isChecked() ? QStringLiteral("1")
-                                                                                                 : QStringLiteral("0"));
+    m_settings.write(QStringLiteral("Settings"), QStringLiteral("showHelp"),
+        Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }

@@ -8,8 +8,7 @@ class QCheckBox;
 class QTextBrowser;
 
 // Form8, "Readme/Help": Help.rtf from the program's folder, always on top.
-class HelpWindow : public QWidget
-{
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidget *parent = nullptr);

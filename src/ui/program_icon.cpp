@@ -53,7 +53,7 @@ QPixmap drawProgramIcon(int size)
 QIcon programIcon(const QString &)
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
+    for (int size : { 16, 24, 32, 48, 64, 128 })
         icon.addPixmap(drawProgramIcon(size));
     return icon;
 }
@@ -79,6 +79,6 @@ QPixmap drawProductPicture(int width, int height)
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(QRect(height / 6 + iconSize + 12, 0, width, height), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("Postmaven"));
+        QStringLiteral("Postmaven"));
     return pm;
 }

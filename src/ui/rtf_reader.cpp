@@ -9,10 +9,9 @@
 namespace {
 
 // Windows-1252 for "\'hh" escapes above 0x7F.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
 QChar fromCp1252(int b)
 {
@@ -21,21 +20,20 @@ QChar fromCp1252(int b)
     return QChar(b);
 }
 
-struct CharState
-{
+struct CharState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
     int halfPoints = 24; // \fs
-    int color = 0;       // index into the colour table; 0 is the default
-    int ucSkip = 1;      // \uc: fallback characters after \u
-    bool skip = false;   // inside a destination that is not shown
+    int color = 0; // index into the colour table; 0 is the default
+    int ucSkip = 1; // \uc: fallback characters after \u
+    bool skip = false; // inside a destination that is not shown
     bool colorTable = false;
 
     bool sameLook(const CharState &o) const
     {
         return bold == o.bold && italic == o.italic && underline == o.underline && halfPoints == o.halfPoints
-               && color == o.color;
+            && color == o.color;
     }
 };
 
@@ -43,21 +41,18 @@ struct CharState
 // deepest one kept.
 constexpr int kMaxDepth = 256;
 
-class Parser
-{
+class Parser {
 public:
     explicit Parser(const QByteArray &in)
         : m_in(in)
     {
     }
 
-    struct Run
-    {
+    struct Run {
         QString text;
         CharState look;
     };
-    struct Paragraph
-    {
+    struct Paragraph {
         QList<Run> runs;
     };
 
@@ -214,11 +209,10 @@ private:
 
     void apply(const QByteArray &w, bool hasParam, int param, int *pendingSkip)
     {
-        static const QList<QByteArray> destinations = {
-            "fonttbl", "stylesheet", "pict",    "info",     "header",   "footer",    "headerl",  "headerr",
-            "footerl", "footerr",    "object",  "themedata", "colorschememapping", "datastore", "latentstyles",
-            "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "fldinst",
-            "bkmkstart", "bkmkend"};
+        static const QList<QByteArray> destinations = { "fonttbl", "stylesheet", "pict", "info", "header", "footer",
+            "headerl", "headerr", "footerl", "footerr", "object", "themedata", "colorschememapping", "datastore",
+            "latentstyles", "listtable", "listoverridetable", "rsidtbl", "generator", "xmlnstbl", "mmathPr", "fldinst",
+            "bkmkstart", "bkmkend" };
         if (w == "colortbl") {
             m_state.colorTable = true;
             m_colors.clear();
@@ -300,7 +294,7 @@ private:
             return;
         Paragraph &p = m_paragraphs.last();
         if (p.runs.isEmpty() || !p.runs.last().look.sameLook(m_state))
-            p.runs.append(Run{QString(), m_state});
+            p.runs.append(Run { QString(), m_state });
         p.runs.last().text.append(c);
     }
 

@@ -148,10 +148,9 @@ QString controlTypeName(const QWidget *w)
 
 void recolorControls(QWidget *window, const QColor &back, const QColor &fore, const QColor &panel)
 {
-    static const QStringList textLike = {QStringLiteral("TextBox"),      QStringLiteral("ComboBox"),
-                                         QStringLiteral("FileListBox"),  QStringLiteral("DirListBox"),
-                                         QStringLiteral("DriveListBox"), QStringLiteral("ListBox"),
-                                         QStringLiteral("ListView")};
+    static const QStringList textLike = { QStringLiteral("TextBox"), QStringLiteral("ComboBox"),
+        QStringLiteral("FileListBox"), QStringLiteral("DirListBox"), QStringLiteral("DriveListBox"),
+        QStringLiteral("ListBox"), QStringLiteral("ListView") };
     for (QWidget *w : window->findChildren<QWidget *>()) {
         const QString type = controlTypeName(w);
         QPalette p = w->palette();

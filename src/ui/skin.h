@@ -6,8 +6,7 @@
 class QWidget;
 
 // The program's one skin, "Gem Blue": a palette and a style sheet of our own.
-class Skin
-{
+class Skin {
 public:
     Skin();
 
@@ -35,8 +34,7 @@ void setCurrentSkin(const Skin *skin);
 
 // The companion object that the skin set-up calls. Its three operations keep
 // the application's palette in step with the skin.
-class SkinCompanion
-{
+class SkinCompanion {
 public:
     void operation1(const Skin *skin);
     void operation2();
@@ -45,7 +43,7 @@ public:
 
 private:
     const Skin *m_skin = nullptr;
-    int m_calls[3] = {0, 0, 0};
+    int m_calls[3] = { 0, 0, 0 };
 };
 SkinCompanion &skinCompanion();
 

@@ -11,8 +11,7 @@ class Skin;
 
 // frmSplash: the program starts here. It fixes the skin, shows its picture
 // for 75 ticks of a 2 ms timer, then starts the main window and hides itself.
-class SplashWindow : public QWidget
-{
+class SplashWindow : public QWidget {
     Q_OBJECT
 public:
     // startMain creates, loads and shows the main window.

@@ -19,7 +19,7 @@ QString HttpResponseCounter::progressFor(qint64 bodyBytes, qint64 contentLength,
 bool HttpResponseCounter::isRedirect() const
 {
     return (m_status == 301 || m_status == 302 || m_status == 303 || m_status == 307 || m_status == 308)
-           && !m_location.isEmpty();
+        && !m_location.isEmpty();
 }
 
 bool HttpResponseCounter::feed(const char *data, qint64 size)

@@ -6,8 +6,7 @@
 // Counts an HTTP response as it arrives: finds the blank line that ends the
 // header, reads Content-Length, the status and Location, and counts the body
 // bytes without keeping them. Memory stays bounded by the header.
-class HttpResponseCounter
-{
+class HttpResponseCounter {
 public:
     // Returns true when the arrival changed the progress text.
     bool feed(const char *data, qint64 size);

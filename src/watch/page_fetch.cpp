@@ -62,12 +62,10 @@ PageFetch::PageFetch(QObject *parent)
         m_timer.start(m_timeoutMs);
         m_socket->sendData(buildRequest(m_address));
     });
-    connect(m_socket, &SocketControl::sendProgress, this, [this] {
-        emit statusText(2, QStringLiteral("Sending request"));
-    });
-    connect(m_socket, &SocketControl::sendComplete, this, [this] {
-        emit statusText(2, QStringLiteral("Request completed"));
-    });
+    connect(m_socket, &SocketControl::sendProgress, this,
+        [this] { emit statusText(2, QStringLiteral("Sending request")); });
+    connect(m_socket, &SocketControl::sendComplete, this,
+        [this] { emit statusText(2, QStringLiteral("Request completed")); });
     connect(m_socket, &SocketControl::dataArrival, this, &PageFetch::onData);
     connect(m_socket, &SocketControl::closed, this, &PageFetch::onClosed);
     connect(m_socket, &SocketControl::error, this, &PageFetch::onError);
@@ -178,6 +176,6 @@ void PageFetch::onTimeout()
 {
     m_busy = false;
     m_socket->close();
-    emit failed(false, SocketControl::TimedOut,
-                tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+    emit failed(
+        false, SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
 }

@@ -9,11 +9,10 @@
 class SocketControl;
 
 // Where a fetch goes: the host (with any port as written) and the path.
-struct FetchAddress
-{
-    QString host;     // as sent in the "Host: " header
+struct FetchAddress {
+    QString host; // as sent in the "Host: " header
     QString hostName; // the name connected to
-    QString path;     // begins with "/"; query and fragment included
+    QString path; // begins with "/"; query and fragment included
     quint16 port = 80;
     bool tls = false;
 };
@@ -26,8 +25,7 @@ QByteArray buildRequest(const FetchAddress &address);
 // One fetch channel: measures a page by downloading it with a minimal
 // HTTP/1.1 request and counting the body bytes. Redirects are followed and
 // the last page is the one measured. A new start abandons a running fetch.
-class PageFetch : public QObject
-{
+class PageFetch : public QObject {
     Q_OBJECT
 public:
     explicit PageFetch(QObject *parent = nullptr);

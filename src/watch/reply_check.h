@@ -10,8 +10,7 @@ class WatchedPosts;
 // A reply check run: fetches every watched post in turn and lists those whose
 // page grew by more than 500 bytes. The run walks the posts themselves (by
 // id), so watches added or removed while it runs never shift it.
-class ReplyCheckRun : public QObject
-{
+class ReplyCheckRun : public QObject {
     Q_OBJECT
 public:
     static constexpr double kGrowthThreshold = 500.0;

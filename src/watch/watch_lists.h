@@ -9,15 +9,13 @@
 // A watched post: its address and the recorded body size of its page. The
 // size belongs to the post (found by id), never to a row number, so fetches
 // that end after the list changed still write to the right post.
-struct WatchedPost
-{
+struct WatchedPost {
     quint64 id = 0;
     QString url;
     QString size; // decimal digits; anything else means "no recorded size"
 };
 
-class WatchedPosts
-{
+class WatchedPosts {
 public:
     // Written to sizes.txt for a post without a recorded size, so the two
     // files stay in step; it is not a number, so it never passes for one.
@@ -51,14 +49,12 @@ private:
 };
 
 // A forum with its login: user name and password.
-struct Forum
-{
+struct Forum {
     QString url;
     QString login; // user name, "|", password; empty when the file gave none
 };
 
-class ForumList
-{
+class ForumList {
 public:
     void load(const QStringList &lines);
     QString fileText() const;
@@ -66,7 +62,7 @@ public:
     int count() const { return m_forums.size(); }
     const Forum &at(int row) const { return m_forums.at(row); }
     Forum &at(int row) { return m_forums[row]; }
-    void add(const QString &url, const QString &login) { m_forums.append({url, login}); }
+    void add(const QString &url, const QString &login) { m_forums.append({ url, login }); }
     void removeAt(int row) { m_forums.removeAt(row); }
     void clear() { m_forums.clear(); }
 

@@ -31,8 +31,7 @@ document.getElementById('message').addEventListener('input', function(e) { windo
 </script>
 </body></html>)";
 
-struct BrowserApp
-{
+struct BrowserApp {
     ScriptServer server;
     TestApp t;
     MainWindow *w = nullptr;
@@ -43,7 +42,8 @@ struct BrowserApp
         server.route("/post", htmlPage(kPostingPage));
         server.route("/noform", htmlPage("<html><body><p>Just reading, no form here.</p></body></html>"));
         server.route("/thanks", htmlPage("<html><body>Thank you for posting</body></html>"));
-        server.route("/thread", htmlPage("<html><body><div>Great offer at my site&#33;<br>see you</div></body></html>"));
+        server.route(
+            "/thread", htmlPage("<html><body><div>Great offer at my site&#33;<br>see you</div></body></html>"));
         server.route("/popup", htmlPage("<html><body>pop-up</body></html>"));
         w = &t.start([this](QObject *parent) {
             browser = new WebEngineBrowser(false, parent);
@@ -74,7 +74,8 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
     app.w->cmdMessage_Click();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_TRUE(done.first().at(0).toBool());
-    const QString expected = "Great offer at my site!\n[url=http://my.site.example/offer]http://my.site.example/offer[/url]\n\n";
+    const QString expected
+        = "Great offer at my site!\n[url=http://my.site.example/offer]http://my.site.example/offer[/url]\n\n";
     // A text area keeps LF line ends whatever it is given.
     EXPECT_EQ(app.value("message"), expected);
     EXPECT_EQ(evalInPage(app.browser->view(), "window.seenByPage").toString(), expected) << "the page's script sees it";
@@ -159,9 +160,9 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
         app.browser->setFocus();
         ASSERT_TRUE(waitFor([&] {
             return evalInPage(app.browser->view(),
-                              QStringLiteral("document.getElementById('%1').focus(); document.hasFocus() && "
-                                             "document.activeElement.id == '%1'")
-                                  .arg(QLatin1String(id)))
+                QStringLiteral("document.getElementById('%1').focus(); document.hasFocus() && "
+                               "document.activeElement.id == '%1'")
+                    .arg(QLatin1String(id)))
                 .toBool();
         }));
     };

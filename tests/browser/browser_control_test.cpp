@@ -6,8 +6,9 @@
 TEST(BrowserControl, EventsLocationAndBody)
 {
     ScriptServer server;
-    server.route("/page", htmlPage("<html><head><title>Forum</title></head><body><p id=x>Hello there</p>"
-                                   "<a href='/other'>link</a></body></html>"));
+    server.route("/page",
+        htmlPage("<html><head><title>Forum</title></head><body><p id=x>Hello there</p>"
+                 "<a href='/other'>link</a></body></html>"));
     WebEngineBrowser browser(false);
     browser.widget()->resize(800, 600);
     browser.widget()->show();

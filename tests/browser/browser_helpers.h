@@ -5,8 +5,8 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTest>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -47,8 +47,7 @@ inline bool loadAndWait(WebBrowser *browser, const QString &url, int ms = 20000)
 }
 
 // Waits until cond() holds, processing events.
-template <typename F>
-bool waitFor(F cond, int ms = 10000)
+template <typename F> bool waitFor(F cond, int ms = 10000)
 {
     QElapsedTimer timer;
     timer.start();

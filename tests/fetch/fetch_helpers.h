@@ -4,12 +4,11 @@
 
 #include <QEventLoop>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QStringList>
+#include <QTimer>
 
 // Runs one fetch to its end and collects what it reported.
-struct FetchOutcome
-{
+struct FetchOutcome {
     bool finished = false;
     bool failed = false;
     bool startError = false;
@@ -23,9 +22,8 @@ struct FetchOutcome
 inline FetchOutcome runFetch(PageFetch &fetch, const QString &address, int waitMs = 10000)
 {
     FetchOutcome out;
-    auto c1 = QObject::connect(&fetch, &PageFetch::statusText, [&](int panel, const QString &text) {
-        (panel == 2 ? out.panel2 : out.panel3).append(text);
-    });
+    auto c1 = QObject::connect(&fetch, &PageFetch::statusText,
+        [&](int panel, const QString &text) { (panel == 2 ? out.panel2 : out.panel3).append(text); });
     QSignalSpy finished(&fetch, &PageFetch::finished);
     QSignalSpy failed(&fetch, &PageFetch::failed);
     fetch.start(address);

@@ -29,25 +29,26 @@ TEST(PageFetch, RequestToTheByte)
     server.route("", ScriptServer::response("ok"));
     PageFetch fetch;
     fetch.setDefaultPort(server.port());
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString address;
         QByteArray requestLine;
         QByteArray host;
     };
     const QList<Row> rows = {
-        {"no path", "http://127.0.0.1", "GET / HTTP/1.1", "127.0.0.1"},
-        {"no scheme", "127.0.0.1/a/b.html", "GET /a/b.html HTTP/1.1", "127.0.0.1"},
-        {"fragment is sent", "http://127.0.0.1/t?x=1#last", "GET /t?x=1#last HTTP/1.1", "127.0.0.1"},
-        {"port in the address", server.base() + "/p", "GET /p HTTP/1.1", "127.0.0.1:" + QByteArray::number(server.port())},
+        { "no path", "http://127.0.0.1", "GET / HTTP/1.1", "127.0.0.1" },
+        { "no scheme", "127.0.0.1/a/b.html", "GET /a/b.html HTTP/1.1", "127.0.0.1" },
+        { "fragment is sent", "http://127.0.0.1/t?x=1#last", "GET /t?x=1#last HTTP/1.1", "127.0.0.1" },
+        { "port in the address", server.base() + "/p", "GET /p HTTP/1.1",
+            "127.0.0.1:" + QByteArray::number(server.port()) },
     };
     for (const Row &r : rows) {
         server.requests.clear();
         const FetchOutcome out = runFetch(fetch, r.address);
         ASSERT_TRUE(out.finished) << r.name << " " << out.description.toStdString();
         ASSERT_EQ(server.requests.size(), 1) << r.name;
-        EXPECT_EQ(server.requests[0], r.requestLine + "\r\nHost: " + r.host + "\r\nConnection: close\r\nAccept: */*\r\n\r\n")
+        EXPECT_EQ(
+            server.requests[0], r.requestLine + "\r\nHost: " + r.host + "\r\nConnection: close\r\nAccept: */*\r\n\r\n")
             << r.name;
         EXPECT_EQ(out.bytes, 2) << r.name;
     }
@@ -56,25 +57,27 @@ TEST(PageFetch, RequestToTheByte)
 TEST(PageFetch, ResponsesInScriptedPieces)
 {
     ScriptServer server;
-    server.route("/split", pieces({{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n", 0}, {"\r\n", 40}, {"01234", 40}, {"56789", 40}}));
-    server.route("/noblank", pieces({{"no header here, ", 0}, {"just bytes", 40}}));
-    server.route("/lower", pieces({{"HTTP/1.1 200 OK\r\ncontent-length: 6\r\n\r\n", 0}, {"abcdef", 40}}));
-    server.route("/nospace", pieces({{"HTTP/1.1 200 OK\r\nContent-Length:6\r\n\r\n", 0}, {"abcdef", 40}}));
-    server.route("/short", pieces({{"HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n", 0}, {QByteArray(500, 'x'), 40}}));
+    server.route("/split",
+        pieces(
+            { { "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n", 0 }, { "\r\n", 40 }, { "01234", 40 }, { "56789", 40 } }));
+    server.route("/noblank", pieces({ { "no header here, ", 0 }, { "just bytes", 40 } }));
+    server.route("/lower", pieces({ { "HTTP/1.1 200 OK\r\ncontent-length: 6\r\n\r\n", 0 }, { "abcdef", 40 } }));
+    server.route("/nospace", pieces({ { "HTTP/1.1 200 OK\r\nContent-Length:6\r\n\r\n", 0 }, { "abcdef", 40 } }));
+    server.route(
+        "/short", pieces({ { "HTTP/1.1 200 OK\r\nContent-Length: 2000\r\n\r\n", 0 }, { QByteArray(500, 'x'), 40 } }));
     PageFetch fetch;
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString path;
         qint64 bytes;
         QString lastProgress;
     };
     const QList<Row> rows = {
-        {"header and blank line in separate pieces", "/split", 10, "Downloaded 10 from 10 (100%)"},
-        {"no blank line at all", "/noblank", 26, ""},
-        {"lower-case content length", "/lower", 6, "Downloaded 6 bytes"},
-        {"Content-Length without a space", "/nospace", 6, "Downloaded 6 bytes"},
-        {"2000 announced, 500 received", "/short", 500, "Downloaded 500 from 2000 (25%)"},
+        { "header and blank line in separate pieces", "/split", 10, "Downloaded 10 from 10 (100%)" },
+        { "no blank line at all", "/noblank", 26, "" },
+        { "lower-case content length", "/lower", 6, "Downloaded 6 bytes" },
+        { "Content-Length without a space", "/nospace", 6, "Downloaded 6 bytes" },
+        { "2000 announced, 500 received", "/short", 500, "Downloaded 500 from 2000 (25%)" },
     };
     for (const Row &r : rows) {
         const FetchOutcome out = runFetch(fetch, server.base() + r.path);
@@ -145,7 +148,7 @@ TEST(PageFetch, FailuresSayWhatHappened)
 TEST(PageFetch, ANewStartAbandonsTheRunningFetch)
 {
     ScriptServer server;
-    server.route("/slow", pieces({{"HTTP/1.1 200 OK\r\n\r\n", 0}, {"late", 600}}));
+    server.route("/slow", pieces({ { "HTTP/1.1 200 OK\r\n\r\n", 0 }, { "late", 600 } }));
     server.route("/fast", ScriptServer::response("quick!"));
     PageFetch fetch;
     QSignalSpy finished(&fetch, &PageFetch::finished);
@@ -162,9 +165,9 @@ TEST(PageFetch, LargeBodyIsCountedNotKept)
     ScriptServer server;
     const QByteArray chunk(1 << 20, 'z');
     ScriptServer::Script s;
-    s.pieces.append({"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(8 * chunk.size()) + "\r\n\r\n", 0});
+    s.pieces.append({ "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(8 * chunk.size()) + "\r\n\r\n", 0 });
     for (int i = 0; i < 8; ++i)
-        s.pieces.append({chunk, 5});
+        s.pieces.append({ chunk, 5 });
     server.route("/big", s);
     PageFetch fetch;
     const FetchOutcome out = runFetch(fetch, server.base() + "/big", 30000);
@@ -207,7 +210,8 @@ TEST(PageFetch, SecurePagesOverTls)
 
     // Without trust in the throw-away certificate the fetch fails and says why.
     PageFetch strict;
-    const FetchOutcome refused = runFetch(strict, QStringLiteral("https://localhost:%1/secure").arg(server.serverPort()));
+    const FetchOutcome refused
+        = runFetch(strict, QStringLiteral("https://localhost:%1/secure").arg(server.serverPort()));
     EXPECT_TRUE(refused.failed);
     EXPECT_EQ(refused.number, SocketControl::SecureFailure);
 }

@@ -16,8 +16,7 @@
 
 namespace {
 
-class Lighttpd
-{
+class Lighttpd {
 public:
     bool start()
     {
@@ -39,7 +38,7 @@ public:
                        .arg(root(), QString::number(m_port), m_dir.filePath("error.log"), m_dir.filePath("pid"))
                        .toUtf8());
         conf.close();
-        m_process.start(binary, {"-D", "-f", m_dir.filePath("lighttpd.conf")});
+        m_process.start(binary, { "-D", "-f", m_dir.filePath("lighttpd.conf") });
         if (!m_process.waitForStarted(5000))
             return false;
         for (int i = 0; i < 100; ++i) {
@@ -101,7 +100,7 @@ TEST(RealServer, StaticPageAndAPageThatGrows)
     QSignalSpy done(&run, &ReplyCheckRun::finished);
     run.start();
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(run.newReplies(), QStringList({server.url("thread.html")}));
+    EXPECT_EQ(run.newReplies(), QStringList({ server.url("thread.html") }));
 
     out = runFetch(fetch, server.url("missing.html"));
     ASSERT_TRUE(out.finished) << "a 404 page is measured like any other";

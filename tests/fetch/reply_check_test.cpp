@@ -11,8 +11,7 @@
 namespace {
 
 // A server whose pages have the size their path names: /size/1501 is 1501 bytes.
-struct SizedPages
-{
+struct SizedPages {
     ScriptServer server;
     SizedPages()
     {
@@ -20,8 +19,8 @@ struct SizedPages
             ScriptServer::Script s;
             if (path.startsWith("/slow/")) {
                 const int n = path.mid(6).toInt();
-                s.pieces.append({"HTTP/1.1 200 OK\r\n\r\n", 0});
-                s.pieces.append({QByteArray(n, 'b'), 300});
+                s.pieces.append({ "HTTP/1.1 200 OK\r\n\r\n", 0 });
+                s.pieces.append({ QByteArray(n, 'b'), 300 });
                 return s;
             }
             const int n = path.mid(path.lastIndexOf('/') + 1).toInt();
@@ -31,11 +30,10 @@ struct SizedPages
     QString url(const QString &path) const { return server.base() + path; }
 };
 
-struct CheckBench
-{
+struct CheckBench {
     WatchedPosts posts;
     PageFetch fetch;
-    ReplyCheckRun run{posts, fetch};
+    ReplyCheckRun run { posts, fetch };
     QStringList statuses;
     CheckBench()
     {
@@ -56,7 +54,7 @@ TEST(ReplyCheck, NothingWatched)
 {
     CheckBench r;
     r.run.start();
-    EXPECT_EQ(r.statuses, QStringList({"checking post 1", "finished - 0 new replies found"}));
+    EXPECT_EQ(r.statuses, QStringList({ "checking post 1", "finished - 0 new replies found" }));
     EXPECT_TRUE(r.run.newReplies().isEmpty());
 }
 
@@ -66,11 +64,11 @@ TEST(ReplyCheck, GrowthRule)
     CheckBench r;
     r.add(pages.url("/p/1500"), "1000"); // grew by exactly 500
     r.add(pages.url("/q/1501"), "1000"); // grew by 501
-    r.add(pages.url("/r/10"), "5000");   // smaller
-    r.add(pages.url("/s/9000"), "100");  // much larger
+    r.add(pages.url("/r/10"), "5000"); // smaller
+    r.add(pages.url("/s/9000"), "100"); // much larger
     r.run.start();
     ASSERT_TRUE(r.waitFinished());
-    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/q/1501"), pages.url("/s/9000")}));
+    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/q/1501"), pages.url("/s/9000") }));
     EXPECT_EQ(r.statuses.last(), "finished - 2 new replies found");
     EXPECT_TRUE(r.statuses.contains("checking post 4"));
     EXPECT_EQ(r.posts.at(1).size, "1000") << "a run does not change recorded sizes";
@@ -94,7 +92,7 @@ TEST(ReplyCheck, FailedFetchStopsTheRun)
     QTest::qWait(200);
     EXPECT_FALSE(r.run.isRunning());
     EXPECT_EQ(r.statuses.last(), "checking post 2");
-    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/a/2000")}));
+    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/a/2000") }));
     EXPECT_EQ(pages.server.requests.size(), 1) << "no later post is checked";
 }
 
@@ -108,7 +106,7 @@ TEST(ReplyCheck, RestartWhileBusyBeginsAnew)
     QTest::qWait(100);
     r.run.start();
     ASSERT_TRUE(r.waitFinished());
-    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/slow/3000"), pages.url("/b/3000")}));
+    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/slow/3000"), pages.url("/b/3000") }));
     QTest::qWait(400);
     EXPECT_EQ(r.run.newReplyCount(), 2) << "the abandoned fetch adds nothing";
 }
@@ -125,12 +123,12 @@ TEST(ReplyCheck, WatchesRemovedOrAddedDuringARun)
     r.posts.removeAt(1);
     r.add(pages.url("/late/700"), "600");
     ASSERT_TRUE(r.waitFinished());
-    EXPECT_EQ(r.run.newReplies(), QStringList({pages.url("/c/900")}));
+    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/c/900") }));
     EXPECT_EQ(r.statuses.last(), "finished - 1 new replies found");
     QStringList fetched;
     for (const QByteArray &req : pages.server.requests)
         fetched.append(QString::fromLatin1(req.mid(4, req.indexOf(' ', 4) - 4)));
-    EXPECT_EQ(fetched, QStringList({"/slow/100", "/c/900", "/late/700"}));
+    EXPECT_EQ(fetched, QStringList({ "/slow/100", "/c/900", "/late/700" }));
 }
 
 TEST(ReplyCheck, PostWithoutASizeIsMeasuredNotListed)

@@ -25,7 +25,7 @@ TEST(DataFolder, LinesEndAtCrLfOrCrAndALoneLfStays)
     writeBytes(dir.filePath("a.txt"), "one\r\ntwo\rthree\nstill three\r\n\r\nlast");
     const LineFile f = folder.readLines("a.txt");
     ASSERT_TRUE(f.ok);
-    EXPECT_EQ(f.lines, QStringList({"one", "two", "three\nstill three", "", "last"}));
+    EXPECT_EQ(f.lines, QStringList({ "one", "two", "three\nstill three", "", "last" }));
 }
 
 TEST(DataFolder, Utf8AndOlderWindows1252LinesBothRead)
@@ -54,7 +54,7 @@ TEST(DataFolder, WritesAreWholeUtf8AndForTheOwnerOnly)
     EXPECT_FALSE(perms & QFileDevice::ReadOther);
     EXPECT_FALSE(perms & QFileDevice::ReadGroup);
     // No temporary file is left beside it.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"b.txt"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "b.txt" }));
 }
 
 TEST(DataFolder, WriteIntoAMissingFolderFailsWithAReason)

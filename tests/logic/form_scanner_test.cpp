@@ -16,32 +16,31 @@ Result scan(const QString &html)
 
 TEST(FormScanner, PostingFormAndField)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString html;
         int form;
         int field;
     };
     const QList<Row> rows = {
-        {"search form before the posting form",
-         "<form action=search><input type=text name=q><input type=submit></form>"
-         "<form action=post method=post><input type=hidden name=t value=1><input type=text name=subject>"
-         "<select name=icon><option>1</option></select><textarea name=message></textarea>"
-         "<input type=submit value=Post></form>",
-         1, 2},
-        {"upper-case tags", "<FORM ACTION=x><INPUT TYPE=text NAME=a><TEXTAREA NAME=b></TEXTAREA></FORM>", 0, 1},
-        {"text area first", "<form><textarea></textarea><input type=submit></form>", 0, 0},
-        {"several text areas: the first counts",
-         "<form><input name=a><textarea name=one></textarea><textarea name=two></textarea></form>", 0, 1},
-        {"no form", "<p>nothing here</p>", -1, -1},
-        {"form without a text area", "<form><input name=a><input type=submit></form>", -1, -1},
-        {"textarea named in an attribute counts as the field",
-         "<form><input name=a><input name=textarea_copy><textarea name=b></textarea></form>", 0, 1},
-        {"textarea word in a script inside the form",
-         "<form><input name=a><script>var x='textarea';</script><input name=b><textarea></textarea></form>", 0, 0},
-        {"second posting form is ignored",
-         "<form><textarea name=a></textarea></form><form><textarea name=b></textarea></form>", 0, 0},
+        { "search form before the posting form",
+            "<form action=search><input type=text name=q><input type=submit></form>"
+            "<form action=post method=post><input type=hidden name=t value=1><input type=text name=subject>"
+            "<select name=icon><option>1</option></select><textarea name=message></textarea>"
+            "<input type=submit value=Post></form>",
+            1, 2 },
+        { "upper-case tags", "<FORM ACTION=x><INPUT TYPE=text NAME=a><TEXTAREA NAME=b></TEXTAREA></FORM>", 0, 1 },
+        { "text area first", "<form><textarea></textarea><input type=submit></form>", 0, 0 },
+        { "several text areas: the first counts",
+            "<form><input name=a><textarea name=one></textarea><textarea name=two></textarea></form>", 0, 1 },
+        { "no form", "<p>nothing here</p>", -1, -1 },
+        { "form without a text area", "<form><input name=a><input type=submit></form>", -1, -1 },
+        { "textarea named in an attribute counts as the field",
+            "<form><input name=a><input name=textarea_copy><textarea name=b></textarea></form>", 0, 1 },
+        { "textarea word in a script inside the form",
+            "<form><input name=a><script>var x='textarea';</script><input name=b><textarea></textarea></form>", 0, 0 },
+        { "second posting form is ignored",
+            "<form><textarea name=a></textarea></form><form><textarea name=b></textarea></form>", 0, 0 },
     };
     for (const Row &r : rows) {
         const Result res = scan(r.html);
@@ -60,7 +59,8 @@ TEST(FormScanner, LinesAreBrokenAtTheTags)
 
 TEST(FormScanner, SavedTextHoldsTheLastPass)
 {
-    const Result found = scanPage("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
+    const Result found
+        = scanPage("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
     EXPECT_TRUE(found.savedText.contains("<body>"));
     EXPECT_TRUE(found.savedText.endsWith("\r\n"));
     const Result missing = scanPage("<body><form><input x></form></body>", "<form><input x></form>");

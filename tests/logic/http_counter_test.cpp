@@ -17,23 +17,23 @@ HttpResponseCounter feedAll(const QList<QByteArray> &pieces)
 
 TEST(HttpCounter, BodyBytesAfterTheBlankLine)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QList<QByteArray> pieces;
         qint64 body;
         qint64 length;
     };
     const QList<Row> rows = {
-        {"one piece", {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"}, 5, 5},
-        {"header and blank line apart", {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", "\r\n", "hel", "lo"}, 5, 5},
-        {"blank line split in the middle", {"HTTP/1.1 200 OK\r\n\r", "\nabc"}, 3, 0},
-        {"blank line split byte by byte", {"HTTP/1.1 200 OK\r", "\n", "\r", "\n", "x"}, 1, 0},
-        {"no blank line at all", {"garbage without", " any header end"}, 30, 0},
-        {"lower-case length is not read", {"HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhello"}, 5, 0},
-        {"length without a space", {"HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\nhello"}, 5, 0},
-        {"first line naming the length counts", {"HTTP/1.1 200 OK\r\nX-Content-Length-Note: 9\r\nContent-Length: 5\r\n\r\nhello"}, 5, 9},
-        {"empty body", {"HTTP/1.1 204 No Content\r\n\r\n"}, 0, 0},
+        { "one piece", { "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello" }, 5, 5 },
+        { "header and blank line apart", { "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", "\r\n", "hel", "lo" }, 5, 5 },
+        { "blank line split in the middle", { "HTTP/1.1 200 OK\r\n\r", "\nabc" }, 3, 0 },
+        { "blank line split byte by byte", { "HTTP/1.1 200 OK\r", "\n", "\r", "\n", "x" }, 1, 0 },
+        { "no blank line at all", { "garbage without", " any header end" }, 30, 0 },
+        { "lower-case length is not read", { "HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\nhello" }, 5, 0 },
+        { "length without a space", { "HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\nhello" }, 5, 0 },
+        { "first line naming the length counts",
+            { "HTTP/1.1 200 OK\r\nX-Content-Length-Note: 9\r\nContent-Length: 5\r\n\r\nhello" }, 5, 9 },
+        { "empty body", { "HTTP/1.1 204 No Content\r\n\r\n" }, 0, 0 },
     };
     for (const Row &r : rows) {
         const HttpResponseCounter c = feedAll(r.pieces);
@@ -81,18 +81,17 @@ TEST(HttpCounter, ProgressTexts)
 
 TEST(HttpCounter, StatusAndLocation)
 {
-    const HttpResponseCounter c = feedAll({"HTTP/1.1 302 Found\r\nlocation: /next\r\nContent-Length: 0\r\n\r\n"});
+    const HttpResponseCounter c = feedAll({ "HTTP/1.1 302 Found\r\nlocation: /next\r\nContent-Length: 0\r\n\r\n" });
     EXPECT_EQ(c.statusCode(), 302);
     EXPECT_EQ(c.location(), "/next");
     EXPECT_TRUE(c.isRedirect());
-    EXPECT_FALSE(feedAll({"HTTP/1.1 302 Found\r\n\r\n"}).isRedirect()) << "no Location";
-    EXPECT_FALSE(feedAll({"HTTP/1.1 200 OK\r\nLocation: /x\r\n\r\n"}).isRedirect());
+    EXPECT_FALSE(feedAll({ "HTTP/1.1 302 Found\r\n\r\n" }).isRedirect()) << "no Location";
+    EXPECT_FALSE(feedAll({ "HTTP/1.1 200 OK\r\nLocation: /x\r\n\r\n" }).isRedirect());
 }
 
 TEST(FetchAddress, HostAndPath)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString address;
         QString host;
@@ -101,13 +100,13 @@ TEST(FetchAddress, HostAndPath)
         bool tls;
     };
     const QList<Row> rows = {
-        {"no path", "http://example.com", "example.com", "/", 80, false},
-        {"no scheme", "example.com/a/b", "example.com", "/a/b", 80, false},
-        {"fragment stays in the path", "http://h/p#frag", "h", "/p#frag", 80, false},
-        {"query stays in the path", "http://h/p?a=1&b=2", "h", "/p?a=1&b=2", 80, false},
-        {"secure address", "https://h/x", "h", "/x", 443, true},
-        {"scheme in capitals", "HTTP://H/X", "H", "/X", 80, false},
-        {"port after the host", "http://h:8080/x", "h:8080", "/x", 8080, false},
+        { "no path", "http://example.com", "example.com", "/", 80, false },
+        { "no scheme", "example.com/a/b", "example.com", "/a/b", 80, false },
+        { "fragment stays in the path", "http://h/p#frag", "h", "/p#frag", 80, false },
+        { "query stays in the path", "http://h/p?a=1&b=2", "h", "/p?a=1&b=2", 80, false },
+        { "secure address", "https://h/x", "h", "/x", 443, true },
+        { "scheme in capitals", "HTTP://H/X", "H", "/X", 80, false },
+        { "port after the host", "http://h:8080/x", "h:8080", "/x", 8080, false },
     };
     for (const Row &r : rows) {
         const FetchAddress a = parseFetchAddress(r.address);
@@ -122,7 +121,7 @@ TEST(FetchAddress, HostAndPath)
 TEST(FetchAddress, RequestToTheByte)
 {
     EXPECT_EQ(buildRequest(parseFetchAddress("http://example.com")),
-              QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
+        QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
     EXPECT_EQ(buildRequest(parseFetchAddress("http://h/t?id=5#last")),
-              QByteArray("GET /t?id=5#last HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
+        QByteArray("GET /t?id=5#last HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
 }

@@ -14,8 +14,8 @@ const QString A = QStringLiteral("someone.else@mail.example.org");
 
 QString ubb(const QString &text)
 {
-    return convertLinks(text, QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"),
-                        QStringLiteral("mailto:"));
+    return convertLinks(
+        text, QStringLiteral("[url="), QStringLiteral("]"), QStringLiteral("[/url]"), QStringLiteral("mailto:"));
 }
 
 QString link(const QString &target)
@@ -35,7 +35,7 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
 {
     auto isDelim = [](QChar ch) {
         return ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('?') || ch == QLatin1Char(',')
-               || ch == QLatin1Char('!') || ch == QLatin1Char(' ');
+            || ch == QLatin1Char('!') || ch == QLatin1Char(' ');
     };
     auto scan = [&](qsizetype p) {
         qsizetype i = p;
@@ -83,7 +83,7 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
                 break;
             qsizetype start = a;
             while (start > 0 && t[start - 1] != QLatin1Char('\r') && t[start - 1] != QLatin1Char('\n')
-                   && t[start - 1] != QLatin1Char(' '))
+                && t[start - 1] != QLatin1Char(' '))
                 --start;
             const qsizetype end = scan(a);
             const QString address = strip(t.mid(start, end - start));
@@ -97,8 +97,7 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
     return t;
 }
 
-struct Row
-{
+struct Row {
     const char *name;
     QString input;
     QString expected;
@@ -111,34 +110,35 @@ TEST(LinkConversion, WorkedExamplesAndEdgeCases)
     const QString CR = QStringLiteral("\r");
     const QString LF = QStringLiteral("\n");
     const QList<Row> rows = {
-        {"link at the end", "Visit " + L, "Visit " + link(L)},
-        {"full stop at the end is given back", "Visit " + L + ".", "Visit " + link(L) + "."},
-        {"space is consumed into the link", "Visit " + L + " for more", "Visit " + link(L + " ") + "for more"},
-        {"comma ends the link", "Go " + L + ", now", "Go " + link(L + ",") + " now"},
-        {"full stop inside the text stays", "see " + L + ". Next", "see " + link(L + ". ") + "Next"},
-        {"CR is consumed, LF stays", "x" + CR + LF + L + CR + LF + "next", "x" + CR + LF + link(L) + LF + "next"},
-        {"mail address", "mail " + A, "mail " + mail(A)},
-        {"mail address in a sentence", "mail me at " + A + " today", "mail me at " + mail(A + " ") + "today"},
-        {"no link and no address", "just words, nothing else", "just words, nothing else"},
-        {"link at the very start", L + " here", link(L + " ") + "here"},
-        {"address at the very start", A + " here", mail(A + " ") + "here"},
-        {"text of exactly http://", "http://", link("http://")},
-        {"question mark ends a link", "see http://x.org/a?b=1 ok", "see " + link("http://x.org/a?") + "b=1 ok"},
-        {"lone LF ends a link", "a " + L + LF + "b", "a " + link(L) + "b"},
-        {"lone CR ends a link", "a " + L + CR + "b", "a " + link(L) + "b"},
-        {"two links", L + " and " + L, link(L + " ") + "and " + link(L)},
-        {"secure address", "go https://secure.example.com/x now", "go " + link("https://secure.example.com/x ") + "now"},
-        {"upper-case scheme", "go HTTP://EXAMPLE.COM/X", "go " + link("HTTP://EXAMPLE.COM/X")},
-        {"upper-case secure scheme", "HTTPS://A.B", link("HTTPS://A.B")},
-        {"secure before plain", "https://a.b http://c.d", link("https://a.b ") + link("http://c.d")},
-        {"fewer than three characters after an address are not searched", "x@y.z a@", mail("x@y.z ") + "a@"},
+        { "link at the end", "Visit " + L, "Visit " + link(L) },
+        { "full stop at the end is given back", "Visit " + L + ".", "Visit " + link(L) + "." },
+        { "space is consumed into the link", "Visit " + L + " for more", "Visit " + link(L + " ") + "for more" },
+        { "comma ends the link", "Go " + L + ", now", "Go " + link(L + ",") + " now" },
+        { "full stop inside the text stays", "see " + L + ". Next", "see " + link(L + ". ") + "Next" },
+        { "CR is consumed, LF stays", "x" + CR + LF + L + CR + LF + "next", "x" + CR + LF + link(L) + LF + "next" },
+        { "mail address", "mail " + A, "mail " + mail(A) },
+        { "mail address in a sentence", "mail me at " + A + " today", "mail me at " + mail(A + " ") + "today" },
+        { "no link and no address", "just words, nothing else", "just words, nothing else" },
+        { "link at the very start", L + " here", link(L + " ") + "here" },
+        { "address at the very start", A + " here", mail(A + " ") + "here" },
+        { "text of exactly http://", "http://", link("http://") },
+        { "question mark ends a link", "see http://x.org/a?b=1 ok", "see " + link("http://x.org/a?") + "b=1 ok" },
+        { "lone LF ends a link", "a " + L + LF + "b", "a " + link(L) + "b" },
+        { "lone CR ends a link", "a " + L + CR + "b", "a " + link(L) + "b" },
+        { "two links", L + " and " + L, link(L + " ") + "and " + link(L) },
+        { "secure address", "go https://secure.example.com/x now",
+            "go " + link("https://secure.example.com/x ") + "now" },
+        { "upper-case scheme", "go HTTP://EXAMPLE.COM/X", "go " + link("HTTP://EXAMPLE.COM/X") },
+        { "upper-case secure scheme", "HTTPS://A.B", link("HTTPS://A.B") },
+        { "secure before plain", "https://a.b http://c.d", link("https://a.b ") + link("http://c.d") },
+        { "fewer than three characters after an address are not searched", "x@y.z a@", mail("x@y.z ") + "a@" },
         // The address pass starts again from the front, and its walk back
         // reaches into the link markup before the "@".
-        {"the address pass starts again from the front", L + " a@", "[url=" + L + " ]" + L + " " + mail("[/url]a@")},
-        {"one character is left alone", "@", "@"},
-        {"an @ inside a converted link is taken as an address", "http://u@h.org", mail(link("http://u@h.org"))},
-        {"exclamation mark ends a link", L + "! wow", link(L + "!") + " wow"},
-        {"address ended by comma", "a@b.c, x", mail("a@b.c,") + " x"},
+        { "the address pass starts again from the front", L + " a@", "[url=" + L + " ]" + L + " " + mail("[/url]a@") },
+        { "one character is left alone", "@", "@" },
+        { "an @ inside a converted link is taken as an address", "http://u@h.org", mail(link("http://u@h.org")) },
+        { "exclamation mark ends a link", L + "! wow", link(L + "!") + " wow" },
+        { "address ended by comma", "a@b.c, x", mail("a@b.c,") + " x" },
     };
     for (const Row &row : rows) {
         EXPECT_EQ(ubb(row.input), row.expected) << row.name;
@@ -170,12 +170,10 @@ TEST(LinkConversion, MessageUsesTheFirstTemplateOfThatName)
 TEST(LinkConversion, RandomTextsMatchTheDescriptionAndEnd)
 {
     // Texts built from the pieces that matter: schemes, @, delimiters, dots.
-    const QStringList pieces = {"http://", "https://", "HTTP://", "@", " ", "\r", "\n", "\r\n", ".", ",", "?", "!",
-                                "a", "b.c", "x@y", "www", "/", "h", "ttp://"};
-    const QStringList templates[] = {{"[url=", "]", "[/url]", "mailto:"},
-                                     {"<a href='", "'>", "</a>", "mailto:"},
-                                     {"", "", "", ""},
-                                     {" @", "http://", " ", "@"}};
+    const QStringList pieces = { "http://", "https://", "HTTP://", "@", " ", "\r", "\n", "\r\n", ".", ",", "?", "!",
+        "a", "b.c", "x@y", "www", "/", "h", "ttp://" };
+    const QStringList templates[] = { { "[url=", "]", "[/url]", "mailto:" }, { "<a href='", "'>", "</a>", "mailto:" },
+        { "", "", "", "" }, { " @", "http://", " ", "@" } };
     QRandomGenerator rng(20261208);
     for (int round = 0; round < 4000; ++round) {
         QString text;
@@ -194,7 +192,7 @@ TEST(LinkConversion, EmptyTemplatesOnlyDoubleTheConvertedSpans)
     // span written twice: removing the second copies gives the input back
     // (line breaks aside, which the converter drops from spans).
     QRandomGenerator rng(7);
-    const QStringList words = {"see", "http://a.b/c", "me@x.org", "and", "https://q.r", "x.", "!"};
+    const QStringList words = { "see", "http://a.b/c", "me@x.org", "and", "https://q.r", "x.", "!" };
     for (int round = 0; round < 500; ++round) {
         QString text;
         const int n = rng.bounded(1, 12);

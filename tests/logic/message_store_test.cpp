@@ -10,10 +10,9 @@
 #include <QTemporaryDir>
 
 namespace {
-struct Folder
-{
+struct Folder {
     QTemporaryDir dir;
-    DataFolder folder{dir.path()};
+    DataFolder folder { dir.path() };
     QByteArray read() const
     {
         QFile f(dir.filePath("messages.txt"));
@@ -46,8 +45,7 @@ TEST(MessageStore, SaveAppendsOneRecordAndDropsEmptyLines)
 
 TEST(MessageStore, RecordsReadBack)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString line;
         QString body;
@@ -55,13 +53,13 @@ TEST(MessageStore, RecordsReadBack)
         bool hasSubject;
     };
     const QList<Row> rows = {
-        {"plain record", "one[br]two|Hi", "one\r\ntwo", "Hi", true},
-        {"marker in any letter case", "a[BR]b[Br]c|s", "a\r\nb\r\nc", "s", true},
-        {"empty line", "", "", "", false},
-        {"body with a bar keeps it", "x|y|subject", "x|y", "subject", true},
-        {"only line breaks", "[br][br]|s", "\r\n\r\n", "s", true},
-        {"no subject", "just a body", "just a body", "", false},
-        {"empty body", "|subject", "", "subject", true},
+        { "plain record", "one[br]two|Hi", "one\r\ntwo", "Hi", true },
+        { "marker in any letter case", "a[BR]b[Br]c|s", "a\r\nb\r\nc", "s", true },
+        { "empty line", "", "", "", false },
+        { "body with a bar keeps it", "x|y|subject", "x|y", "subject", true },
+        { "only line breaks", "[br][br]|s", "\r\n\r\n", "s", true },
+        { "no subject", "just a body", "just a body", "", false },
+        { "empty body", "|subject", "", "subject", true },
     };
     for (const Row &r : rows) {
         const SavedMessage m = MessageStore::parseRecord(r.line);

@@ -12,29 +12,28 @@ using namespace RtfReader;
 
 TEST(RtfReader, Features)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QByteArray rtf;
         QString text;
     };
     const QList<Row> rows = {
-        {"plain text", "{\\rtf1 Hello}", "Hello"},
-        {"paragraphs", "{\\rtf1 one\\par two}", "one\ntwo"},
-        {"line break", "{\\rtf1 one\\line two}", "one\ntwo"},
-        {"tab", "{\\rtf1 a\\tab b}", "a\tb"},
-        {"hex escape in Windows-1252", "{\\rtf1 caf\\'e9 \\'80}", QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac")},
-        {"unicode with fallback skipped", "{\\rtf1\\uc1 x\\u8364?y}", QString::fromUtf8("x\xe2\x82\xacy")},
-        {"negative unicode", "{\\rtf1 \\u-3913?}", QString(QChar(0xF0B7))},
-        {"unicode with two fallback characters", "{\\rtf1\\uc2 \\u233\\'65\\'65z}", QString::fromUtf8("\xc3\xa9z")},
-        {"escaped braces and backslash", "{\\rtf1 \\{a\\}\\\\}", "{a}\\"},
-        {"font table skipped", "{\\rtf1{\\fonttbl{\\f0 Arial;}}text}", "text"},
-        {"style sheet skipped", "{\\rtf1{\\stylesheet{\\s1 Heading;}}x}", "x"},
-        {"picture skipped", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", "ab"},
-        {"optional destination skipped", "{\\rtf1 a{\\*\\generator Word;}b}", "ab"},
-        {"group state restored", "{\\rtf1 {\\b bold} plain}", "bold plain"},
-        {"control word delimiter space eaten", "{\\rtf1\\b text}", "text"},
-        {"line ends in the source are not text", "{\\rtf1 a\r\nb}", "ab"},
+        { "plain text", "{\\rtf1 Hello}", "Hello" },
+        { "paragraphs", "{\\rtf1 one\\par two}", "one\ntwo" },
+        { "line break", "{\\rtf1 one\\line two}", "one\ntwo" },
+        { "tab", "{\\rtf1 a\\tab b}", "a\tb" },
+        { "hex escape in Windows-1252", "{\\rtf1 caf\\'e9 \\'80}", QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac") },
+        { "unicode with fallback skipped", "{\\rtf1\\uc1 x\\u8364?y}", QString::fromUtf8("x\xe2\x82\xacy") },
+        { "negative unicode", "{\\rtf1 \\u-3913?}", QString(QChar(0xF0B7)) },
+        { "unicode with two fallback characters", "{\\rtf1\\uc2 \\u233\\'65\\'65z}", QString::fromUtf8("\xc3\xa9z") },
+        { "escaped braces and backslash", "{\\rtf1 \\{a\\}\\\\}", "{a}\\" },
+        { "font table skipped", "{\\rtf1{\\fonttbl{\\f0 Arial;}}text}", "text" },
+        { "style sheet skipped", "{\\rtf1{\\stylesheet{\\s1 Heading;}}x}", "x" },
+        { "picture skipped", "{\\rtf1 a{\\pict\\pngblip 89504e47}b}", "ab" },
+        { "optional destination skipped", "{\\rtf1 a{\\*\\generator Word;}b}", "ab" },
+        { "group state restored", "{\\rtf1 {\\b bold} plain}", "bold plain" },
+        { "control word delimiter space eaten", "{\\rtf1\\b text}", "text" },
+        { "line ends in the source are not text", "{\\rtf1 a\r\nb}", "ab" },
     };
     for (const Row &r : rows)
         EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
@@ -54,23 +53,23 @@ TEST(RtfReader, FormattingReachesTheHtml)
 
 TEST(RtfReader, DamagedInputShowsWhatCanBeRead)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QByteArray rtf;
         QString text;
     };
     const QList<Row> rows = {
-        {"unbalanced open", "{\\rtf1 {\\b abc", "abc"},
-        {"unbalanced close", "{\\rtf1 a}}}}b", "ab"},
-        {"huge number", "{\\rtf1\\fs99999999999999999999 x}", "x"},
-        {"huge unicode", "{\\rtf1\\u99999999999?y}", "y"},
-        {"truncated hex escape", "{\\rtf1 a\\'", "a"},
-        {"truncated hex escape one digit", "{\\rtf1 a\\'4", "a\x04"},
-        {"trailing backslash", "{\\rtf1 a\\", "a"},
-        {"binary data", QByteArray("{\\rtf1 a\x01\x02\xff b}", 14), QString("a") + QChar(0x01) + QChar(0x02) + QChar(0xff) + " b"},
-        {"empty", "", ""},
-        {"not rtf", "just text", "just text"},
+        { "unbalanced open", "{\\rtf1 {\\b abc", "abc" },
+        { "unbalanced close", "{\\rtf1 a}}}}b", "ab" },
+        { "huge number", "{\\rtf1\\fs99999999999999999999 x}", "x" },
+        { "huge unicode", "{\\rtf1\\u99999999999?y}", "y" },
+        { "truncated hex escape", "{\\rtf1 a\\'", "a" },
+        { "truncated hex escape one digit", "{\\rtf1 a\\'4", "a\x04" },
+        { "trailing backslash", "{\\rtf1 a\\", "a" },
+        { "binary data", QByteArray("{\\rtf1 a\x01\x02\xff b}", 14),
+            QString("a") + QChar(0x01) + QChar(0x02) + QChar(0xff) + " b" },
+        { "empty", "", "" },
+        { "not rtf", "just text", "just text" },
     };
     for (const Row &r : rows)
         EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
@@ -117,8 +116,8 @@ TEST(RtfReader, HelpFileReadsAsAGuide)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray rtf = f.readAll();
     const QString text = toPlainText(rtf);
-    for (const char *topic : {"Auto-Insert", "Paste", "Copy", "Preview", "Save", "Load", "Custom Message Templates",
-                              "Add Current URL", "Watch This Post", "Check for new replies", "No Popups", "Show at Startup"})
+    for (const char *topic : { "Auto-Insert", "Paste", "Copy", "Preview", "Save", "Load", "Custom Message Templates",
+             "Add Current URL", "Watch This Post", "Check for new replies", "No Popups", "Show at Startup" })
         EXPECT_TRUE(text.contains(QLatin1String(topic))) << topic;
     EXPECT_FALSE(text.contains("Verdana")) << "the font table is not shown";
     EXPECT_FALSE(text.contains("\\")) << "no control word leaks into the text";

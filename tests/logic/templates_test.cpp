@@ -17,10 +17,10 @@ TEST(Templates, DefaultsAndKeyPrefixes)
     EXPECT_EQ(set.at(2).linkOpen01, "[link=");
     for (int i = 3; i < 8; ++i)
         EXPECT_TRUE(set.at(i) == MarkupTemplate()) << i;
-    const QStringList prefixes = {"html", "ubb", "ez", "cust01", "cust02", "cust03", "cust04", "cust05"};
+    const QStringList prefixes = { "html", "ubb", "ez", "cust01", "cust02", "cust03", "cust04", "cust05" };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(TemplateSet::keyPrefix(i), prefixes[i]);
-    EXPECT_EQ(set.converterList(), QStringList({"text", "html", "ubb", "ezboard"}));
+    EXPECT_EQ(set.converterList(), QStringList({ "text", "html", "ubb", "ezboard" }));
 }
 
 TEST(Templates, AbsentKeysReadAsDefaultsAndStoredEmptyStaysEmpty)
@@ -33,7 +33,7 @@ TEST(Templates, AbsentKeysReadAsDefaultsAndStoredEmptyStaysEmpty)
     EXPECT_EQ(set.at(1).linkOpen01, "");
     EXPECT_EQ(set.at(1).linkOpen02, "]");
     EXPECT_EQ(set.at(5).name, "myforum");
-    EXPECT_EQ(set.converterList(), QStringList({"text", "html", "ubb", "ezboard", "myforum"}));
+    EXPECT_EQ(set.converterList(), QStringList({ "text", "html", "ubb", "ezboard", "myforum" }));
 }
 
 TEST(Templates, RoundTripThroughTheIniStore)
@@ -42,7 +42,7 @@ TEST(Templates, RoundTripThroughTheIniStore)
     const QString ini = dir.filePath("t.ini");
     TemplateSet set;
     set.at(0).name = "";
-    set.at(3) = {"forum", "<<", "|", ">>", "mail:"};
+    set.at(3) = { "forum", "<<", "|", ">>", "mail:" };
     set.at(7).mailCall01 = "x=y;z";
     {
         auto store = QtSettingsStore::atPath(ini);
@@ -54,7 +54,7 @@ TEST(Templates, RoundTripThroughTheIniStore)
     back.load(*store);
     for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(back.at(i) == set.at(i)) << i;
-    EXPECT_EQ(back.converterList(), QStringList({"text", "ubb", "ezboard", "forum"}));
+    EXPECT_EQ(back.converterList(), QStringList({ "text", "ubb", "ezboard", "forum" }));
 }
 
 TEST(Templates, SaveWritesAllFortyKeys)

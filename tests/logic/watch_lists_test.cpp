@@ -6,15 +6,15 @@
 
 TEST(WatchLists, ListFilesKeepAnEmptyLineAfterEveryRecord)
 {
-    EXPECT_EQ(listFileText({"a", "b", "c"}), "a\r\n\r\nb\r\n\r\nc\r\n\r\n");
+    EXPECT_EQ(listFileText({ "a", "b", "c" }), "a\r\n\r\nb\r\n\r\nc\r\n\r\n");
     EXPECT_EQ(listFileText({}), "");
-    EXPECT_EQ(listRecords({"a", "", " ", "b", "  "}), QStringList({"a", "b", "  "}));
+    EXPECT_EQ(listRecords({ "a", "", " ", "b", "  " }), QStringList({ "a", "b", "  " }));
 }
 
 TEST(WatchLists, PostsAndSizesRunInStep)
 {
     WatchedPosts posts;
-    posts.load({"http://a/1", "", "http://a/2", "", "http://a/3"}, {"100", "", "nonsense"});
+    posts.load({ "http://a/1", "", "http://a/2", "", "http://a/3" }, { "100", "", "nonsense" });
     ASSERT_EQ(posts.count(), 3);
     EXPECT_EQ(posts.at(0).size, "100");
     EXPECT_FALSE(WatchedPosts::sizeValue(posts.at(1).size));
@@ -46,8 +46,7 @@ TEST(WatchLists, AddressesCompareExactly)
 
 TEST(WatchLists, ForumLines)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString line;
         QString url;
@@ -56,15 +55,15 @@ TEST(WatchLists, ForumLines)
         QString password;
     };
     const QList<Row> rows = {
-        {"address only", "http://f/", "http://f/", "", "", ""},
-        {"address and user name: no login row", "http://f/|bob", "http://f/", "", "", ""},
-        {"three fields", "http://f/|bob|secret", "http://f/", "bob|secret", "bob", "secret"},
-        {"password holding a bar", "http://f/|bob|se|cret", "http://f/", "bob|se|cret", "bob", "se|cret"},
-        {"empty login", "http://f/||", "http://f/", "|", "", ""},
+        { "address only", "http://f/", "http://f/", "", "", "" },
+        { "address and user name: no login row", "http://f/|bob", "http://f/", "", "", "" },
+        { "three fields", "http://f/|bob|secret", "http://f/", "bob|secret", "bob", "secret" },
+        { "password holding a bar", "http://f/|bob|se|cret", "http://f/", "bob|se|cret", "bob", "se|cret" },
+        { "empty login", "http://f/||", "http://f/", "|", "", "" },
     };
     for (const Row &r : rows) {
         ForumList forums;
-        forums.load({r.line, ""});
+        forums.load({ r.line, "" });
         ASSERT_EQ(forums.count(), 1) << r.name;
         EXPECT_EQ(forums.at(0).url, r.url) << r.name;
         EXPECT_EQ(forums.at(0).login, r.login) << r.name;

@@ -6,7 +6,7 @@
 
 TEST(WindowLayout, TwelveThousandWide)
 {
-    const WindowLayout l = layoutWindow({12000, 9000, 315, false});
+    const WindowLayout l = layoutWindow({ 12000, 9000, 315, false });
     ASSERT_TRUE(l.applies);
     EXPECT_EQ(l.frame2Width, 7920);
     EXPECT_EQ(l.webBrowserWidth, 7680);
@@ -20,7 +20,7 @@ TEST(WindowLayout, TwelveThousandWide)
 
 TEST(WindowLayout, HeightsFollowTheWindow)
 {
-    const WindowLayout l = layoutWindow({11145, 9000, 315, false});
+    const WindowLayout l = layoutWindow({ 11145, 9000, 315, false });
     EXPECT_EQ(l.frame3Height, 9000 - 315 - 500 - 5400 - 250);
     EXPECT_EQ(l.frame4Height, l.frame3Height);
     EXPECT_EQ(l.lstPostsHeight, l.frame3Height - 1500 - 200);
@@ -35,18 +35,19 @@ TEST(WindowLayout, HeightsFollowTheWindow)
 
 TEST(WindowLayout, FiveThousandHighTakesAbsoluteValues)
 {
-    const WindowLayout l = layoutWindow({9000, 5000, 315, false});
+    const WindowLayout l = layoutWindow({ 9000, 5000, 315, false });
     EXPECT_EQ(l.frame3Height, 1465);
-    EXPECT_EQ(l.lstPostsHeight, 235);      // |1465 - 1700|
-    EXPECT_EQ(l.lstPosts2Height, 115);     // |1465 - 1580|
+    EXPECT_EQ(l.lstPostsHeight, 235); // |1465 - 1700|
+    EXPECT_EQ(l.lstPosts2Height, 115); // |1465 - 1580|
     // Below 6465 the page grows again as the window shrinks.
-    EXPECT_GT(layoutWindow({9000, 5000, 315, false}).frame3Height, layoutWindow({9000, 6465, 315, false}).frame3Height);
-    EXPECT_EQ(layoutWindow({9000, 6465, 315, false}).frame3Height, 0);
+    EXPECT_GT(
+        layoutWindow({ 9000, 5000, 315, false }).frame3Height, layoutWindow({ 9000, 6465, 315, false }).frame3Height);
+    EXPECT_EQ(layoutWindow({ 9000, 6465, 315, false }).frame3Height, 0);
 }
 
 TEST(WindowLayout, HeldAtTheMinimumSize)
 {
-    const WindowLayout l = layoutWindow({6000, 4000, 315, false});
+    const WindowLayout l = layoutWindow({ 6000, 4000, 315, false });
     EXPECT_EQ(l.width, 7000);
     EXPECT_EQ(l.height, 5000);
     EXPECT_EQ(l.frame3Height, 1465);
@@ -55,17 +56,16 @@ TEST(WindowLayout, HeldAtTheMinimumSize)
 
 TEST(WindowLayout, MinimizedMovesNothing)
 {
-    EXPECT_FALSE(layoutWindow({100, 100, 315, true}).applies);
+    EXPECT_FALSE(layoutWindow({ 100, 100, 315, true }).applies);
 }
 
 TEST(WindowLayout, NoSizeIsNegative)
 {
     for (int w = 0; w <= 20000; w += 250)
         for (int h = 0; h <= 20000; h += 250) {
-            const WindowLayout l = layoutWindow({w, h, 315, false});
-            for (int v : {l.frame3Height, l.lstPostsHeight, l.lstPosts2Height, l.frame2Width, l.webBrowserWidth,
-                          l.webBrowserHeight, l.panel2Width, l.panel3Width, l.text5Width, l.command3Left,
-                          l.command1Width})
+            const WindowLayout l = layoutWindow({ w, h, 315, false });
+            for (int v : { l.frame3Height, l.lstPostsHeight, l.lstPosts2Height, l.frame2Width, l.webBrowserWidth,
+                     l.webBrowserHeight, l.panel2Width, l.panel3Width, l.text5Width, l.command3Left, l.command1Width })
                 ASSERT_GE(v, 0) << w << "x" << h;
         }
 }

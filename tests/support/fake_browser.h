@@ -10,8 +10,7 @@
 
 // A browser without an engine, for window tests: it records what it was told
 // and answers scripts with prepared values.
-class FakeBrowser : public WebBrowser
-{
+class FakeBrowser : public WebBrowser {
     Q_OBJECT
 public:
     explicit FakeBrowser(QObject *parent = nullptr);

@@ -7,18 +7,16 @@
 #include <QStringList>
 
 // Records message boxes instead of showing them.
-class RecordingDialogs : public DialogService
-{
+class RecordingDialogs : public DialogService {
 public:
-    struct Box
-    {
+    struct Box {
         QString text;
         QString title;
         Icon icon;
     };
     void message(QWidget *, const QString &text, const QString &title, Icon icon) override
     {
-        boxes.append({text, title, icon});
+        boxes.append({ text, title, icon });
     }
     bool input(QWidget *, const QString &, const QString &, QString *value) override
     {
@@ -33,8 +31,7 @@ public:
     QStringList inputAnswers;
 };
 
-class RecordingDesktop : public DesktopServices
-{
+class RecordingDesktop : public DesktopServices {
 public:
     void setClipboardText(const QString &text) override { clipboard = text; }
     void openUrl(const QString &address) override { opened.append(address); }

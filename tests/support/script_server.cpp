@@ -18,15 +18,15 @@ QString ScriptServer::base() const
 
 void ScriptServer::route(const QByteArray &pathPrefix, Script script)
 {
-    m_routes.prepend({pathPrefix, std::move(script)});
+    m_routes.prepend({ pathPrefix, std::move(script) });
 }
 
 ScriptServer::Script ScriptServer::response(const QByteArray &body, const QByteArray &extraHeaders, int status)
 {
-    QByteArray r = "HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: " + QByteArray::number(body.size())
-                   + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+    QByteArray r = "HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
     Script s;
-    s.pieces.append({r, 0});
+    s.pieces.append({ r, 0 });
     return s;
 }
 

@@ -10,17 +10,14 @@
 // A loopback HTTP peer that answers every connection with scripted pieces:
 // each piece is sent after its delay, then the connection is closed (unless
 // the script says to keep it open). It records the requests it received.
-class ScriptServer : public QObject
-{
+class ScriptServer : public QObject {
     Q_OBJECT
 public:
-    struct Piece
-    {
+    struct Piece {
         QByteArray bytes;
         int delayMs = 0;
     };
-    struct Script
-    {
+    struct Script {
         QList<Piece> pieces;
         bool neverAnswer = false; // accept, read, say nothing, keep open
         bool keepOpen = false;

@@ -12,8 +12,7 @@
 
 // A main window on a temporary data folder, in-memory settings and
 // recorders, with a fake browser unless a factory is given.
-struct TestApp
-{
+struct TestApp {
     QTemporaryDir dir;
     MemorySettingsStore settings;
     RecordingDialogs dialogs;

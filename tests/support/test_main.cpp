@@ -18,7 +18,7 @@ int main(int argc, char **argv)
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking --disable-component-update", 0);
     QTemporaryDir home;
     const QByteArray base = home.path().toLocal8Bit();
-    for (const char *dir : {"config", "data", "cache", "runtime"})
+    for (const char *dir : { "config", "data", "cache", "runtime" })
         QDir().mkpath(home.path() + QLatin1Char('/') + QLatin1String(dir));
     setenv("XDG_CONFIG_HOME", (base + "/config").constData(), 1);
     setenv("XDG_DATA_HOME", (base + "/data").constData(), 1);

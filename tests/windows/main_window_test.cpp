@@ -1,3 +1,4 @@
+#include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
 #include "ui/help_window.h"
@@ -7,77 +8,61 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QFile>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPushButton>
-#include <QToolButton>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
-
-namespace {
-
-QStringList items(QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
-QStringList comboItems(QComboBox *box)
-{
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out.append(box->itemText(i));
-    return out;
-}
-
-} // namespace
+#include <QToolButton>
 
 TEST(MainWindow, EveryControlByNameWithCaptionAndTooltip)
 {
     TestApp t;
     MainWindow &w = t.start();
-    struct Row
-    {
+    struct Row {
         const char *name;
         const char *caption;
         const char *tip;
     };
     const QList<Row> buttons = {
-        {"cmdMessage", "Auto-Insert", "Once you are on the page where you can post your message, click here to insert it."},
-        {"cmdPreview", "Preview", "See a preview of your message in the currently selected format"},
-        {"cmdCopy", "Copy", "Copy your message to the clipboard in the selected format"},
-        {"cmdSave", "Save", "Save the current message"},
-        {"cmdLoad", "Load", "Load a saved message"},
-        {"cmdOptions", "Options", "Options"},
-        {"Command1", "Visit www.postmaven.example", "Visit us!"},
-        {"cmdPaste_0", "Paste", "Click within the Subject field on the form you want to paste into, then click here."},
-        {"cmdPaste_1", "Paste", "Click within the Username field on the form you want to paste into, then click here."},
-        {"cmdPaste_2", "Paste", "Click within the Password field on the form you want to paste into, then click here."},
-        {"cmdPaste_3", "Paste Message", "Click within the message area on the form you want to paste into, then click here."},
-        {"Command3", "Go", "browse the entered url"},
-        {"Command4", "Back", "back"},
-        {"Command5", "Forward", "forward"},
-        {"Command6", "Stop", "stop"},
-        {"Command7_1", "Refresh", "refresh"},
-        {"cmdAdd2", "Add Current URL", "Watch the current URL"},
-        {"cmdDel2", "Remove URL", ""},
-        {"cmdAdd", "Watch This Post", "Watch the current URL"},
-        {"cmdDel", "Remove Watch", ""},
-        {"cmdReplies", "Check for new replies", ""},
-        {"Check1", "No Popups", ""},
+        { "cmdMessage", "Auto-Insert",
+            "Once you are on the page where you can post your message, click here to insert it." },
+        { "cmdPreview", "Preview", "See a preview of your message in the currently selected format" },
+        { "cmdCopy", "Copy", "Copy your message to the clipboard in the selected format" },
+        { "cmdSave", "Save", "Save the current message" },
+        { "cmdLoad", "Load", "Load a saved message" },
+        { "cmdOptions", "Options", "Options" },
+        { "Command1", "Visit www.postmaven.example", "Visit us!" },
+        { "cmdPaste_0", "Paste",
+            "Click within the Subject field on the form you want to paste into, then click here." },
+        { "cmdPaste_1", "Paste",
+            "Click within the Username field on the form you want to paste into, then click here." },
+        { "cmdPaste_2", "Paste",
+            "Click within the Password field on the form you want to paste into, then click here." },
+        { "cmdPaste_3", "Paste Message",
+            "Click within the message area on the form you want to paste into, then click here." },
+        { "Command3", "Go", "browse the entered url" },
+        { "Command4", "Back", "back" },
+        { "Command5", "Forward", "forward" },
+        { "Command6", "Stop", "stop" },
+        { "Command7_1", "Refresh", "refresh" },
+        { "cmdAdd2", "Add Current URL", "Watch the current URL" },
+        { "cmdDel2", "Remove URL", "" },
+        { "cmdAdd", "Watch This Post", "Watch the current URL" },
+        { "cmdDel", "Remove Watch", "" },
+        { "cmdReplies", "Check for new replies", "" },
+        { "Check1", "No Popups", "" },
     };
     for (const Row &r : buttons) {
         auto *b = w.findChild<QAbstractButton *>(QLatin1String(r.name));
@@ -85,9 +70,9 @@ TEST(MainWindow, EveryControlByNameWithCaptionAndTooltip)
         EXPECT_EQ(b->text(), QLatin1String(r.caption)) << r.name;
         EXPECT_EQ(b->toolTip(), QLatin1String(r.tip)) << r.name;
     }
-    const QList<QPair<const char *, const char *>> labels = {
-        {"Label2", "as"}, {"Label1", "Subject:"}, {"SkinLabel6", "Subject:"}, {"Label7", "Message:"},
-        {"SkinLabel7", "Message:"}, {"Label5", "URL:"}, {"SkinLabel4", "Username:"}, {"SkinLabel5", "Password:"}};
+    const QList<QPair<const char *, const char *>> labels = { { "Label2", "as" }, { "Label1", "Subject:" },
+        { "SkinLabel6", "Subject:" }, { "Label7", "Message:" }, { "SkinLabel7", "Message:" }, { "Label5", "URL:" },
+        { "SkinLabel4", "Username:" }, { "SkinLabel5", "Password:" } };
     for (const auto &l : labels) {
         auto *label = w.findChild<QLabel *>(QLatin1String(l.first));
         ASSERT_NE(label, nullptr) << l.first;
@@ -95,9 +80,9 @@ TEST(MainWindow, EveryControlByNameWithCaptionAndTooltip)
     }
     EXPECT_EQ(w.findChild<QGroupBox *>("Frame1")->title(), "Message Editor");
     EXPECT_EQ(w.findChild<QGroupBox *>("Frame2")->title(), "Browser");
-    for (const char *name : {"txtSubject", "Text5", "txtUsername", "txtPassword"})
+    for (const char *name : { "txtSubject", "Text5", "txtUsername", "txtPassword" })
         EXPECT_NE(w.findChild<QLineEdit *>(QLatin1String(name)), nullptr) << name;
-    for (const char *name : {"lstPosts", "lstSizes", "lstNew", "lstPosts2", "lstLogins"})
+    for (const char *name : { "lstPosts", "lstSizes", "lstNew", "lstPosts2", "lstLogins" })
         EXPECT_NE(w.findChild<QListWidget *>(QLatin1String(name)), nullptr) << name;
     EXPECT_EQ(w.cmbConvert->toolTip(), "Select the format you would like to use when your message is inserted.");
     EXPECT_NE(w.findChild<QWidget *>("WebBrowser1"), nullptr);
@@ -125,18 +110,19 @@ TEST(MainWindow, MenusInOrderWithTheirItems)
     QStringList menus;
     for (QAction *a : w.menuBar()->actions())
         menus.append(a->text());
-    EXPECT_EQ(menus, QStringList({"&File", "&Tools", "&View", "&Help", "About"}));
+    EXPECT_EQ(menus, QStringList({ "&File", "&Tools", "&View", "&Help", "About" }));
     auto captions = [](const QList<QAction *> &list) {
         QStringList out;
         for (QAction *a : list)
             out.append(a->text());
         return out;
     };
-    EXPECT_EQ(captions(w.mnuFile), QStringList({"&New Message", "&Save Message", "&Load Message", "E&xit"}));
-    EXPECT_EQ(captions(w.mnuTools), QStringList({"&Preview", "Auto &Insert", "&Check Replies", "&Options", "Paste Message",
-                                                 "Paste Subject", "Paste Username", "Paste Password"}));
-    EXPECT_EQ(captions(w.mnuView), QStringList({"&Saved Messages", "&All posts", "&Replies", "&Templates"}));
-    EXPECT_EQ(captions(w.aboutMenuItem), QStringList({"View &Help"}));
+    EXPECT_EQ(captions(w.mnuFile), QStringList({ "&New Message", "&Save Message", "&Load Message", "E&xit" }));
+    EXPECT_EQ(captions(w.mnuTools),
+        QStringList({ "&Preview", "Auto &Insert", "&Check Replies", "&Options", "Paste Message", "Paste Subject",
+            "Paste Username", "Paste Password" }));
+    EXPECT_EQ(captions(w.mnuView), QStringList({ "&Saved Messages", "&All posts", "&Replies", "&Templates" }));
+    EXPECT_EQ(captions(w.aboutMenuItem), QStringList({ "View &Help" }));
     EXPECT_EQ(w.mnuAboutItem->text(), "About this software");
 }
 
@@ -209,12 +195,12 @@ TEST(MainWindow, FormatListFollowsTheTemplates)
     t.settings.write("data", "cust01Name", "four");
     t.settings.write("data", "cust03Name", "six");
     MainWindow &w = t.start();
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({"text", "html", "ubb", "ezboard", "four", "six"}));
+    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text", "html", "ubb", "ezboard", "four", "six" }));
     EXPECT_EQ(w.cmbConvert->currentIndex(), 0);
     for (int i = 0; i < 8; ++i)
         w.templates().at(i).name.clear();
     w.updateInterface();
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({"text"}));
+    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text" }));
 }
 
 TEST(MainWindow, TabPagesAndAddressBox)
@@ -232,7 +218,7 @@ TEST(MainWindow, TabPagesAndAddressBox)
     w.Text5->setText("example.org/forum");
     QTest::keyClick(w.Text5, Qt::Key_Return);
     w.Command3_Click();
-    EXPECT_EQ(t.fake->navigated.mid(1), QStringList({"example.org/forum", "example.org/forum"}));
+    EXPECT_EQ(t.fake->navigated.mid(1), QStringList({ "example.org/forum", "example.org/forum" }));
     w.Command4_Click();
     w.Command5_Click();
     w.Command6_Click();
@@ -241,7 +227,7 @@ TEST(MainWindow, TabPagesAndAddressBox)
     EXPECT_EQ(t.fake->refreshes, 1);
     EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << "no history: nothing happens";
     w.Command1_Click();
-    EXPECT_EQ(t.desktop.opened, QStringList({"http://www.postmaven.example"}));
+    EXPECT_EQ(t.desktop.opened, QStringList({ "http://www.postmaven.example" }));
 }
 
 TEST(MainWindow, LayoutOnResize)
@@ -301,7 +287,7 @@ TEST(MainWindow, ForumsAndLogins)
     MainWindow &w = t.start();
     t.fake->location = "http://forum.one/";
     w.cmdAdd2_Click();
-    EXPECT_EQ(items(w.lstPosts2), QStringList({"http://forum.one/"}));
+    EXPECT_EQ(items(w.lstPosts2), QStringList({ "http://forum.one/" }));
     EXPECT_EQ(w.lstPosts2->currentRow(), 0);
     EXPECT_EQ(w.txtUsername->text(), "Enter Username");
     EXPECT_EQ(w.txtPassword->text(), "");
@@ -337,8 +323,8 @@ TEST(MainWindow, ForumsAndLogins)
 
     w.lstPosts2->setCurrentRow(1);
     w.cmdDel2_Click();
-    EXPECT_EQ(items(w.lstPosts2), QStringList({"http://forum.one/"}));
-    EXPECT_EQ(items(w.lstLogins), QStringList({"bob|p|ss"}));
+    EXPECT_EQ(items(w.lstPosts2), QStringList({ "http://forum.one/" }));
+    EXPECT_EQ(items(w.lstLogins), QStringList({ "bob|p|ss" }));
     EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://forum.one/|bob|p|ss\r\n\r\n"));
     w.txtUsername->setText("nobody selected");
     EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://forum.one/|bob|p|ss\r\n\r\n"))
@@ -381,8 +367,8 @@ TEST(MainWindow, WatchedPostsAndTheirSizes)
     t.fake->location = server.base() + "/post/700";
     w.cmdAdd_Click();
     ASSERT_TRUE(sized.wait(5000));
-    EXPECT_EQ(items(w.lstPosts), QStringList({server.base() + "/post/700"}));
-    EXPECT_EQ(items(w.lstSizes), QStringList({"700"}));
+    EXPECT_EQ(items(w.lstPosts), QStringList({ server.base() + "/post/700" }));
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "700" }));
     EXPECT_EQ(w.statusText(2), "Response completed");
 
     // Two watches in a row: the second waits for the first.
@@ -390,9 +376,9 @@ TEST(MainWindow, WatchedPostsAndTheirSizes)
     w.cmdAdd_Click();
     t.fake->location = server.base() + "/post/900";
     w.cmdAdd_Click();
-    for (int i = 0; i < 2 && items(w.lstSizes) != QStringList({"700", "800", "900"}); ++i)
+    for (int i = 0; i < 2 && items(w.lstSizes) != QStringList({ "700", "800", "900" }); ++i)
         sized.wait(5000);
-    EXPECT_EQ(items(w.lstSizes), QStringList({"700", "800", "900"}));
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "700", "800", "900" }));
 
     // Watching the same page again keeps one row and replaces its size.
     t.fake->location = server.base() + "/post/700";
@@ -408,7 +394,7 @@ TEST(MainWindow, WatchedPostsAndTheirSizes)
 
     w.lstPosts->setCurrentRow(1);
     w.cmdDel_Click();
-    EXPECT_EQ(items(w.lstSizes), QStringList({"700", "900", "700"}));
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "700", "900", "700" }));
     EXPECT_EQ(w.statusText(2), server.base() + "/post/900") << "selection shows the address";
 
     emit w.lstPosts->itemDoubleClicked(w.lstPosts->item(0));
@@ -420,7 +406,7 @@ TEST(MainWindow, RemovingAWatchWhileItsSizeIsFetched)
 {
     ScriptServer server;
     ScriptServer::Script slow;
-    slow.pieces = {{"HTTP/1.1 200 OK\r\n\r\n", 0}, {QByteArray(50, 's'), 300}};
+    slow.pieces = { { "HTTP/1.1 200 OK\r\n\r\n", 0 }, { QByteArray(50, 's'), 300 } };
     server.route("/slow", slow);
     server.route("/other", ScriptServer::response("abc"));
     TestApp t;
@@ -434,7 +420,7 @@ TEST(MainWindow, RemovingAWatchWhileItsSizeIsFetched)
     w.lstPosts->setCurrentRow(1);
     w.cmdDel_Click();
     ASSERT_TRUE(sized.wait(5000));
-    EXPECT_EQ(items(w.lstSizes), QStringList({"3"})) << "the other post keeps its own size";
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "3" })) << "the other post keeps its own size";
 }
 
 TEST(MainWindow, SizeFetchErrorBox)
@@ -449,7 +435,7 @@ TEST(MainWindow, SizeFetchErrorBox)
     EXPECT_EQ(t.dialogs.boxes[0].title, "Error");
     EXPECT_TRUE(t.dialogs.boxes[0].text.startsWith("Error occurred.\r\nError #: 10061\r\n"));
     EXPECT_EQ(t.dialogs.boxes[0].icon, DialogService::Icon::Exclamation);
-    EXPECT_EQ(items(w.lstSizes), QStringList({""}));
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "" }));
     w.unload();
     EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("none\r\n\r\n")) << "the files stay in step";
 }
@@ -460,8 +446,8 @@ TEST(MainWindow, AutomaticWatchAfterInsert)
     MainWindow &w = t.start();
     // A posting page with a form: Auto-Insert writes and starts the countdown.
     t.fake->location = QStringLiteral("http://127.0.0.1:%1/post").arg(closedLoopbackPort());
-    t.fake->body = QVariantMap{{"outer", "<body><form><textarea></textarea></form></body>"},
-                               {"inner", "<form><textarea></textarea></form>"}};
+    t.fake->body = QVariantMap { { "outer", "<body><form><textarea></textarea></form></body>" },
+        { "inner", "<form><textarea></textarea></form>" } };
     w.setMessageText("Hello forum\r\nsecond line");
     QSignalSpy inserted(&w, &MainWindow::autoInsertDone);
     w.cmdMessage_Click();
@@ -472,26 +458,26 @@ TEST(MainWindow, AutomaticWatchAfterInsert)
     EXPECT_TRUE(t.readFile("htmltemp.txt").contains("<textarea"));
 
     // Three loads without the message, then the page that shows it.
-    t.fake->body = QVariantMap{{"outer", "<body>thanks for posting</body>"}, {"inner", "thanks"}};
+    t.fake->body = QVariantMap { { "outer", "<body>thanks for posting</body>" }, { "inner", "thanks" } };
     for (int i = 0; i < 3; ++i)
         emit t.fake->downloadComplete();
     EXPECT_EQ(w.watchCountdown(), 1);
     EXPECT_EQ(w.lstPosts->count(), 0);
     t.fake->location = QStringLiteral("http://127.0.0.1:%1/thread").arg(closedLoopbackPort());
-    t.fake->body = QVariantMap{{"outer", "<body><p>HELLO FORUM</p></body>"}, {"inner", "<p>HELLO FORUM</p>"}};
+    t.fake->body = QVariantMap { { "outer", "<body><p>HELLO FORUM</p></body>" }, { "inner", "<p>HELLO FORUM</p>" } };
     emit t.fake->downloadComplete();
-    EXPECT_EQ(items(w.lstPosts), QStringList({t.fake->location}));
+    EXPECT_EQ(items(w.lstPosts), QStringList({ t.fake->location }));
     EXPECT_EQ(w.watchCountdown(), 0);
     EXPECT_EQ(w.Text5->text(), t.fake->location);
     EXPECT_EQ(w.statusText(1), "Complete");
 
     // A fifth load is not searched.
     w.cmdMessage_Click();
-    t.fake->body = QVariantMap{{"outer", "<body>nothing</body>"}, {"inner", "nothing"}};
+    t.fake->body = QVariantMap { { "outer", "<body>nothing</body>" }, { "inner", "nothing" } };
     for (int i = 0; i < 4; ++i)
         emit t.fake->downloadComplete();
     t.fake->location = "http://127.0.0.1:1/late";
-    t.fake->body = QVariantMap{{"outer", "<body>Hello forum</body>"}, {"inner", "Hello forum"}};
+    t.fake->body = QVariantMap { { "outer", "<body>Hello forum</body>" }, { "inner", "Hello forum" } };
     emit t.fake->downloadComplete();
     EXPECT_EQ(w.lstPosts->count(), 1);
 }
@@ -500,13 +486,14 @@ TEST(MainWindow, AutoInsertFailureStillStartsTheWatch)
 {
     TestApp t;
     MainWindow &w = t.start();
-    t.fake->body = QVariantMap{{"outer", "<body><form><textarea></textarea></form></body>"}, {"inner", ""}};
+    t.fake->body = QVariantMap { { "outer", "<body><form><textarea></textarea></form></body>" }, { "inner", "" } };
     t.fake->writeSucceeds = false;
     w.cmdMessage_Click();
     EXPECT_EQ(t.dialogs.lastText(), "Could not auto-insert your message.  Try pasting instead.");
     EXPECT_EQ(w.watchCountdown(), 4);
 
-    t.fake->body = QVariantMap{{"outer", "<body><form><input name=a></form></body>"}, {"inner", "<form><input name=a></form>"}};
+    t.fake->body = QVariantMap { { "outer", "<body><form><input name=a></form></body>" },
+        { "inner", "<form><input name=a></form>" } };
     w.cmdMessage_Click();
     EXPECT_EQ(t.readFile("htmltemp.txt"), QByteArray("\r\n<form\r\n>\r\n<inputname=a>\r\n</form>\r\n\r\n"))
         << "the inner-HTML pass stays in htmltemp.txt";

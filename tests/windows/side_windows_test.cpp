@@ -1,3 +1,4 @@
+#include "support/list_items.h"
 #include "support/test_app.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -8,25 +9,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
-
-namespace {
-QStringList comboItems(QComboBox *box)
-{
-    QStringList out;
-    for (int i = 0; i < box->count(); ++i)
-        out.append(box->itemText(i));
-    return out;
-}
-} // namespace
 
 TEST(SavedMessages, NoFileGivesTheBoxAndNoWindow)
 {
@@ -120,7 +111,7 @@ TEST(TemplateEditor, LockingDeleteAndSave)
     e->txtLinkOpen01[4]->setText("[go=");
     e->Command1->click();
     EXPECT_TRUE(e->isHidden());
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({"text", "html", "ubb", "ezboard", "forum"}));
+    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text", "html", "ubb", "ezboard", "forum" }));
     EXPECT_EQ(w.cmbConvert->currentIndex(), 0) << "the selection returns to text";
     EXPECT_EQ(t.settings.read("data", "cust02Name", "?"), "forum");
     EXPECT_EQ(t.settings.read("data", "cust02LinkOpen01", "?"), "[go=");
@@ -130,7 +121,7 @@ TEST(TemplateEditor, LockingDeleteAndSave)
     EXPECT_EQ(w.templateEditor(), e) << "reopened as it was left";
     e->txtName[3]->setText("four");
     e->Command1->click();
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({"text", "html", "ubb", "ezboard", "four", "forum"}));
+    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text", "html", "ubb", "ezboard", "four", "forum" }));
 
     // "del" and then the close box: the row is back on the next opening.
     w.cmdOptions_Click();

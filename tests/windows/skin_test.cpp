@@ -99,7 +99,7 @@ TEST(Skin, IconHasEverySize)
     TestApp t;
     MainWindow &w = t.start();
     const QList<QSize> sizes = w.windowIcon().availableSizes();
-    for (int s : {16, 24, 32, 48, 64, 128})
+    for (int s : { 16, 24, 32, 48, 64, 128 })
         EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
     setOnTop(&w, true);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);

@@ -1,34 +1,25 @@
 #include "app/first_run.h"
+#include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QPushButton>
-#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-
-namespace {
-QStringList items(QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-} // namespace
+#include <QPushButton>
+#include <QToolButton>
 
 TEST(Startup, FirstStartInAnEmptyFolder)
 {
     TestApp t;
     MainWindow &w = t.start();
-    for (const char *name : {"htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt"})
+    for (const char *name : { "htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt" })
         EXPECT_EQ(t.readFile(name), QByteArray("\r\n")) << name;
     EXPECT_EQ(w.lstPosts->count(), 0);
     EXPECT_EQ(w.lstPosts2->count(), 0);
@@ -40,7 +31,7 @@ TEST(Startup, FirstStartInAnEmptyFolder)
     EXPECT_EQ(w.cmbConvert->count(), 4);
     EXPECT_EQ(w.windowTitle(), "Postmaven by Maven Row Software");
     EXPECT_EQ(w.Command1->text(), "Visit www.postmaven.example");
-    EXPECT_EQ(t.fake->navigated, QStringList({"about:blank"}));
+    EXPECT_EQ(t.fake->navigated, QStringList({ "about:blank" }));
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
 
@@ -65,14 +56,15 @@ TEST(Startup, ListsRoundTripThroughTheirFiles)
     t.writeFile("sizes.txt", "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
     t.writeFile("posts2.txt", "http://f/1\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
     MainWindow &w = t.start();
-    EXPECT_EQ(items(w.lstPosts), QStringList({"http://a/1", "http://a/2", "http://a/3"}));
-    EXPECT_EQ(items(w.lstSizes), QStringList({"10", "20", "30"}));
-    EXPECT_EQ(items(w.lstPosts2), QStringList({"http://f/1", "http://f/2", "http://f/3"}));
-    EXPECT_EQ(items(w.lstLogins), QStringList({"", "bob|pw", "al|p|w|x"}));
+    EXPECT_EQ(items(w.lstPosts), QStringList({ "http://a/1", "http://a/2", "http://a/3" }));
+    EXPECT_EQ(items(w.lstSizes), QStringList({ "10", "20", "30" }));
+    EXPECT_EQ(items(w.lstPosts2), QStringList({ "http://f/1", "http://f/2", "http://f/3" }));
+    EXPECT_EQ(items(w.lstLogins), QStringList({ "", "bob|pw", "al|p|w|x" }));
     w.unload();
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n"));
     EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("10\r\n\r\n20\r\n\r\n30\r\n\r\n"));
-    EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://f/1|\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n"));
+    EXPECT_EQ(t.readFile("posts2.txt"),
+        QByteArray("http://f/1|\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n"));
 }
 
 TEST(Startup, EmptyListIsWrittenAsZeroBytes)
@@ -87,8 +79,7 @@ TEST(Startup, EmptyListIsWrittenAsZeroBytes)
 
 TEST(Startup, StoredValuesAreRestored)
 {
-    struct Row
-    {
+    struct Row {
         const char *name;
         QString lastMessage;
         QString lastConvert;
@@ -96,12 +87,12 @@ TEST(Startup, StoredValuesAreRestored)
         QString expectedFormat;
     };
     const QList<Row> rows = {
-        {"a stored message", "hello\r\nworld", "2", "hello\r\nworld", "ubb"},
-        {"one space keeps the first-run text", " ", "1", firstRunText(), "html"},
-        {"empty keeps the first-run text", "", "0", firstRunText(), "text"},
-        {"a format that is no number", "x", "abc", "x", "text"},
-        {"a format out of range", "x", "17", "x", "text"},
-        {"a negative format", "x", "-1", "x", "text"},
+        { "a stored message", "hello\r\nworld", "2", "hello\r\nworld", "ubb" },
+        { "one space keeps the first-run text", " ", "1", firstRunText(), "html" },
+        { "empty keeps the first-run text", "", "0", firstRunText(), "text" },
+        { "a format that is no number", "x", "abc", "x", "text" },
+        { "a format out of range", "x", "17", "x", "text" },
+        { "a negative format", "x", "-1", "x", "text" },
     };
     for (const Row &r : rows) {
         TestApp t;
