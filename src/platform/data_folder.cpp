@@ -114,23 +114,6 @@ LineFile DataFolder::readLines(const QString &name) const
     return result;
 }
 
-bool DataFolder::readText(const QString &name, QString *text, QString *error) const
-{
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    QString out;
-    for (const QByteArray &line : splitCrLineBytes(file.readAll())) {
-        out += decodeLegacyText(line);
-        out += QLatin1String("\r\n");
-    }
-    *text = out;
-    return true;
-}
-
 bool DataFolder::writeText(const QString &name, const QString &text, QString *error, int *errorNumber) const
 {
     QSaveFile file(filePath(name));

@@ -28,8 +28,6 @@ public:
     // Each line is decoded as UTF-8, or as Windows-1252 when it is not valid
     // UTF-8, so files kept by an older installation read correctly.
     LineFile readLines(const QString &name) const;
-    // The whole file decoded the same way, line ends untouched.
-    bool readText(const QString &name, QString *text, QString *error = nullptr) const;
 
     // Writes text as UTF-8 (the caller supplies the CR LF line ends). The file
     // is readable and writable by its owner only. Returns false with a reason.
