@@ -42,9 +42,4 @@ QString setFormField(int formIndex, int fieldIndex, const QString &text)
         .arg(jsString(text));
 }
 
-QString focusedValue()
-{
-    return QStringLiteral("(function(){var e=document.activeElement;return e&&('value' in e)?e.value:null;})()");
-}
-
 } // namespace PageScripts

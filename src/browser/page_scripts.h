@@ -17,7 +17,4 @@ QString readBodyHtml(bool inner);
 // tells the page's scripts with input and change events. Returns true or false.
 QString setFormField(int formIndex, int fieldIndex, const QString &text);
 
-// Returns the value of the element that has the keyboard focus (tests use it).
-QString focusedValue();
-
 } // namespace PageScripts

@@ -18,13 +18,8 @@ QString decodeCp1252(const QByteArray &bytes)
 {
     QString out;
     out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b <= 0x9F)
-            out.append(QChar(kCp1252High[b - 0x80]));
-        else
-            out.append(QChar(b));
-    }
+    for (char c : bytes)
+        out.append(cp1252Char(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -47,6 +42,13 @@ QList<QByteArray> splitCrLineBytes(const QByteArray &bytes)
 }
 
 } // namespace
+
+QChar cp1252Char(unsigned char byte)
+{
+    if (byte >= 0x80 && byte <= 0x9F)
+        return QChar(kCp1252High[byte - 0x80]);
+    return QChar(byte);
+}
 
 QString decodeLegacyText(const QByteArray &bytes)
 {

@@ -46,6 +46,9 @@ private:
 // compared with the last component of the path without regard to case.
 bool xfileExists(const QString &path);
 
+// One byte of Windows-1252 as a character.
+QChar cp1252Char(unsigned char byte);
+
 // Bytes decoded as UTF-8, or as Windows-1252 when they are not valid UTF-8.
 QString decodeLegacyText(const QByteArray &bytes);
 

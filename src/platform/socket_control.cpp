@@ -42,7 +42,6 @@ void SocketControl::attach()
         if (m_toSend <= 0)
             emit sendComplete();
     });
-    connect(s, &QSslSocket::encryptedBytesWritten, this, [](qint64) {});
     connect(s, &QSslSocket::readyRead, this, [this] {
         if (m_socket)
             emit dataArrival(m_socket->bytesAvailable());
@@ -89,11 +88,6 @@ void SocketControl::sendData(const QByteArray &data)
         return;
     m_toSend += data.size();
     m_socket->write(data);
-}
-
-QByteArray SocketControl::getData()
-{
-    return m_socket ? m_socket->readAll() : QByteArray();
 }
 
 qint64 SocketControl::read(char *data, qint64 size)

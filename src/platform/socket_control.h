@@ -17,8 +17,6 @@ public:
 
     void connectTo(const QString &host, quint16 port, bool tls);
     void sendData(const QByteArray &data);
-    // Reads the data waiting since the last dataArrival.
-    QByteArray getData();
     // Reads up to size waiting bytes into data; returns how many.
     qint64 read(char *data, qint64 size);
     void close();

@@ -1,5 +1,7 @@
 #include "ui/rtf_reader.h"
 
+#include "platform/data_folder.h"
+
 #include <QColor>
 #include <QList>
 #include <QVector>
@@ -7,18 +9,6 @@
 #include <cstdint>
 
 namespace {
-
-// Windows-1252 for "\'hh" escapes above 0x7F.
-const char16_t kCp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-    0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
-
-QChar fromCp1252(int b)
-{
-    if (b >= 0x80 && b <= 0x9F)
-        return QChar(kCp1252High[b - 0x80]);
-    return QChar(b);
-}
 
 struct CharState {
     bool bold = false;
@@ -141,7 +131,7 @@ private:
                     if (*pendingSkip > 0)
                         --*pendingSkip;
                     else if (!m_state.colorTable)
-                        emitChar(fromCp1252(value));
+                        emitChar(cp1252Char(static_cast<unsigned char>(value)));
                 }
                 return i;
             }

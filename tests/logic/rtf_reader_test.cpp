@@ -10,13 +10,24 @@
 
 using namespace RtfReader;
 
+namespace {
+
+struct Row {
+    const char *name;
+    QByteArray rtf;
+    QString text;
+};
+
+void expectPlainTexts(const QList<Row> &rows)
+{
+    for (const Row &r : rows)
+        EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
+}
+
+} // namespace
+
 TEST(RtfReader, Features)
 {
-    struct Row {
-        const char *name;
-        QByteArray rtf;
-        QString text;
-    };
     const QList<Row> rows = {
         { "plain text", "{\\rtf1 Hello}", "Hello" },
         { "paragraphs", "{\\rtf1 one\\par two}", "one\ntwo" },
@@ -35,8 +46,7 @@ TEST(RtfReader, Features)
         { "control word delimiter space eaten", "{\\rtf1\\b text}", "text" },
         { "line ends in the source are not text", "{\\rtf1 a\r\nb}", "ab" },
     };
-    for (const Row &r : rows)
-        EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
+    expectPlainTexts(rows);
 }
 
 TEST(RtfReader, FormattingReachesTheHtml)
@@ -53,11 +63,6 @@ TEST(RtfReader, FormattingReachesTheHtml)
 
 TEST(RtfReader, DamagedInputShowsWhatCanBeRead)
 {
-    struct Row {
-        const char *name;
-        QByteArray rtf;
-        QString text;
-    };
     const QList<Row> rows = {
         { "unbalanced open", "{\\rtf1 {\\b abc", "abc" },
         { "unbalanced close", "{\\rtf1 a}}}}b", "ab" },
@@ -71,8 +76,7 @@ TEST(RtfReader, DamagedInputShowsWhatCanBeRead)
         { "empty", "", "" },
         { "not rtf", "just text", "just text" },
     };
-    for (const Row &r : rows)
-        EXPECT_EQ(toPlainText(r.rtf), r.text) << r.name;
+    expectPlainTexts(rows);
     QByteArray deep;
     for (int i = 0; i < 100000; ++i)
         deep += "{";
