@@ -4,7 +4,7 @@
 //   bench_fetch check LISTFILE    a reply check run over the listed addresses
 #include "watch/page_fetch.h"
 #include "watch/reply_check.h"
-#include "watch/watch_lists.h"
+#include "watch/watched_posts_model.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -48,7 +48,7 @@ int main(int argc, char **argv)
     }
     QFile list(QString::fromLocal8Bit(argv[2]));
     list.open(QIODevice::ReadOnly);
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     for (const QByteArray &line : list.readAll().split('\n'))
         if (!line.isEmpty())
             posts.add(QString::fromUtf8(line), QStringLiteral("0"));

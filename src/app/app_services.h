@@ -21,7 +21,5 @@ struct AppServices {
     DesktopServices *desktop = nullptr;
     std::function<WebBrowser *(QObject *parent)> createBrowser;
     QString homePage; // empty: the publisher's address
-    quint16 fetchPort = 80;
-    int fetchTimeoutMs = 30000;
-    bool trustAnyCertificate = false; // tests only
+    QString helpFile; // empty: Help.rtf in the data folder
 };

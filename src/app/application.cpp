@@ -7,7 +7,9 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,8 +18,11 @@ int g_signalPipe[2] = { -1, -1 };
 
 void onSignal(int)
 {
+    // Only async-signal-safe work here; errno belongs to the code the signal interrupted.
+    const int savedErrno = errno;
     const char c = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &c, 1);
+    errno = savedErrno;
 }
 } // namespace
 
@@ -50,6 +55,8 @@ void Application::installSignalHandlers()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
+    // A full pipe must never block the handler: one waiting byte is enough.
+    ::fcntl(g_signalPipe[0], F_SETFL, ::fcntl(g_signalPipe[0], F_GETFL) | O_NONBLOCK);
     auto *notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char c;

@@ -1,18 +1,14 @@
 #include "app/application.h"
-#include "app/identity.h"
-#include "app/main_window.h"
-#include "app/screenshot_tour.h"
-#include "platform/desktop_services.h"
-#include "platform/dialog_service.h"
+#include "platform/identity.h"
+#include "platform/qt_desktop_services.h"
+#include "platform/qt_dialog_service.h"
 #include "platform/settings_store.h"
 #include "platform/webengine_browser.h"
-
 #include "ui/splash_window.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QTimer>
-#include <QUrl>
 
 #include <cstdio>
 
@@ -42,10 +38,6 @@ int main(int argc, char *argv[])
     if (probe)
         services.homePage = QStringLiteral("about:blank");
 
-    const QString shots = qEnvironmentVariable("POSTMAVEN_SCREENSHOTS");
-    if (!shots.isEmpty())
-        services.homePage = QUrl::fromLocalFile(shots + QStringLiteral("/demo-forum.html")).toString();
-
     Application program(services);
     Application::installSignalHandlers();
     program.start();
@@ -59,8 +51,5 @@ int main(int argc, char *argv[])
             });
         });
     }
-    if (!shots.isEmpty())
-        QObject::connect(
-            program.splash(), &SplashWindow::mainStarted, [&] { runScreenshotTour(program.mainWindow(), shots); });
     return app.exec();
 }

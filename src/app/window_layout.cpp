@@ -15,34 +15,24 @@ WindowLayout layoutWindow(const WindowLayoutInput &in)
     const int w = l.width;
     const int h = l.height;
 
-    l.frame3Height = std::abs(h - in.statusBarHeight - 500 - frame3Top - 250);
-    l.frame4Height = l.frame3Height;
-    l.lstPostsHeight = std::abs(l.frame3Height - lstPostsTop - 200);
-    l.lstPosts2Height = std::abs(l.frame3Height - lstPosts2Top - 200);
-    l.lstNewHeight = l.lstPostsHeight;
-    l.frame2Height = frame1Top + l.frame3Height + frame1Height;
-    l.frame2Width = std::abs(w - frame2Left - 240);
-    l.webBrowserWidth = std::abs(l.frame2Width - 240);
-    l.webBrowserHeight = std::abs(l.frame2Height - webBrowserTop - 1700);
-    l.panel1Width = frame1Width;
+    l.postsPageHeight = std::abs(h - in.statusBarHeight - 500 - postsPageTop - 250);
+    l.forumsPageHeight = l.postsPageHeight;
+    l.postListHeight = std::abs(l.postsPageHeight - postListTop - 200);
+    l.forumListHeight = std::abs(l.postsPageHeight - forumListTop - 200);
+    l.newRepliesListHeight = l.postListHeight;
+    l.browserFrameHeight = editorTop + l.postsPageHeight + editorHeight;
+    l.browserFrameWidth = std::abs(w - browserFrameLeft - 240);
+    l.pageViewWidth = std::abs(l.browserFrameWidth - 240);
+    l.pageViewHeight = std::abs(l.browserFrameHeight - pageViewTop - 1700);
+    l.panel1Width = editorWidth;
     l.panel2Width = std::abs(w - l.panel1Width - 200 - 3000);
     // Panel 2 starts where panel 1 ends.
     l.panel3Width = std::abs(w - l.panel2Width - l.panel1Width);
-    l.text5Width = std::abs(l.frame2Width - text5Left - command3Width - 200);
-    l.command3Left = std::abs(l.frame2Width - command3Width - 100);
-    l.command1Width = std::abs(w - command1Left - 250);
-    l.tabStrip2Height = h;
+    l.addressBoxWidth = std::abs(l.browserFrameWidth - addressBoxLeft - goButtonWidth - 200);
+    l.goButtonLeft = std::abs(l.browserFrameWidth - goButtonWidth - 100);
+    l.visitButtonWidth = std::abs(w - visitButtonLeft - 250);
+    l.pageTabsHeight = h;
     l.pasteMessageTop = 3975 - pasteMessageHeight;
-    l.txtMessageHeight = std::abs(l.pasteMessageTop - txtMessageTop - 100);
+    l.messageBoxHeight = std::abs(l.pasteMessageTop - messageBoxTop - 100);
     return l;
-}
-
-int twipsToPixels(int twips)
-{
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
-
-int pixelsToTwips(int pixels)
-{
-    return pixels * kTwipsPerPixel;
 }

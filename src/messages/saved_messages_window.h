@@ -1,34 +1,39 @@
 #pragma once
 
+#include "platform/data_folder.h"
+
 #include <QWidget>
 
-class MainWindow;
-class QLabel;
+class DialogService;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
-class QPushButton;
 
-// Form3, "load a saved message": the lines of messages.txt, a preview of the
-// clicked one, double-click to load it, and delete.
+// "load a saved message": the lines of messages.txt, a preview of the one
+// clicked, a double-click to load it into the editor, and delete.
 class SavedMessagesWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SavedMessagesWindow(MainWindow *main);
+    SavedMessagesWindow(DataFolder folder, DialogService &dialogs, QWidget *parent = nullptr);
     // False when there is no message file: the window is then not shown.
     bool loadWindow();
-    bool loadMessageList();
-    void deleteMessage(int position);
 
-    void List1_Click();
-    void List1_DblClick();
-    void Command1_Click();
+signals:
+    // A saved message was double-clicked. A record without "|" has no
+    // subject, and the editor's subject is then left as it is.
+    void messageChosen(const QString &body, const QString &subject, bool hasSubject);
 
-    QListWidget *List1 = nullptr;
-    QPlainTextEdit *Text1 = nullptr;
-    QLineEdit *txtSubject = nullptr;
-    QPushButton *Command1 = nullptr;
+private slots:
+    void showSelectedMessage();
+    void loadSelectedMessage();
+    void deleteSelectedMessage();
 
 private:
-    MainWindow *m_main;
+    bool loadMessageList();
+
+    DataFolder m_folder;
+    DialogService &m_dialogs;
+    QListWidget *m_messageList = nullptr;
+    QPlainTextEdit *m_preview = nullptr;
+    QLineEdit *m_subject = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "messages/template_editor.h"
 
-#include "app/main_window.h"
+#include "messages/markup_template.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
@@ -18,9 +18,10 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, 
 }
 } // namespace
 
-TemplateEditor::TemplateEditor(MainWindow *main)
-    : QWidget(main, Qt::Window)
-    , m_main(main)
+TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_templates(templates)
+    , m_settings(settings)
 {
     setObjectName(QStringLiteral("frmCustom"));
     setWindowTitle(QStringLiteral("Custom Message Templates"));
@@ -41,40 +42,40 @@ TemplateEditor::TemplateEditor(MainWindow *main)
     for (int c = 0; c < 5; ++c)
         label(this, QStringLiteral("lblHeading_%1").arg(c), QLatin1String(headings[c]), x0 + c * (colW + gap), 80, colW,
             20);
+    QLineEdit **columns[5] = { m_names, m_linkOpens, m_linkMiddles, m_linkEnds, m_mailCalls };
+    const char *names[5] = { "txtName", "txtLinkOpen01", "txtLinkOpen02", "txtLinkClose", "txtMailCall" };
     for (int r = 0; r < kRows; ++r) {
         const int y = top + r * rowH;
         label(this, QStringLiteral("lblRow_%1").arg(r), QString::number(r + 1), 14, y + 3, 20, 20);
-        QLineEdit **columns[5] = { txtName, txtLinkOpen01, txtLinkOpen02, txtLinkClose, txtMailCall };
-        const char *names[5] = { "txtName", "txtLinkOpen01", "txtLinkOpen02", "txtLinkClose", "txtMailCall" };
         for (int c = 0; c < 5; ++c) {
             auto *e = new QLineEdit(this);
             e->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(names[c])).arg(r));
             e->setGeometry(x0 + c * (colW + gap), y, colW, 24);
             columns[c][r] = e;
         }
-        cmdDel[r] = new QPushButton(QStringLiteral("del"), this);
-        cmdDel[r]->setObjectName(QStringLiteral("cmdDel_%1").arg(r));
-        cmdDel[r]->setGeometry(x0 + 5 * (colW + gap), y, 40, 24);
-        connect(cmdDel[r], &QPushButton::clicked, this, [this, r] { cmdDel_Click(r); });
-        if (r < 3) {
+        m_deleteButtons[r] = new QPushButton(QStringLiteral("del"), this);
+        m_deleteButtons[r]->setObjectName(QStringLiteral("cmdDel_%1").arg(r));
+        m_deleteButtons[r]->setGeometry(x0 + 5 * (colW + gap), y, 40, 24);
+        connect(m_deleteButtons[r], &QPushButton::clicked, this, [this, r] { clearRow(r); });
+        if (r < TemplateSet::kBuiltInCount) {
             // The built-in rows start locked.
             for (int c = 0; c < 5; ++c)
                 columns[c][r]->setEnabled(false);
-            cmdDel[r]->setEnabled(false);
+            m_deleteButtons[r]->setEnabled(false);
         }
     }
-    Check1 = new QCheckBox(QStringLiteral("Enable changing of default templates"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(40, top + kRows * rowH + 10, 360, 24);
-    Command1 = new QPushButton(QStringLiteral("Save and Close"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(600, top + kRows * rowH + 6, 148, 32);
+    m_unlockBox = new QCheckBox(QStringLiteral("Enable changing of default templates"), this);
+    m_unlockBox->setObjectName(QStringLiteral("Check1"));
+    m_unlockBox->setGeometry(40, top + kRows * rowH + 10, 360, 24);
+    auto *save = new QPushButton(QStringLiteral("Save and Close"), this);
+    save->setObjectName(QStringLiteral("Command1"));
+    save->setGeometry(600, top + kRows * rowH + 6, 148, 32);
     auto *model = label(this, QStringLiteral("SkinLabel1_0"), QString(), 0, 0, 0, 0);
     model->setProperty("skinLabel", true);
     model->hide();
 
-    connect(Check1, &QCheckBox::clicked, this, &TemplateEditor::Check1_Click);
-    connect(Command1, &QPushButton::clicked, this, &TemplateEditor::Command1_Click);
+    connect(m_unlockBox, &QCheckBox::clicked, this, &TemplateEditor::unlockDefaultTemplates);
+    connect(save, &QPushButton::clicked, this, &TemplateEditor::saveAndClose);
 }
 
 void TemplateEditor::loadWindow()
@@ -86,57 +87,55 @@ void TemplateEditor::loadWindow()
 
 void TemplateEditor::showTemplateFields()
 {
-    const TemplateSet &set = m_main->templates();
     for (int r = 0; r < kRows; ++r) {
-        const MarkupTemplate &t = set.at(r);
-        txtName[r]->setText(t.name);
-        txtLinkOpen01[r]->setText(t.linkOpen01);
-        txtLinkOpen02[r]->setText(t.linkOpen02);
-        txtLinkClose[r]->setText(t.linkClose01);
-        txtMailCall[r]->setText(t.mailCall01);
+        const MarkupTemplate &t = m_templates.at(r);
+        m_names[r]->setText(t.name);
+        m_linkOpens[r]->setText(t.linkOpen01);
+        m_linkMiddles[r]->setText(t.linkOpen02);
+        m_linkEnds[r]->setText(t.linkClose01);
+        m_mailCalls[r]->setText(t.mailCall01);
     }
 }
 
 void TemplateEditor::storeTemplateFields()
 {
-    TemplateSet &set = m_main->templates();
     for (int r = 0; r < kRows; ++r) {
-        MarkupTemplate &t = set.at(r);
-        t.name = txtName[r]->text();
-        t.linkOpen01 = txtLinkOpen01[r]->text();
-        t.linkOpen02 = txtLinkOpen02[r]->text();
-        t.linkClose01 = txtLinkClose[r]->text();
-        t.mailCall01 = txtMailCall[r]->text();
+        MarkupTemplate &t = m_templates.at(r);
+        t.name = m_names[r]->text();
+        t.linkOpen01 = m_linkOpens[r]->text();
+        t.linkOpen02 = m_linkMiddles[r]->text();
+        t.linkClose01 = m_linkEnds[r]->text();
+        t.mailCall01 = m_mailCalls[r]->text();
     }
-    m_main->updateInterface();
 }
 
-void TemplateEditor::Check1_Click()
+void TemplateEditor::unlockDefaultTemplates()
 {
-    const bool on = Check1->isChecked();
-    for (int r = 0; r < 3; ++r) {
-        txtLinkOpen01[r]->setEnabled(on);
-        txtLinkOpen02[r]->setEnabled(on);
-        txtLinkClose[r]->setEnabled(on);
-        txtMailCall[r]->setEnabled(on);
-        cmdDel[r]->setEnabled(on);
+    const bool on = m_unlockBox->isChecked();
+    for (int r = 0; r < TemplateSet::kBuiltInCount; ++r) {
+        m_linkOpens[r]->setEnabled(on);
+        m_linkMiddles[r]->setEnabled(on);
+        m_linkEnds[r]->setEnabled(on);
+        m_mailCalls[r]->setEnabled(on);
+        m_deleteButtons[r]->setEnabled(on);
     }
 }
 
-void TemplateEditor::cmdDel_Click(int row)
+void TemplateEditor::clearRow(int row)
 {
     if (row < 0 || row >= kRows)
         return;
-    txtName[row]->clear();
-    txtLinkOpen01[row]->clear();
-    txtLinkOpen02[row]->clear();
-    txtLinkClose[row]->clear();
-    txtMailCall[row]->clear();
+    m_names[row]->clear();
+    m_linkOpens[row]->clear();
+    m_linkMiddles[row]->clear();
+    m_linkEnds[row]->clear();
+    m_mailCalls[row]->clear();
 }
 
-void TemplateEditor::Command1_Click()
+void TemplateEditor::saveAndClose()
 {
     storeTemplateFields();
-    m_main->templates().save(*m_main->services().settings);
+    emit templatesSaved();
+    m_templates.save(m_settings);
     hide();
 }

@@ -2,37 +2,43 @@
 
 #include <QWidget>
 
-class MainWindow;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class SettingsStore;
+class TemplateSet;
 
-// frmCustom, "Custom Message Templates": one row per template slot. The rows
-// of the built-in templates are locked until "Enable changing of default
-// templates" is ticked; their names stay locked always.
+// "Custom Message Templates": one row per template slot. The rows of the
+// built-in templates are locked until "Enable changing of default templates"
+// is ticked; their names stay locked always. "Save and Close" stores every
+// row; the close box discards the edits.
 class TemplateEditor : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kRows = 8;
 
-    explicit TemplateEditor(MainWindow *main);
+    TemplateEditor(TemplateSet &templates, SettingsStore &settings, QWidget *parent = nullptr);
     void loadWindow();
+
+signals:
+    void templatesSaved();
+
+private slots:
+    void unlockDefaultTemplates();
+    void clearRow(int row);
+    void saveAndClose();
+
+private:
     void showTemplateFields();
     void storeTemplateFields();
 
-    void Check1_Click();
-    void cmdDel_Click(int row);
-    void Command1_Click();
-
-    QLineEdit *txtName[kRows] = {};
-    QLineEdit *txtLinkOpen01[kRows] = {};
-    QLineEdit *txtLinkOpen02[kRows] = {};
-    QLineEdit *txtLinkClose[kRows] = {};
-    QLineEdit *txtMailCall[kRows] = {};
-    QPushButton *cmdDel[kRows] = {};
-    QCheckBox *Check1 = nullptr;
-    QPushButton *Command1 = nullptr;
-
-private:
-    MainWindow *m_main;
+    TemplateSet &m_templates;
+    SettingsStore &m_settings;
+    QLineEdit *m_names[kRows] = {};
+    QLineEdit *m_linkOpens[kRows] = {};
+    QLineEdit *m_linkMiddles[kRows] = {};
+    QLineEdit *m_linkEnds[kRows] = {};
+    QLineEdit *m_mailCalls[kRows] = {};
+    QPushButton *m_deleteButtons[kRows] = {};
+    QCheckBox *m_unlockBox = nullptr;
 };

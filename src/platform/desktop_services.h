@@ -9,9 +9,3 @@ public:
     virtual void setClipboardText(const QString &text) = 0;
     virtual void openUrl(const QString &address) = 0;
 };
-
-class QtDesktopServices : public DesktopServices {
-public:
-    void setClipboardText(const QString &text) override;
-    void openUrl(const QString &address) override;
-};

@@ -4,20 +4,15 @@
 
 class QWidget;
 
-// Message boxes and input boxes. Tests replace the service with a recorder.
+// Message boxes and input boxes. The program uses real dialogs; tests put a
+// recorder in their place.
 class DialogService {
 public:
     enum class Icon { None, Information, Exclamation };
 
     virtual ~DialogService() = default;
-    // A box with an OK button.
+    // A box with an OK button. A null parent means the active window.
     virtual void message(QWidget *parent, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
     // An input box; returns false when the user cancels.
     virtual bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) = 0;
-};
-
-class QtDialogService : public DialogService {
-public:
-    void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
-    bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) override;
 };

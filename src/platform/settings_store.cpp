@@ -46,19 +46,3 @@ QString QtSettingsStore::fileName() const
 {
     return m_settings->fileName();
 }
-
-QString MemorySettingsStore::read(const QString &section, const QString &key, const QString &defaultValue) const
-{
-    return m_values.value({ section, key }, defaultValue);
-}
-
-void MemorySettingsStore::write(const QString &section, const QString &key, const QString &value)
-{
-    m_values.insert({ section, key }, value);
-    ++m_writes;
-}
-
-bool MemorySettingsStore::contains(const QString &section, const QString &key) const
-{
-    return m_values.contains({ section, key });
-}

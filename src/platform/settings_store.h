@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMap>
-#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -34,17 +32,4 @@ public:
 private:
     QtSettingsStore() = default;
     std::unique_ptr<QSettings> m_settings;
-};
-
-// A store that lives only in memory; tests use it.
-class MemorySettingsStore : public SettingsStore {
-public:
-    QString read(const QString &section, const QString &key, const QString &defaultValue) const override;
-    void write(const QString &section, const QString &key, const QString &value) override;
-    bool contains(const QString &section, const QString &key) const override;
-    int writeCount() const { return m_writes; }
-
-private:
-    QMap<QPair<QString, QString>, QString> m_values;
-    int m_writes = 0;
 };

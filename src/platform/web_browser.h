@@ -19,9 +19,9 @@ public:
     using QObject::QObject;
     ~WebBrowser() override = default;
 
+    // The view that shows the page, for the window to place; null where
+    // there is no display.
     virtual QWidget *widget() = 0;
-    // The widget that receives typed keys for the page.
-    virtual QWidget *keyTarget() = 0;
 
     virtual void navigate(const QString &address) = 0;
     // False when there is no page in that direction.
@@ -30,7 +30,11 @@ public:
     virtual void stop() = 0;
     virtual void refresh() = 0;
     virtual QString locationUrl() const = 0;
+    // Gives the page the keyboard focus; its focused field keeps its focus.
     virtual void setFocus() = 0;
+    // Types text into the page's focused field, every character literally.
+    // The keys arrive after the call returns.
+    virtual void typeText(const QString &text) = 0;
     // Runs a script in a world of its own, apart from the page's scripts; the
     // callback gets its result (an invalid value when there is no page).
     virtual void runJavaScript(const QString &script, ScriptCallback callback) = 0;

@@ -1,5 +1,7 @@
 #include "platform/webengine_browser.h"
 
+#include "platform/key_sender.h"
+
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -109,6 +111,11 @@ void WebEngineBrowser::setFocus()
     m_view->setFocus(Qt::OtherFocusReason);
     if (QWidget *proxy = m_view->focusProxy())
         proxy->setFocus(Qt::OtherFocusReason);
+}
+
+void WebEngineBrowser::typeText(const QString &text)
+{
+    sendKeystrokes(keyTarget(), text);
 }
 
 void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)

@@ -17,7 +17,8 @@ public:
     ~WebEngineBrowser() override;
 
     QWidget *widget() override;
-    QWidget *keyTarget() override;
+    // The widget that receives typed keys for the page.
+    QWidget *keyTarget();
     void navigate(const QString &address) override;
     bool goBack() override;
     bool goForward() override;
@@ -25,6 +26,7 @@ public:
     void refresh() override;
     QString locationUrl() const override;
     void setFocus() override;
+    void typeText(const QString &text) override;
     void runJavaScript(const QString &script, ScriptCallback callback) override;
 
     QWebEngineView *view() const { return m_view; }

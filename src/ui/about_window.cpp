@@ -1,6 +1,6 @@
 #include "ui/about_window.h"
 
-#include "app/identity.h"
+#include "platform/identity.h"
 #include "ui/program_icon.h"
 #include "ui/skin.h"
 
@@ -25,19 +25,19 @@ AboutWindow::AboutWindow(QWidget *parent)
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(420, 250);
-    Picture1 = at(this, "Picture1", QString(), 12, 12, 396, 90, false);
-    Picture1->setProperty("pictureBox", true);
-    Picture1->setPixmap(drawProductPicture(396, 90));
-    Label1 = at(this, "Label1", QStringLiteral("YourProgramName"), 20, 112, 380, 28, true);
-    QFont big = Label1->font();
+    QLabel *picture = at(this, "Picture1", QString(), 12, 12, 396, 90, false);
+    picture->setProperty("pictureBox", true);
+    picture->setPixmap(drawProductPicture(396, 90));
+    m_productName = at(this, "Label1", QStringLiteral("YourProgramName"), 20, 112, 380, 28, true);
+    QFont big = m_productName->font();
     big.setPointSize(big.pointSize() + 5);
-    Label1->setFont(big);
-    Label2 = at(this, "Label2", QStringLiteral("Version:"), 20, 148, 100, 22, false);
-    lblVersion = at(this, "lblVersion", QString(), 130, 148, 270, 22, true);
-    Label3 = at(this, "Label3", QStringLiteral("Owned By:"), 20, 176, 100, 22, false);
-    lblCompany = at(this, "lblCompany", QString(), 130, 176, 270, 22, true);
-    Label4 = at(this, "Label4", QStringLiteral("Website:"), 20, 204, 100, 22, false);
-    lblWebsite = at(this, "lblWebsite", QString(), 130, 204, 270, 22, true);
+    m_productName->setFont(big);
+    at(this, "Label2", QStringLiteral("Version:"), 20, 148, 100, 22, false);
+    m_version = at(this, "lblVersion", QString(), 130, 148, 270, 22, true);
+    at(this, "Label3", QStringLiteral("Owned By:"), 20, 176, 100, 22, false);
+    m_company = at(this, "lblCompany", QString(), 130, 176, 270, 22, true);
+    at(this, "Label4", QStringLiteral("Website:"), 20, 204, 100, 22, false);
+    m_website = at(this, "lblWebsite", QString(), 130, 204, 270, 22, true);
     auto *model = at(this, "SkinLabel1_0", QString(), 0, 0, 0, 0, true);
     model->hide();
 }
@@ -45,10 +45,10 @@ AboutWindow::AboutWindow(QWidget *parent)
 void AboutWindow::loadWindow()
 {
     setWindowTitle(QLatin1String("About ") + Identity::productName());
-    Label1->setText(Identity::productName());
-    lblCompany->setText(Identity::companyName());
-    lblVersion->setText(QStringLiteral("%1.%2").arg(Identity::versionMajor).arg(Identity::versionMinor));
-    lblWebsite->setText(Identity::publisherAddress());
+    m_productName->setText(Identity::productName());
+    m_company->setText(Identity::companyName());
+    m_version->setText(QStringLiteral("%1.%2").arg(Identity::versionMajor).arg(Identity::versionMinor));
+    m_website->setText(Identity::publisherAddress());
     replaceLabels(this);
     applySkin(this);
 }

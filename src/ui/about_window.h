@@ -4,19 +4,16 @@
 
 class QLabel;
 
-// frmAbout: the product's name, version, owner and web address.
+// "About": the product's name, version, owner and web address.
 class AboutWindow : public QWidget {
     Q_OBJECT
 public:
     explicit AboutWindow(QWidget *parent = nullptr);
     void loadWindow();
 
-    QLabel *Picture1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *lblVersion = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *lblCompany = nullptr;
-    QLabel *Label4 = nullptr;
-    QLabel *lblWebsite = nullptr;
+private:
+    QLabel *m_productName = nullptr;
+    QLabel *m_version = nullptr;
+    QLabel *m_company = nullptr;
+    QLabel *m_website = nullptr;
 };

@@ -10,45 +10,44 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidget *parent)
+HelpWindow::HelpWindow(QString helpFilePath, SettingsStore &settings, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_folder(folder)
+    , m_path(std::move(helpFilePath))
     , m_settings(settings)
 {
     setObjectName(QStringLiteral("Form8"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Readme/Help"));
     auto *layout = new QVBoxLayout(this);
-    rtf1 = new QTextBrowser(this);
-    rtf1->setObjectName(QStringLiteral("rtf1"));
-    rtf1->setPlainText(QStringLiteral("RichTextBox1"));
-    rtf1->setOpenExternalLinks(true);
-    Check1 = new QCheckBox(QStringLiteral("Show at Startup"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setChecked(true);
-    layout->addWidget(rtf1);
-    layout->addWidget(Check1);
+    m_text = new QTextBrowser(this);
+    m_text->setObjectName(QStringLiteral("rtf1"));
+    m_text->setPlainText(QStringLiteral("RichTextBox1"));
+    m_text->setOpenExternalLinks(true);
+    m_showAtStartup = new QCheckBox(QStringLiteral("Show at Startup"), this);
+    m_showAtStartup->setObjectName(QStringLiteral("Check1"));
+    m_showAtStartup->setChecked(true);
+    layout->addWidget(m_text);
+    layout->addWidget(m_showAtStartup);
     resize(640, 560);
-    connect(Check1, &QCheckBox::clicked, this, &HelpWindow::Check1_Click);
+    connect(m_showAtStartup, &QCheckBox::clicked, this, &HelpWindow::storeShowAtStartup);
 }
 
 bool HelpWindow::loadWindow()
 {
     applySkin(this);
-    const QString path = m_folder.filePath(QStringLiteral("Help.rtf"));
-    if (!xfileExists(path))
+    if (!xfileExists(m_path))
         return false;
-    QFile file(path);
+    QFile file(m_path);
     if (file.open(QIODevice::ReadOnly))
-        rtf1->setHtml(RtfReader::toHtml(file.readAll()));
+        m_text->setHtml(RtfReader::toHtml(file.readAll()));
     setOnTop(this, true);
-    Check1->setChecked(
+    m_showAtStartup->setChecked(
         m_settings.read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1")).toInt() != 0);
     return true;
 }
 
-void HelpWindow::Check1_Click()
+void HelpWindow::storeShowAtStartup()
 {
     m_settings.write(QStringLiteral("Settings"), QStringLiteral("showHelp"),
-        Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        m_showAtStartup->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }

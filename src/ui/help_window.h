@@ -2,25 +2,24 @@
 
 #include <QWidget>
 
-class DataFolder;
-class SettingsStore;
 class QCheckBox;
 class QTextBrowser;
+class SettingsStore;
 
-// Form8, "Readme/Help": Help.rtf from the program's folder, always on top.
+// "Readme/Help": the help file, always on top, with "Show at Startup".
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidget *parent = nullptr);
+    HelpWindow(QString helpFilePath, SettingsStore &settings, QWidget *parent = nullptr);
     // False when there is no help file: the window is then not shown.
     bool loadWindow();
 
-    QTextBrowser *rtf1 = nullptr;
-    QCheckBox *Check1 = nullptr;
+private slots:
+    void storeShowAtStartup();
 
 private:
-    void Check1_Click();
-
-    const DataFolder &m_folder;
+    QString m_path;
     SettingsStore &m_settings;
+    QTextBrowser *m_text = nullptr;
+    QCheckBox *m_showAtStartup = nullptr;
 };

@@ -2,11 +2,23 @@
 
 #include "platform/data_folder.h"
 
-#include <QColor>
 #include <QList>
+#include <QStringList>
 #include <QVector>
 
 #include <cstdint>
+
+namespace {
+
+QString colorName(int r, int g, int b)
+{
+    return QStringLiteral("#%1%2%3")
+        .arg(r & 0xff, 2, 16, QLatin1Char('0'))
+        .arg(g & 0xff, 2, 16, QLatin1Char('0'))
+        .arg(b & 0xff, 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
 
 namespace {
 
@@ -90,7 +102,7 @@ public:
             }
             if (m_state.colorTable) {
                 if (c == ';') {
-                    m_colors.append(m_haveColor ? QColor(m_r, m_g, m_b) : QColor());
+                    m_colors.append(m_haveColor ? colorName(m_r, m_g, m_b) : QString());
                     m_haveColor = false;
                     m_r = m_g = m_b = 0;
                 }
@@ -103,7 +115,8 @@ public:
         return m_paragraphs;
     }
 
-    const QList<QColor> &colors() const { return m_colors; }
+    // "#rrggbb" per colour table entry; empty for the default colour.
+    const QStringList &colors() const { return m_colors; }
 
 private:
     // Reads one control word or symbol at i (a backslash); returns the next position.
@@ -311,7 +324,7 @@ private:
     int m_overflow = 0;
     bool m_groupStart = false;
     QList<Paragraph> m_paragraphs;
-    QList<QColor> m_colors;
+    QStringList m_colors;
     bool m_haveColor = false;
     int m_r = 0, m_g = 0, m_b = 0;
 };
@@ -357,7 +370,7 @@ QString toHtml(const QByteArray &rtf)
 {
     Parser parser(rtf);
     const auto paragraphs = parser.parse();
-    const QList<QColor> &colors = parser.colors();
+    const QStringList &colors = parser.colors();
     QString html = QStringLiteral("<html><body style=\"font-family: Verdana, sans-serif;\">");
     for (const auto &p : paragraphs) {
         html += QLatin1String("<p style=\"margin-top:0; margin-bottom:4px;\">");
@@ -371,8 +384,8 @@ QString toHtml(const QByteArray &rtf)
                 style += QLatin1String(" font-style:italic;");
             if (run.look.underline)
                 style += QLatin1String(" text-decoration:underline;");
-            if (run.look.color > 0 && run.look.color < colors.size() && colors[run.look.color].isValid())
-                style += QStringLiteral(" color:%1;").arg(colors[run.look.color].name());
+            if (run.look.color > 0 && run.look.color < colors.size() && !colors[run.look.color].isEmpty())
+                style += QStringLiteral(" color:%1;").arg(colors[run.look.color]);
             html += QStringLiteral("<span style=\"%1\">").arg(style);
             QString text = escapeHtml(run.text);
             // Runs of spaces stay visible.

@@ -21,7 +21,6 @@
 
 namespace {
 const Skin *g_skin = nullptr;
-int g_nt6Override = -1;
 } // namespace
 
 Skin::Skin()
@@ -171,18 +170,11 @@ void recolorControls(QWidget *window, const QColor &back, const QColor &fore, co
 
 bool isNt6OrLater()
 {
-    if (g_nt6Override >= 0)
-        return g_nt6Override == 1;
 #ifdef Q_OS_WIN
     return QOperatingSystemVersion::current() >= QOperatingSystemVersion::WindowsVista;
 #else
     return false;
 #endif
-}
-
-void setNt6OrLaterForTests(int value)
-{
-    g_nt6Override = value;
 }
 
 void setPlainRegion(QWidget *window)
@@ -191,20 +183,20 @@ void setPlainRegion(QWidget *window)
     window->setMask(QRegion(0, 0, window->width() * 15, window->height() * 15));
 }
 
-void applySkin(QWidget *window)
+void applySkin(QWidget *window, bool newerPlatform)
 {
     const Skin *skin = currentSkin();
     if (!skin || !window)
         return;
     recolorControls(window, skin->backColor(), skin->foreColor(), skin->panelColor());
-    if (isNt6OrLater())
+    if (newerPlatform)
         setPlainRegion(window);
     skin->apply(window);
 }
 
-void prepareMainSkin()
+void prepareMainSkin(bool newerPlatform)
 {
-    if (isNt6OrLater())
+    if (newerPlatform)
         skinCompanion().operation3();
 }
 

@@ -52,13 +52,13 @@ SkinCompanion &skinCompanion();
 // "CheckBox", "Label", "Frame", ...
 QString controlTypeName(const QWidget *w);
 
-void applySkin(QWidget *window);
-void recolorControls(QWidget *window, const QColor &back, const QColor &fore, const QColor &panel);
-// The platform's answer; tests may set it.
+// The platform's answer: true on the newer systems, where the skin also
+// gives each window a plain region.
 bool isNt6OrLater();
-void setNt6OrLaterForTests(int value); // -1 restores the platform's answer
+void applySkin(QWidget *window, bool newerPlatform = isNt6OrLater());
+void recolorControls(QWidget *window, const QColor &back, const QColor &fore, const QColor &panel);
 void setPlainRegion(QWidget *window);
-void prepareMainSkin();
+void prepareMainSkin(bool newerPlatform = isNt6OrLater());
 // Puts a skinned copy over every plain label of the window, in the first
 // skin-label array whose member 0 shares the label's container.
 void replaceLabels(QWidget *window);

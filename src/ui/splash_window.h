@@ -6,11 +6,10 @@
 
 #include <functional>
 
-class QLabel;
 class Skin;
 
-// frmSplash: the program starts here. It fixes the skin, shows its picture
-// for 75 ticks of a 2 ms timer, then starts the main window and hides itself.
+// The program starts here. The splash fixes the skin, shows its picture for
+// 75 ticks of a 2 ms timer, then starts the main window and hides itself.
 class SplashWindow : public QWidget {
     Q_OBJECT
 public:
@@ -20,21 +19,20 @@ public:
 
     int ticks() const { return m_ticks; }
     int counter() const { return m_counter; }
+    const QTimer &timer() const { return m_timer; }
     // How long the timer's fixed wait took, until the 75th tick.
     qint64 waitedMs() const { return m_waitedMs; }
     const Skin *skin() const { return m_skin; }
 
-    QLabel *Image1 = nullptr;
-    QLabel *Label3 = nullptr;
-    QTimer Timer2;
-
 signals:
     void mainStarted();
 
-private:
-    void Timer2_Timer();
+private slots:
+    void onTick();
 
+private:
     std::function<void()> m_startMain;
+    QTimer m_timer;
     const Skin *m_skin = nullptr;
     int m_counter = 0;
     int m_ticks = 0;

@@ -1,9 +1,9 @@
 #include "watch/reply_check.h"
 
 #include "watch/page_fetch.h"
-#include "watch/watch_lists.h"
+#include "watch/watched_posts_model.h"
 
-ReplyCheckRun::ReplyCheckRun(WatchedPosts &posts, PageFetch &fetch, QObject *parent)
+ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
     , m_fetch(fetch)
@@ -21,6 +21,7 @@ void ReplyCheckRun::start()
 {
     m_fetch.abandon();
     m_found.clear();
+    m_newReplies.setStringList(m_found);
     emit newRepliesChanged();
     m_checked.clear();
     m_checkIndex = 0;
@@ -57,13 +58,16 @@ void ReplyCheckRun::onFetched(qint64 bodyBytes)
     const int row = m_posts.rowOf(m_current);
     if (row >= 0) {
         const WatchedPost &post = m_posts.at(row);
-        const auto recorded = WatchedPosts::sizeValue(post.size);
+        const auto recorded = WatchedPostsModel::sizeValue(post.size);
         if (!recorded) {
             // Its first measurement failed: this one becomes its size.
             m_posts.setSize(m_current, bodyBytes);
             emit sizeRecorded();
         } else if (hasNewReplies(bodyBytes, *recorded)) {
             m_found.append(post.url);
+            const int at = m_newReplies.rowCount();
+            m_newReplies.insertRows(at, 1);
+            m_newReplies.setData(m_newReplies.index(at), post.url);
             emit newRepliesChanged();
         }
     }

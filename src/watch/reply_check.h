@@ -3,9 +3,10 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QStringListModel>
 
 class PageFetch;
-class WatchedPosts;
+class WatchedPostsModel;
 
 // A reply check run: fetches every watched post in turn and lists those whose
 // page grew by more than 500 bytes. The run walks the posts themselves (by
@@ -15,13 +16,15 @@ class ReplyCheckRun : public QObject {
 public:
     static constexpr double kGrowthThreshold = 500.0;
 
-    ReplyCheckRun(WatchedPosts &posts, PageFetch &fetch, QObject *parent = nullptr);
+    ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject *parent = nullptr);
 
     // Starts anew, also while a run is busy.
     void start();
     bool isRunning() const { return m_running; }
     const QStringList &newReplies() const { return m_found; }
     int newReplyCount() const { return m_found.size(); }
+    // The addresses found by the last run, for the new-replies list.
+    QStringListModel *newRepliesModel() { return &m_newReplies; }
 
     static bool hasNewReplies(qint64 bodyBytes, qint64 recordedSize);
 
@@ -37,10 +40,11 @@ private:
     void onFetched(qint64 bodyBytes);
     void onFailed();
 
-    WatchedPosts &m_posts;
+    WatchedPostsModel &m_posts;
     PageFetch &m_fetch;
     QSet<quint64> m_checked;
     QStringList m_found;
+    QStringListModel m_newReplies;
     quint64 m_current = 0;
     int m_checkIndex = 0;
     bool m_running = false;

@@ -1,4 +1,7 @@
+#include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
+#include "messages/message_editor_panel.h"
+#include "support/list_items.h"
 #include "support/test_app.h"
 #include "watch/page_fetch.h"
 
@@ -7,7 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
 namespace {
 
@@ -54,6 +57,8 @@ struct BrowserApp {
         QTest::qWaitForWindowExposed(w);
     }
     QString url(const char *path) const { return server.base() + QLatin1String(path); }
+    AutoInsertController &controller() const { return w->autoInsertController(); }
+    QStringList posts() const { return items(t.find<QListView>("lstPosts")); }
     bool load(const char *path) { return loadAndWait(browser, url(path)); }
     QString value(const char *id)
     {
@@ -68,10 +73,10 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
 {
     BrowserApp app;
     ASSERT_TRUE(app.load("/post"));
-    app.w->setMessageText("Great offer at my site!\r\nhttp://my.site.example/offer");
-    app.w->cmbConvert->setCurrentText("ubb");
-    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
-    app.w->cmdMessage_Click();
+    app.w->messageEditor().setMessageText("Great offer at my site!\r\nhttp://my.site.example/offer");
+    app.t.find<QComboBox>("cmbConvert")->setCurrentText("ubb");
+    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
+    app.t.click("cmdMessage");
     ASSERT_TRUE(done.wait(10000));
     EXPECT_TRUE(done.first().at(0).toBool());
     const QString expected
@@ -80,7 +85,7 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
     EXPECT_EQ(app.value("message"), expected);
     EXPECT_EQ(evalInPage(app.browser->view(), "window.seenByPage").toString(), expected) << "the page's script sees it";
     EXPECT_EQ(app.value("subject"), "") << "only the message is inserted";
-    EXPECT_EQ(app.w->watchCountdown(), 4);
+    EXPECT_EQ(app.controller().watchCountdown(), 4);
     EXPECT_TRUE(app.t.readFile("htmltemp.txt").contains("\r\n<textarea"));
     EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
 }
@@ -89,8 +94,8 @@ TEST(AutoInsert, ErrorBoxOnAPageWithoutAForm)
 {
     BrowserApp app;
     ASSERT_TRUE(app.load("/noform"));
-    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
-    app.w->cmdMessage_Click();
+    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
+    app.t.click("cmdMessage");
     ASSERT_TRUE(done.wait(10000));
     EXPECT_FALSE(done.first().at(0).toBool());
     ASSERT_EQ(app.t.dialogs.boxes.size(), 1);
@@ -101,45 +106,46 @@ TEST(AutoInsert, ErrorBoxOnAPageWithoutAForm)
 TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
 {
     BrowserApp app;
-    QSignalSpy sized(app.w->sizeFetch(), &PageFetch::finished);
+    QSignalSpy sized(&app.w->sizeChannel(), &PageFetch::finished);
     ASSERT_TRUE(app.load("/post"));
-    app.w->setMessageText("Great offer at my site!\r\nsecond line");
-    QSignalSpy done(app.w, &MainWindow::autoInsertDone);
-    app.w->cmdMessage_Click();
+    app.w->messageEditor().setMessageText("Great offer at my site!\r\nsecond line");
+    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
+    app.t.click("cmdMessage");
     ASSERT_TRUE(done.wait(10000));
-    QSignalSpy checked(app.w, &MainWindow::autoWatchChecked);
+    QSignalSpy checked(&app.controller(), &AutoInsertController::autoWatchChecked);
     ASSERT_TRUE(app.load("/thanks"));
     ASSERT_TRUE(checked.wait(5000) || checked.size() > 0);
-    EXPECT_EQ(app.w->lstPosts->count(), 0);
+    EXPECT_TRUE(app.posts().isEmpty());
     ASSERT_TRUE(app.load("/thread"));
-    ASSERT_TRUE(waitFor([&] { return app.w->lstPosts->count() == 1; }));
-    EXPECT_EQ(app.w->lstPosts->item(0)->text(), app.url("/thread"));
-    EXPECT_EQ(app.w->watchCountdown(), 0);
+    ASSERT_TRUE(waitFor([&] { return app.posts().size() == 1; }));
+    EXPECT_EQ(app.posts().at(0), app.url("/thread"));
+    EXPECT_EQ(app.controller().watchCountdown(), 0);
     ASSERT_TRUE(sized.wait(5000) || sized.size() > 0);
-    EXPECT_GT(app.w->lstSizes->item(0)->text().toInt(), 40);
+    EXPECT_GT(items(app.t.find<QListView>("lstSizes")).at(0).toInt(), 40);
 
     // Loads after the fourth are not searched.
     ASSERT_TRUE(app.load("/post")) << app.server.requests.join("\n----\n").toStdString();
     done.clear();
-    app.w->cmdMessage_Click();
+    app.t.click("cmdMessage");
     ASSERT_TRUE(done.wait(10000));
-    EXPECT_EQ(app.w->watchCountdown(), 4);
+    EXPECT_EQ(app.controller().watchCountdown(), 4);
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(app.load("/thanks"));
     ASSERT_TRUE(app.load("/thread?again"));
     QTest::qWait(300);
-    EXPECT_EQ(app.w->lstPosts->count(), 1);
+    EXPECT_EQ(app.posts().size(), 1);
 }
 
 TEST(AutoInsert, NoPopupsRefusesAndAllows)
 {
     BrowserApp app;
     ASSERT_TRUE(app.load("/thanks"));
-    ASSERT_TRUE(app.w->Check1->isChecked());
+    auto *noPopups = app.t.find<QCheckBox>("Check1");
+    ASSERT_TRUE(noPopups->isChecked());
     evalInPage(app.browser->view(), "window.open('/popup'); true");
     QTest::qWait(300);
     EXPECT_TRUE(app.browser->popups().isEmpty());
-    app.w->Check1->setChecked(false);
+    noPopups->click();
     evalInPage(app.browser->view(), "window.open('/popup'); true");
     ASSERT_TRUE(waitFor([&] { return !app.browser->popups().isEmpty(); }));
 }
@@ -148,11 +154,12 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
 {
     BrowserApp app;
     ASSERT_TRUE(app.load("/post"));
-    app.w->txtSubject->setText("Deals +50% ^today^ ~ (really) [now] {yes}");
-    app.t.fake = nullptr;
-    app.w->txtPassword->setEnabled(true);
-    app.w->txtPassword->setText("p+a^s%s~(1)");
-    app.w->setMessageText("Line one & more\r\nline two <b>");
+    const QString subject = "Deals +50% ^today^ ~ (really) [now] {yes}";
+    app.w->messageEditor().setSubjectText(subject);
+    auto *password = app.t.find<QLineEdit>("txtPassword");
+    password->setEnabled(true);
+    password->setText("p+a^s%s~(1)");
+    app.w->messageEditor().setMessageText("Line one & more\r\nline two <b>");
     app.w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(app.w));
     // The user's click in a field: the page gets the focus, then the field.
@@ -167,14 +174,13 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
         }));
     };
     focus("subject");
-    app.w->cmdPaste_Click(0);
-    ASSERT_TRUE(waitFor([&] { return app.value("subject") == app.w->txtSubject->text(); }))
-        << app.value("subject").toStdString();
+    app.t.click("cmdPaste_0");
+    ASSERT_TRUE(waitFor([&] { return app.value("subject") == subject; })) << app.value("subject").toStdString();
     focus("pw");
-    app.w->cmdPaste_Click(2);
+    app.t.click("cmdPaste_2");
     ASSERT_TRUE(waitFor([&] { return app.value("pw") == "p+a^s%s~(1)"; })) << app.value("pw").toStdString();
     focus("message");
-    app.w->cmdPaste_Click(3);
+    app.t.click("cmdPaste_3");
     ASSERT_TRUE(waitFor([&] { return app.value("message") == "Line one & more\nline two <b>\n\n"; }))
         << app.value("message").toStdString();
 }

@@ -3,7 +3,7 @@
 #include "fetch/fetch_helpers.h"
 #include "support/script_server.h"
 #include "watch/reply_check.h"
-#include "watch/watch_lists.h"
+#include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +92,7 @@ TEST(RealServer, StaticPageAndAPageThatGrows)
     ASSERT_TRUE(out.finished) << out.description.toStdString();
     EXPECT_EQ(out.bytes, page(2).size());
 
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     posts.add(server.url("thread.html"), QString::number(out.bytes));
     posts.add(server.url("quiet.html"), QString::number(page(3).size()));
     server.writePage("thread.html", page(3)); // one more reply

@@ -1,7 +1,7 @@
 #include "support/script_server.h"
 #include "watch/page_fetch.h"
 #include "watch/reply_check.h"
-#include "watch/watch_lists.h"
+#include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ struct SizedPages {
 };
 
 struct CheckBench {
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     PageFetch fetch;
     ReplyCheckRun run { posts, fetch };
     QStringList statuses;

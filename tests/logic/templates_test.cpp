@@ -1,5 +1,5 @@
 #include "messages/markup_template.h"
-#include "platform/settings_store.h"
+#include "support/memory_settings_store.h"
 
 #include <gtest/gtest.h>
 

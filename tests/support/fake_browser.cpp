@@ -1,21 +1,5 @@
 #include "support/fake_browser.h"
 
-FakeBrowser *FakeBrowser::last = nullptr;
-
-FakeBrowser::FakeBrowser(QObject *parent)
-    : WebBrowser(parent)
-    , m_widget(new QWidget)
-{
-    last = this;
-}
-
-FakeBrowser::~FakeBrowser()
-{
-    if (last == this)
-        last = nullptr;
-    delete m_widget.data();
-}
-
 void FakeBrowser::runJavaScript(const QString &script, ScriptCallback callback)
 {
     scripts.append(script);

@@ -3,32 +3,39 @@
 #include "platform/web_browser.h"
 
 #include <QList>
-#include <QPointer>
 #include <QStringList>
 #include <QVariant>
-#include <QWidget>
 
-// A browser without an engine, for window tests: it records what it was told
-// and answers scripts with prepared values.
+// A browser without an engine: it records what it was told and answers
+// scripts with prepared values. Window tests give it a plain widget to show.
 class FakeBrowser : public WebBrowser {
     Q_OBJECT
 public:
-    explicit FakeBrowser(QObject *parent = nullptr);
-    ~FakeBrowser() override;
+    using WebBrowser::WebBrowser;
 
+    // The window that shows the browser adopts this widget as its child.
+    void setWidget(QWidget *widget) { m_widget = widget; }
     QWidget *widget() override { return m_widget; }
-    QWidget *keyTarget() override { return m_widget; }
     void navigate(const QString &address) override
     {
         navigated.append(address);
         location = address;
     }
-    bool goBack() override { return false; }
-    bool goForward() override { return false; }
+    bool goBack() override
+    {
+        ++backs;
+        return false;
+    }
+    bool goForward() override
+    {
+        ++forwards;
+        return false;
+    }
     void stop() override { ++stops; }
     void refresh() override { ++refreshes; }
     QString locationUrl() const override { return location; }
     void setFocus() override { ++focusCalls; }
+    void typeText(const QString &text) override { typed.append(text); }
     void runJavaScript(const QString &script, ScriptCallback callback) override;
 
     // The body that readBody scripts see; an invalid value means no page.
@@ -37,12 +44,13 @@ public:
     QString location;
     QStringList navigated;
     QStringList scripts;
+    QStringList typed;
+    int backs = 0;
+    int forwards = 0;
     int stops = 0;
     int refreshes = 0;
     int focusCalls = 0;
 
-    static FakeBrowser *last;
-
 private:
-    QPointer<QWidget> m_widget; // the window may own it by now
+    QWidget *m_widget = nullptr;
 };

@@ -1,6 +1,11 @@
 #include "support/test_app.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QFile>
+#include <QWidget>
+
+#include <gtest/gtest.h>
 
 AppServices TestApp::services(std::function<WebBrowser *(QObject *)> factory)
 {
@@ -15,6 +20,7 @@ AppServices TestApp::services(std::function<WebBrowser *(QObject *)> factory)
     } else {
         s.createBrowser = [this](QObject *parent) {
             fake = new FakeBrowser(parent);
+            fake->setWidget(new QWidget);
             return fake;
         };
     }
@@ -41,4 +47,16 @@ void TestApp::writeFile(const QString &name, const QByteArray &bytes) const
     QFile f(path(name));
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
+}
+
+void TestApp::click(const char *name) const
+{
+    if (auto *button = find<QAbstractButton>(name))
+        button->click();
+}
+
+void TestApp::trigger(const char *actionName) const
+{
+    if (auto *action = find<QAction>(actionName))
+        action->trigger();
 }

@@ -2,11 +2,13 @@
 
 #include "app/app_services.h"
 #include "app/main_window.h"
-#include "platform/settings_store.h"
 #include "support/fake_browser.h"
+#include "support/memory_settings_store.h"
 #include "support/recorders.h"
 
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -26,4 +28,15 @@ struct TestApp {
     QString path(const QString &name) const { return dir.filePath(name); }
     QByteArray readFile(const QString &name) const;
     void writeFile(const QString &name, const QByteArray &bytes) const;
+
+    // Controls of the window, found by name as a user finds them on screen.
+    template <typename T = QWidget> T *find(const char *name) const
+    {
+        T *w = window->findChild<T *>(QLatin1String(name));
+        if (!w)
+            ADD_FAILURE() << "no control named " << name;
+        return w;
+    }
+    void click(const char *name) const;
+    void trigger(const char *actionName) const;
 };

@@ -3,7 +3,9 @@
 // touched.
 #include <gtest/gtest.h>
 
+#ifdef POSTMAVEN_TEST_GUI
 #include <QApplication>
+#endif
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,3 +1,7 @@
+#include "app/side_windows.h"
+#include "messages/message_editor_panel.h"
+#include "messages/saved_messages_window.h"
+#include "messages/template_editor.h"
 #include "support/list_items.h"
 #include "support/test_app.h"
 #include "ui/about_window.h"
@@ -19,15 +23,31 @@
 #include <QTest>
 #include <QTextBrowser>
 
+namespace {
+template <typename T = QWidget> T *child(QWidget *window, const QString &name)
+{
+    T *w = window->findChild<T *>(name);
+    if (!w)
+        ADD_FAILURE() << "no control named " << name.toStdString();
+    return w;
+}
+
+void doubleClickRow(QListWidget *list, int row)
+{
+    list->setCurrentRow(row);
+    emit list->itemDoubleClicked(list->item(row));
+}
+} // namespace
+
 TEST(SavedMessages, NoFileGivesTheBoxAndNoWindow)
 {
     TestApp t;
     MainWindow &w = t.start();
     QFile::remove(t.path("messages.txt"));
-    w.cmdLoad_Click();
+    t.click("cmdLoad");
     EXPECT_EQ(t.dialogs.lastText(), "you must first save a message before you can load one");
     EXPECT_EQ(t.dialogs.boxes.last().title, "Postmaven");
-    EXPECT_EQ(w.savedMessagesWindow(), nullptr);
+    EXPECT_EQ(w.sideWindows().savedMessages(), nullptr);
 }
 
 TEST(SavedMessages, PreviewLoadAndDelete)
@@ -35,48 +55,48 @@ TEST(SavedMessages, PreviewLoadAndDelete)
     TestApp t;
     t.writeFile("messages.txt", "first[br]body|Sub one\r\n|empty body\r\nsecond|Sub two\r\nfirst[br]body|Sub one\r\n");
     MainWindow &w = t.start();
-    w.cmdLoad_Click();
-    SavedMessagesWindow *f = w.savedMessagesWindow();
+    t.click("cmdLoad");
+    QWidget *f = w.sideWindows().savedMessages();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->windowTitle(), "load a saved message");
-    EXPECT_EQ(f->Command1->text(), "delete message");
-    ASSERT_EQ(f->List1->count(), 4);
-    EXPECT_EQ(f->List1->item(0)->text(), "first[br]body|Sub one");
+    auto *list = child<QListWidget>(f, "List1");
+    auto *remove = child<QPushButton>(f, "Command1");
+    EXPECT_EQ(remove->text(), "delete message");
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(0)->text(), "first[br]body|Sub one");
 
-    f->List1->setCurrentRow(0);
-    EXPECT_EQ(f->Text1->toPlainText(), "first\nbody");
-    EXPECT_EQ(f->txtSubject->text(), "Sub one");
+    list->setCurrentRow(0);
+    EXPECT_EQ(child<QPlainTextEdit>(f, "Text1")->toPlainText(), "first\nbody");
+    EXPECT_EQ(child<QLineEdit>(f, "txtSubject")->text(), "Sub one");
 
-    f->List1_DblClick();
-    EXPECT_EQ(w.messageText(), "first\r\nbody");
-    EXPECT_EQ(w.txtSubject->text(), "Sub one");
+    doubleClickRow(list, 0);
+    EXPECT_EQ(w.messageEditor().messageText(), "first\r\nbody");
+    EXPECT_EQ(w.messageEditor().subjectText(), "Sub one");
     EXPECT_EQ(t.settings.read("data", "lastSubject", ""), "Sub one");
     EXPECT_TRUE(f->isVisible() || !w.isVisible()) << "the window stays open";
 
-    f->List1->setCurrentRow(1);
-    f->List1_DblClick();
+    doubleClickRow(list, 1);
     EXPECT_EQ(t.dialogs.lastText(), "cannot insert a blank message");
-    EXPECT_EQ(w.messageText(), "first\r\nbody") << "nothing changed";
+    EXPECT_EQ(w.messageEditor().messageText(), "first\r\nbody") << "nothing changed";
 
-    f->List1->setCurrentRow(0);
-    f->Command1_Click();
+    list->setCurrentRow(0);
+    remove->click();
     EXPECT_EQ(t.readFile("messages.txt"), QByteArray("|empty body\r\nsecond|Sub two\r\n\r\n"));
-    ASSERT_EQ(f->List1->count(), 3);
-    EXPECT_EQ(f->List1->item(2)->text(), "") << "an empty entry until the next save";
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(2)->text(), "") << "an empty entry until the next save";
 
-    f->List1->setCurrentRow(-1);
-    f->Command1_Click();
-    f->List1_DblClick();
-    EXPECT_EQ(f->List1->count(), 3) << "nothing selected: nothing happens";
+    list->setCurrentRow(-1);
+    remove->click();
+    EXPECT_EQ(list->count(), 3) << "nothing selected: nothing happens";
 }
 
 TEST(SavedMessages, SaveShowsMessageSaved)
 {
     TestApp t;
     MainWindow &w = t.start();
-    w.txtSubject->setText("Hi");
-    w.setMessageText("one\r\ntwo");
-    w.cmdSave_Click();
+    t.find<QLineEdit>("txtSubject")->setText("Hi");
+    w.messageEditor().setMessageText("one\r\ntwo");
+    t.click("cmdSave");
     EXPECT_EQ(t.readFile("messages.txt"), QByteArray("one[br]two|Hi\r\n"));
     EXPECT_EQ(w.statusText(1), "MESSAGE SAVED");
 }
@@ -85,55 +105,62 @@ TEST(TemplateEditor, LockingDeleteAndSave)
 {
     TestApp t;
     MainWindow &w = t.start();
-    w.cmbConvert->setCurrentIndex(2);
-    w.cmdOptions_Click();
-    TemplateEditor *e = w.templateEditor();
+    auto *formats = t.find<QComboBox>("cmbConvert");
+    formats->setCurrentIndex(2);
+    t.click("cmdOptions");
+    QWidget *e = w.sideWindows().templateEditor();
     ASSERT_NE(e, nullptr);
+    auto field = [&](const char *column, int row) {
+        return child<QLineEdit>(e, QStringLiteral("%1_%2").arg(QLatin1String(column)).arg(row));
+    };
+    auto del = [&](int row) { return child<QPushButton>(e, QStringLiteral("cmdDel_%1").arg(row)); };
+    auto *unlock = child<QCheckBox>(e, "Check1");
     EXPECT_EQ(e->windowTitle(), "Custom Message Templates");
-    EXPECT_EQ(e->txtName[0]->text(), "html");
-    EXPECT_EQ(e->txtLinkOpen01[1]->text(), "[url=");
+    EXPECT_EQ(field("txtName", 0)->text(), "html");
+    EXPECT_EQ(field("txtLinkOpen01", 1)->text(), "[url=");
     for (int r = 0; r < 3; ++r) {
-        EXPECT_FALSE(e->txtName[r]->isEnabled()) << r;
-        EXPECT_FALSE(e->txtLinkOpen01[r]->isEnabled()) << r;
-        EXPECT_FALSE(e->cmdDel[r]->isEnabled()) << r;
+        EXPECT_FALSE(field("txtName", r)->isEnabled()) << r;
+        EXPECT_FALSE(field("txtLinkOpen01", r)->isEnabled()) << r;
+        EXPECT_FALSE(del(r)->isEnabled()) << r;
     }
-    EXPECT_TRUE(e->txtName[3]->isEnabled());
-    e->Check1->click();
-    EXPECT_TRUE(e->txtLinkOpen01[0]->isEnabled());
-    EXPECT_TRUE(e->txtMailCall[2]->isEnabled());
-    EXPECT_TRUE(e->cmdDel[1]->isEnabled());
-    EXPECT_FALSE(e->txtName[0]->isEnabled()) << "built-in names never unlock";
-    e->Check1->click();
-    EXPECT_FALSE(e->txtLinkOpen01[0]->isEnabled());
-    EXPECT_TRUE(e->txtName[3]->isEnabled()) << "the first custom row stays editable";
+    EXPECT_TRUE(field("txtName", 3)->isEnabled());
+    unlock->click();
+    EXPECT_TRUE(field("txtLinkOpen01", 0)->isEnabled());
+    EXPECT_TRUE(field("txtMailCall", 2)->isEnabled());
+    EXPECT_TRUE(del(1)->isEnabled());
+    EXPECT_FALSE(field("txtName", 0)->isEnabled()) << "built-in names never unlock";
+    unlock->click();
+    EXPECT_FALSE(field("txtLinkOpen01", 0)->isEnabled());
+    EXPECT_TRUE(field("txtName", 3)->isEnabled()) << "the first custom row stays editable";
 
-    e->txtName[4]->setText("forum");
-    e->txtLinkOpen01[4]->setText("[go=");
-    e->Command1->click();
+    field("txtName", 4)->setText("forum");
+    field("txtLinkOpen01", 4)->setText("[go=");
+    child<QPushButton>(e, "Command1")->click();
     EXPECT_TRUE(e->isHidden());
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text", "html", "ubb", "ezboard", "forum" }));
-    EXPECT_EQ(w.cmbConvert->currentIndex(), 0) << "the selection returns to text";
+    EXPECT_EQ(comboItems(formats), QStringList({ "text", "html", "ubb", "ezboard", "forum" }));
+    EXPECT_EQ(formats->currentIndex(), 0) << "the selection returns to text";
     EXPECT_EQ(t.settings.read("data", "cust02Name", "?"), "forum");
     EXPECT_EQ(t.settings.read("data", "cust02LinkOpen01", "?"), "[go=");
     EXPECT_EQ(t.settings.read("data", "cust01Name", "?"), "");
 
-    w.cmdOptions_Click();
-    EXPECT_EQ(w.templateEditor(), e) << "reopened as it was left";
-    e->txtName[3]->setText("four");
-    e->Command1->click();
-    EXPECT_EQ(comboItems(w.cmbConvert), QStringList({ "text", "html", "ubb", "ezboard", "four", "forum" }));
+    t.click("cmdOptions");
+    EXPECT_EQ(w.sideWindows().templateEditor(), e) << "reopened as it was left";
+    field("txtName", 3)->setText("four");
+    child<QPushButton>(e, "Command1")->click();
+    EXPECT_EQ(comboItems(formats), QStringList({ "text", "html", "ubb", "ezboard", "four", "forum" }));
 
     // "del" and then the close box: the row is back on the next opening.
-    w.cmdOptions_Click();
-    e->cmdDel_Click(4);
-    EXPECT_EQ(e->txtName[4]->text(), "");
+    t.click("cmdOptions");
+    del(4)->click();
+    EXPECT_EQ(field("txtName", 4)->text(), "");
     e->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(w.templateEditor(), nullptr);
-    w.cmdOptions_Click();
-    EXPECT_EQ(w.templateEditor()->txtName[4]->text(), "forum");
-    EXPECT_FALSE(w.templateEditor()->Check1->isChecked());
-    EXPECT_FALSE(w.templateEditor()->txtLinkOpen01[0]->isEnabled());
+    EXPECT_EQ(w.sideWindows().templateEditor(), nullptr);
+    t.click("cmdOptions");
+    e = w.sideWindows().templateEditor();
+    EXPECT_EQ(field("txtName", 4)->text(), "forum");
+    EXPECT_FALSE(child<QCheckBox>(e, "Check1")->isChecked());
+    EXPECT_FALSE(field("txtLinkOpen01", 0)->isEnabled());
 }
 
 TEST(HelpWindow, ShownAtStartUntilUnticked)
@@ -141,34 +168,35 @@ TEST(HelpWindow, ShownAtStartUntilUnticked)
     TestApp t;
     t.writeFile("Help.rtf", "{\\rtf1 {\\b Welcome} to the help}");
     MainWindow &w = t.start();
-    HelpWindow *h = w.helpWindow();
+    HelpWindow *h = w.sideWindows().help();
     ASSERT_NE(h, nullptr);
     EXPECT_TRUE(h->isVisible());
     EXPECT_EQ(h->windowTitle(), "Readme/Help");
     EXPECT_TRUE(h->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(h->Check1->isChecked());
-    EXPECT_EQ(h->Check1->text(), "Show at Startup");
-    EXPECT_EQ(h->rtf1->toPlainText(), "Welcome to the help");
-    h->Check1->click();
+    auto *showAtStartup = child<QCheckBox>(h, "Check1");
+    EXPECT_TRUE(showAtStartup->isChecked());
+    EXPECT_EQ(showAtStartup->text(), "Show at Startup");
+    EXPECT_EQ(child<QTextBrowser>(h, "rtf1")->toPlainText(), "Welcome to the help");
+    showAtStartup->click();
     EXPECT_EQ(t.settings.read("Settings", "showHelp", "?"), "0");
 
     TestApp next;
     next.writeFile("Help.rtf", "{\\rtf1 help}");
     next.settings.write("Settings", "showHelp", "0");
     MainWindow &w2 = next.start();
-    EXPECT_EQ(w2.helpWindow(), nullptr);
-    w2.showHelpWindow();
-    ASSERT_NE(w2.helpWindow(), nullptr);
-    EXPECT_FALSE(w2.helpWindow()->Check1->isChecked());
+    EXPECT_EQ(w2.sideWindows().help(), nullptr);
+    next.trigger("aboutMenuItem_0");
+    ASSERT_NE(w2.sideWindows().help(), nullptr);
+    EXPECT_FALSE(child<QCheckBox>(w2.sideWindows().help(), "Check1")->isChecked());
 }
 
 TEST(HelpWindow, MissingHelpFileShowsNothing)
 {
     TestApp t;
     MainWindow &w = t.start();
-    EXPECT_EQ(w.helpWindow(), nullptr);
-    w.showHelpWindow();
-    EXPECT_EQ(w.helpWindow(), nullptr);
+    EXPECT_EQ(w.sideWindows().help(), nullptr);
+    t.trigger("aboutMenuItem_0");
+    EXPECT_EQ(w.sideWindows().help(), nullptr);
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
 
@@ -177,11 +205,10 @@ TEST(AboutWindow, ShowsProductVersionOwnerAndAddress)
     AboutWindow about;
     about.loadWindow();
     EXPECT_EQ(about.windowTitle(), "About Postmaven");
-    EXPECT_EQ(about.Label1->text(), "Postmaven");
-    EXPECT_EQ(about.lblVersion->text(), "2.3");
-    EXPECT_EQ(about.lblCompany->text(), "Maven Row Software");
-    EXPECT_EQ(about.lblWebsite->text(), "www.postmaven.example");
-    EXPECT_EQ(about.Label2->text(), "Version:");
+    const QList<QPair<const char *, const char *>> labels = { { "Label1", "Postmaven" }, { "lblVersion", "2.3" },
+        { "lblCompany", "Maven Row Software" }, { "lblWebsite", "www.postmaven.example" }, { "Label2", "Version:" } };
+    for (const auto &l : labels)
+        EXPECT_EQ(child<QLabel>(&about, l.first)->text(), QLatin1String(l.second)) << l.first;
     EXPECT_NE(about.findChild<QLabel *>("SkinLabel1_1"), nullptr) << "plain labels get skinned copies";
 }
 
@@ -192,14 +219,14 @@ TEST(Splash, MainWindowAfterExactly75Ticks)
     splash.loadWindow();
     splash.show();
     EXPECT_EQ(currentSkin(), splash.skin());
-    EXPECT_TRUE(splash.Timer2.isActive());
-    EXPECT_EQ(splash.Timer2.interval(), 2);
+    EXPECT_TRUE(splash.timer().isActive());
+    EXPECT_EQ(splash.timer().interval(), 2);
     QSignalSpy done(&splash, &SplashWindow::mainStarted);
     ASSERT_TRUE(done.wait(5000));
     EXPECT_EQ(started, 1);
     EXPECT_EQ(splash.ticks(), 75);
     EXPECT_EQ(splash.counter(), 150);
-    EXPECT_FALSE(splash.Timer2.isActive());
+    EXPECT_FALSE(splash.timer().isActive());
     EXPECT_FALSE(splash.isVisible());
-    EXPECT_FALSE(splash.Label3->text().isEmpty());
+    EXPECT_FALSE(child<QLabel>(&splash, "Label3")->text().isEmpty());
 }

@@ -40,19 +40,17 @@ TEST(Skin, PlainRegionOnlyOnNewerSystems)
     setCurrentSkin(&skin);
     QWidget older;
     older.resize(100, 50);
-    setNt6OrLaterForTests(0);
-    applySkin(&older);
+    applySkin(&older, false);
     EXPECT_TRUE(older.mask().isEmpty());
     QWidget newer;
     newer.resize(100, 50);
-    setNt6OrLaterForTests(1);
-    applySkin(&newer);
+    applySkin(&newer, true);
     EXPECT_TRUE(newer.mask().contains(QRect(0, 0, 100, 50)));
-    setNt6OrLaterForTests(1);
     const int before = skinCompanion().calls(3);
-    prepareMainSkin();
+    prepareMainSkin(true);
     EXPECT_EQ(skinCompanion().calls(3), before + 1);
-    setNt6OrLaterForTests(-1);
+    prepareMainSkin(false);
+    EXPECT_EQ(skinCompanion().calls(3), before + 1);
     setCurrentSkin(nullptr);
 }
 
@@ -64,19 +62,19 @@ TEST(Skin, SkinLabelsGoToTheirContainers)
     auto *s1 = w.findChild<QLabel *>("SkinLabel1_1");
     ASSERT_NE(s1, nullptr);
     EXPECT_EQ(s1->text(), "as");
-    EXPECT_EQ(s1->parentWidget(), w.central);
-    EXPECT_EQ(s1->geometry(), w.Label2->geometry());
+    EXPECT_EQ(s1->parentWidget(), t.find("Label2")->parentWidget());
+    EXPECT_EQ(s1->geometry(), t.find("Label2")->geometry());
     EXPECT_NE(w.findChild<QLabel *>("SkinLabel2_1"), nullptr);
     EXPECT_NE(w.findChild<QLabel *>("SkinLabel2_2"), nullptr);
     EXPECT_EQ(w.findChild<QLabel *>("SkinLabel2_3"), nullptr);
     auto *s3 = w.findChild<QLabel *>("SkinLabel3_1");
     ASSERT_NE(s3, nullptr);
     EXPECT_EQ(s3->text(), "URL:");
-    EXPECT_EQ(s3->parentWidget(), static_cast<QWidget *>(w.Frame2));
-    EXPECT_EQ(w.Label5->text(), "URL:") << "the plain label is not changed";
+    EXPECT_EQ(s3->parentWidget(), t.find("Frame2"));
+    EXPECT_EQ(t.find<QLabel>("Label5")->text(), "URL:") << "the plain label is not changed";
 
     // A label in none of the three containers gets no skin label.
-    auto *stray = new QLabel("stray", w.Frame4);
+    auto *stray = new QLabel("stray", t.find("Frame4"));
     stray->setObjectName("strayLabel");
     const int before = w.findChildren<QLabel *>().size();
     replaceLabels(&w);

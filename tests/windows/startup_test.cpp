@@ -1,18 +1,18 @@
-#include "app/first_run.h"
+#include "messages/first_run_text.h"
 #include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
 
 #include <gtest/gtest.h>
 
+#include "messages/message_editor_panel.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
+#include <QListView>
 #include <QToolButton>
 
 TEST(Startup, FirstStartInAnEmptyFolder)
@@ -21,16 +21,14 @@ TEST(Startup, FirstStartInAnEmptyFolder)
     MainWindow &w = t.start();
     for (const char *name : { "htmltemp.txt", "messages.txt", "posts.txt", "posts2.txt", "sizes.txt" })
         EXPECT_EQ(t.readFile(name), QByteArray("\r\n")) << name;
-    EXPECT_EQ(w.lstPosts->count(), 0);
-    EXPECT_EQ(w.lstPosts2->count(), 0);
-    EXPECT_EQ(w.lstSizes->count(), 0);
-    EXPECT_EQ(w.lstLogins->count(), 0);
-    EXPECT_EQ(w.txtSubject->text(), "Type Subject Here");
-    EXPECT_EQ(w.messageText(), firstRunText());
-    EXPECT_EQ(w.cmbConvert->currentText(), "text");
-    EXPECT_EQ(w.cmbConvert->count(), 4);
+    for (const char *list : { "lstPosts", "lstPosts2", "lstSizes", "lstLogins" })
+        EXPECT_TRUE(items(t.find<QListView>(list)).isEmpty()) << list;
+    EXPECT_EQ(t.find<QLineEdit>("txtSubject")->text(), "Type Subject Here");
+    EXPECT_EQ(w.messageEditor().messageText(), firstRunText());
+    EXPECT_EQ(t.find<QComboBox>("cmbConvert")->currentText(), "text");
+    EXPECT_EQ(t.find<QComboBox>("cmbConvert")->count(), 4);
     EXPECT_EQ(w.windowTitle(), "Postmaven by Maven Row Software");
-    EXPECT_EQ(w.Command1->text(), "Visit www.postmaven.example");
+    EXPECT_EQ(t.find<QToolButton>("Command1")->text(), "Visit www.postmaven.example");
     EXPECT_EQ(t.fake->navigated, QStringList({ "about:blank" }));
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
@@ -56,10 +54,10 @@ TEST(Startup, ListsRoundTripThroughTheirFiles)
     t.writeFile("sizes.txt", "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
     t.writeFile("posts2.txt", "http://f/1\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
     MainWindow &w = t.start();
-    EXPECT_EQ(items(w.lstPosts), QStringList({ "http://a/1", "http://a/2", "http://a/3" }));
-    EXPECT_EQ(items(w.lstSizes), QStringList({ "10", "20", "30" }));
-    EXPECT_EQ(items(w.lstPosts2), QStringList({ "http://f/1", "http://f/2", "http://f/3" }));
-    EXPECT_EQ(items(w.lstLogins), QStringList({ "", "bob|pw", "al|p|w|x" }));
+    EXPECT_EQ(items(t.find<QListView>("lstPosts")), QStringList({ "http://a/1", "http://a/2", "http://a/3" }));
+    EXPECT_EQ(items(t.find<QListView>("lstSizes")), QStringList({ "10", "20", "30" }));
+    EXPECT_EQ(items(t.find<QListView>("lstPosts2")), QStringList({ "http://f/1", "http://f/2", "http://f/3" }));
+    EXPECT_EQ(items(t.find<QListView>("lstLogins")), QStringList({ "", "bob|pw", "al|p|w|x" }));
     w.unload();
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n"));
     EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("10\r\n\r\n20\r\n\r\n30\r\n\r\n"));
@@ -100,9 +98,9 @@ TEST(Startup, StoredValuesAreRestored)
         t.settings.write("data", "lastConvert", r.lastConvert);
         t.settings.write("data", "lastSubject", "Saved subject");
         MainWindow &w = t.start();
-        EXPECT_EQ(w.messageText(), r.expectedMessage) << r.name;
-        EXPECT_EQ(w.cmbConvert->currentText(), r.expectedFormat) << r.name;
-        EXPECT_EQ(w.txtSubject->text(), "Saved subject") << r.name;
+        EXPECT_EQ(w.messageEditor().messageText(), r.expectedMessage) << r.name;
+        EXPECT_EQ(t.find<QComboBox>("cmbConvert")->currentText(), r.expectedFormat) << r.name;
+        EXPECT_EQ(t.find<QLineEdit>("txtSubject")->text(), "Saved subject") << r.name;
     }
 }
 
@@ -110,9 +108,9 @@ TEST(Startup, ShutdownStoresMessageAndFormat)
 {
     TestApp t;
     MainWindow &w = t.start();
-    w.setMessageText("line one\r\nline two");
-    w.cmbConvert->setCurrentIndex(3);
-    w.txtSubject->setText("New subject");
+    w.messageEditor().setMessageText("line one\r\nline two");
+    t.find<QComboBox>("cmbConvert")->setCurrentIndex(3);
+    t.find<QLineEdit>("txtSubject")->setText("New subject");
     EXPECT_EQ(t.settings.read("data", "lastSubject", ""), "New subject") << "kept on every change";
     w.close();
     EXPECT_TRUE(w.isUnloaded());
@@ -126,8 +124,9 @@ TEST(Startup, ExitRunsTheOrderlyShutdown)
     MainWindow &w = t.start();
     const QString post = QStringLiteral("http://127.0.0.1:%1/thread/1").arg(closedLoopbackPort());
     t.fake->location = post;
-    w.cmdAdd_Click();
-    w.mnuFile_Click(3);
+    t.click("cmdAdd");
+    t.trigger("mnuFile_3");
+    EXPECT_TRUE(w.isUnloaded());
     EXPECT_EQ(t.readFile("posts.txt"), (post + "\r\n\r\n").toUtf8());
     EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("none\r\n\r\n"));
 }
@@ -141,8 +140,8 @@ TEST(Startup, UnreadableDataFileIsReportedAndLeftUntouched)
     MainWindow &w = t.start();
     ASSERT_EQ(t.dialogs.boxes.size(), 1);
     EXPECT_TRUE(t.dialogs.boxes[0].text.contains(t.path("posts2.txt")));
-    EXPECT_EQ(w.lstPosts2->count(), 0);
-    EXPECT_EQ(w.lstPosts->count(), 1);
+    EXPECT_TRUE(items(t.find<QListView>("lstPosts2")).isEmpty());
+    EXPECT_EQ(items(t.find<QListView>("lstPosts")).size(), 1);
     w.unload();
     EXPECT_TRUE(QFileInfo(t.path("posts2.txt")).isDir()) << "left as it was";
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));

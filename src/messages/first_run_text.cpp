@@ -1,4 +1,4 @@
-#include "app/first_run.h"
+#include "messages/first_run_text.h"
 
 QString firstRunText()
 {

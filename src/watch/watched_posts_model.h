@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,12 +16,18 @@ struct WatchedPost {
     QString size; // decimal digits; anything else means "no recorded size"
 };
 
-class WatchedPosts {
+// The watched posts, in the order they were added. Column 0 is the address,
+// column 1 the recorded size: the two lists shown for them always run in step.
+class WatchedPostsModel : public QAbstractTableModel {
+    Q_OBJECT
 public:
+    enum Column { AddressColumn = 0, SizeColumn = 1 };
+
+    explicit WatchedPostsModel(QObject *parent = nullptr);
+
     // Written to sizes.txt for a post without a recorded size, so the two
     // files stay in step; it is not a number, so it never passes for one.
     static QString noSizeText() { return QStringLiteral("none"); }
-
     static std::optional<qint64> sizeValue(const QString &text);
 
     // posts.txt and sizes.txt lines, paired by row.
@@ -28,7 +35,7 @@ public:
     QString postsFileText() const;
     QString sizesFileText() const;
 
-    int count() const { return m_posts.size(); }
+    int count() const { return static_cast<int>(m_posts.size()); }
     const WatchedPost &at(int row) const { return m_posts.at(row); }
     const QList<WatchedPost> &all() const { return m_posts; }
     int rowOf(quint64 id) const;
@@ -41,41 +48,12 @@ public:
     void removeAt(int row);
     // False when the post is gone.
     bool setSize(quint64 id, qint64 size);
-    void clear() { m_posts.clear(); }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
     QList<WatchedPost> m_posts;
     quint64 m_nextId = 1;
 };
-
-// A forum with its login: user name and password.
-struct Forum {
-    QString url;
-    QString login; // user name, "|", password; empty when the file gave none
-};
-
-class ForumList {
-public:
-    void load(const QStringList &lines);
-    QString fileText() const;
-
-    int count() const { return m_forums.size(); }
-    const Forum &at(int row) const { return m_forums.at(row); }
-    Forum &at(int row) { return m_forums[row]; }
-    void add(const QString &url, const QString &login) { m_forums.append({ url, login }); }
-    void removeAt(int row) { m_forums.removeAt(row); }
-    void clear() { m_forums.clear(); }
-
-    // Splits a login row at its first "|": the password may hold "|" itself.
-    static QString userName(const QString &login);
-    static QString password(const QString &login);
-    static QString joinLogin(const QString &user, const QString &password);
-
-private:
-    QList<Forum> m_forums;
-};
-
-// Reads the list files: lines that are empty or one space are skipped.
-QStringList listRecords(const QStringList &lines);
-// Each record followed by CR LF CR LF, so an empty line follows every record.
-QString listFileText(const QStringList &records);

@@ -1,4 +1,4 @@
-#include "platform/desktop_services.h"
+#include "platform/qt_desktop_services.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,31 +1,33 @@
-#include "watch/watch_lists.h"
+#include "watch/forums_model.h"
+#include "watch/list_records.h"
+#include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
 
 #include <QList>
 
-TEST(WatchLists, ListFilesKeepAnEmptyLineAfterEveryRecord)
+TEST(ListModels, ListFilesKeepAnEmptyLineAfterEveryRecord)
 {
     EXPECT_EQ(listFileText({ "a", "b", "c" }), "a\r\n\r\nb\r\n\r\nc\r\n\r\n");
     EXPECT_EQ(listFileText({}), "");
     EXPECT_EQ(listRecords({ "a", "", " ", "b", "  " }), QStringList({ "a", "b", "  " }));
 }
 
-TEST(WatchLists, PostsAndSizesRunInStep)
+TEST(ListModels, PostsAndSizesRunInStep)
 {
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     posts.load({ "http://a/1", "", "http://a/2", "", "http://a/3" }, { "100", "", "nonsense" });
     ASSERT_EQ(posts.count(), 3);
     EXPECT_EQ(posts.at(0).size, "100");
-    EXPECT_FALSE(WatchedPosts::sizeValue(posts.at(1).size));
-    EXPECT_FALSE(WatchedPosts::sizeValue(posts.at(2).size)) << "sizes.txt had only two rows";
+    EXPECT_FALSE(WatchedPostsModel::sizeValue(posts.at(1).size));
+    EXPECT_FALSE(WatchedPostsModel::sizeValue(posts.at(2).size)) << "sizes.txt had only two rows";
     EXPECT_EQ(posts.postsFileText(), "http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n");
     EXPECT_EQ(posts.sizesFileText(), "100\r\n\r\nnone\r\n\r\nnone\r\n\r\n");
 }
 
-TEST(WatchLists, SizesBelongToPostsNotRows)
+TEST(ListModels, SizesBelongToPostsNotRows)
 {
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     const quint64 a = posts.add("http://a/");
     const quint64 b = posts.add("http://b/");
     posts.removeAt(0);
@@ -34,9 +36,9 @@ TEST(WatchLists, SizesBelongToPostsNotRows)
     EXPECT_EQ(posts.at(0).size, "20");
 }
 
-TEST(WatchLists, AddressesCompareExactly)
+TEST(ListModels, AddressesCompareExactly)
 {
-    WatchedPosts posts;
+    WatchedPostsModel posts;
     posts.add("http://Example.com/t");
     EXPECT_TRUE(posts.isWatched("http://Example.com/t"));
     EXPECT_FALSE(posts.isWatched("http://example.com/t"));
@@ -44,7 +46,7 @@ TEST(WatchLists, AddressesCompareExactly)
     EXPECT_EQ(posts.watchIndex("http://Example.com/t"), 0);
 }
 
-TEST(WatchLists, ForumLines)
+TEST(ListModels, ForumLines)
 {
     struct Row {
         const char *name;
@@ -62,25 +64,25 @@ TEST(WatchLists, ForumLines)
         { "empty login", "http://f/||", "http://f/", "|", "", "" },
     };
     for (const Row &r : rows) {
-        ForumList forums;
+        ForumsModel forums;
         forums.load({ r.line, "" });
         ASSERT_EQ(forums.count(), 1) << r.name;
         EXPECT_EQ(forums.at(0).url, r.url) << r.name;
         EXPECT_EQ(forums.at(0).login, r.login) << r.name;
-        EXPECT_EQ(ForumList::userName(forums.at(0).login), r.user) << r.name;
-        EXPECT_EQ(ForumList::password(forums.at(0).login), r.password) << r.name;
+        EXPECT_EQ(ForumsModel::userName(forums.at(0).login), r.user) << r.name;
+        EXPECT_EQ(ForumsModel::password(forums.at(0).login), r.password) << r.name;
     }
 }
 
-TEST(WatchLists, ForumsRoundTrip)
+TEST(ListModels, ForumsRoundTrip)
 {
-    ForumList forums;
+    ForumsModel forums;
     forums.add("http://one/", "me|p|w");
     forums.add("http://two/", "");
     forums.add("http://one/", "Enter Username|");
     const QString text = forums.fileText();
     EXPECT_EQ(text, "http://one/|me|p|w\r\n\r\nhttp://two/|\r\n\r\nhttp://one/|Enter Username|\r\n\r\n");
-    ForumList back;
+    ForumsModel back;
     back.load(text.split("\r\n"));
     ASSERT_EQ(back.count(), 3);
     EXPECT_EQ(back.at(0).login, "me|p|w");

@@ -1,0 +1,50 @@
+#include "app/main_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <initializer_list>
+
+namespace {
+
+struct Item {
+    const char *caption;
+    QAction **action;
+};
+
+void addMenu(QMenuBar *bar, const QString &title, const char *menuName, const char *itemPrefix,
+    std::initializer_list<Item> items)
+{
+    QMenu *menu = bar->addMenu(title);
+    menu->setObjectName(QLatin1String(menuName));
+    int index = 0;
+    for (const Item &item : items) {
+        QAction *a = menu->addAction(QString::fromUtf8(item.caption));
+        a->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(itemPrefix)).arg(index++));
+        *item.action = a;
+    }
+}
+
+} // namespace
+
+MainMenu MainMenu::build(QMenuBar *bar)
+{
+    MainMenu m;
+    addMenu(bar, QStringLiteral("&File"), "mnuFileMenu", "mnuFile",
+        { { "&New Message", &m.newMessage }, { "&Save Message", &m.saveMessage }, { "&Load Message", &m.loadMessage },
+            { "E&xit", &m.exit } });
+    addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
+        { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
+            { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
+            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword } });
+    addMenu(bar, QStringLiteral("&View"), "mnuViewMenu", "mnuView",
+        { { "&Saved Messages", &m.savedMessages }, { "&All posts", &m.allPosts }, { "&Replies", &m.replies },
+            { "&Templates", &m.templates } });
+    addMenu(bar, QStringLiteral("&Help"), "mnuHelpMenu", "aboutMenuItem", { { "View &Help", &m.viewHelp } });
+    QMenu *about = bar->addMenu(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("mnuAboutMenu"));
+    m.about = about->addAction(QStringLiteral("About this software"));
+    m.about->setObjectName(QStringLiteral("mnuAboutItem"));
+    return m;
+}

@@ -1,0 +1,102 @@
+#include "browser/auto_insert_controller.h"
+
+#include "browser/form_scanner.h"
+#include "browser/page_scripts.h"
+#include "platform/dialog_service.h"
+#include "platform/web_browser.h"
+
+#include <QPointer>
+
+namespace {
+const QString kHtmlTempFile = QStringLiteral("htmltemp.txt");
+}
+
+AutoInsertController::AutoInsertController(WebBrowser &browser, DataFolder folder, DialogService &dialogs,
+    std::function<QString()> outgoingMessage, QObject *parent)
+    : QObject(parent)
+    , m_browser(browser)
+    , m_folder(std::move(folder))
+    , m_dialogs(dialogs)
+    , m_outgoingMessage(std::move(outgoingMessage))
+{
+}
+
+void AutoInsertController::autoInsert()
+{
+    // The outer HTML first; the inner HTML is fetched only when the first
+    // pass finds no posting form, so a large page crosses over once.
+    QPointer<AutoInsertController> self(this);
+    m_browser.runJavaScript(PageScripts::readBodyHtml(false), [self](const QVariant &outer) {
+        if (!self)
+            return;
+        const FormScanner::Result first = FormScanner::scanPass(outer.toString(), FormScanner::Pass::OuterHtml);
+        if (first.formIndex >= 0 || outer.isNull() || !outer.isValid()) {
+            self->finishAutoInsert(first, outer.isValid() && !outer.isNull());
+            return;
+        }
+        self->m_browser.runJavaScript(PageScripts::readBodyHtml(true), [self](const QVariant &inner) {
+            if (self)
+                self->finishAutoInsert(FormScanner::scanPass(inner.toString(), FormScanner::Pass::InnerHtml), true);
+        });
+    });
+}
+
+void AutoInsertController::finishAutoInsert(const FormScanner::Result &scan, bool havePage)
+{
+    m_folder.writeText(kHtmlTempFile, scan.savedText);
+    if (!havePage || scan.formIndex < 0 || scan.fieldIndex < 0) {
+        reportFailure();
+        return;
+    }
+    const QString outgoing = m_outgoingMessage();
+    QPointer<AutoInsertController> self(this);
+    m_browser.runJavaScript(
+        PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing), [self, outgoing](const QVariant &ok) {
+            if (!self)
+                return;
+            // The automatic watch starts even when the field could not be written.
+            self->m_insertedMessage = outgoing;
+            self->m_watchCountdown = kWatchedLoads;
+            if (ok.toBool())
+                emit self->autoInsertDone(true);
+            else
+                self->reportFailure();
+        });
+}
+
+void AutoInsertController::reportFailure()
+{
+    m_dialogs.message(nullptr, QStringLiteral("Could not auto-insert your message.  Try pasting instead."),
+        QStringLiteral("Auto-Insert Error"));
+    emit autoInsertDone(false);
+}
+
+void AutoInsertController::watchNextLoads()
+{
+    m_watchCountdown = kWatchedLoads;
+}
+
+void AutoInsertController::checkLoadedPage(const QString &url)
+{
+    const bool search = m_watchCountdown >= 1 && m_watchCountdown <= kWatchedLoads;
+    if (m_watchCountdown > 0)
+        --m_watchCountdown;
+    if (!search)
+        return;
+    const QString key = watchKey(m_insertedMessage);
+    QPointer<AutoInsertController> self(this);
+    m_browser.runJavaScript(PageScripts::readBody(), [self, key, url](const QVariant &body) {
+        if (!self)
+            return;
+        const QVariantMap map = body.toMap();
+        // A page without a body counts as not showing the message.
+        const bool found = !map.isEmpty()
+            && pageShowsKey(
+                key, map.value(QStringLiteral("outer")).toString(), map.value(QStringLiteral("inner")).toString());
+        if (found) {
+            self->m_watchCountdown = 0; // the first hit ends the search
+            emit self->messageShown(url);
+        }
+        emit self->autoWatchChecked(found);
+    });
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/dialog_service.h"
+
+// Dialogs on Qt's message and input boxes.
+class QtDialogService : public DialogService {
+public:
+    void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
+    bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) override;
+};

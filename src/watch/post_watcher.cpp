@@ -1,0 +1,72 @@
+#include "watch/post_watcher.h"
+
+#include "platform/dialog_service.h"
+#include "watch/page_fetch.h"
+#include "watch/watched_posts_model.h"
+
+PostWatcher::PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogService &dialogs, QObject *parent)
+    : QObject(parent)
+    , m_posts(posts)
+    , m_channel(channel)
+    , m_dialogs(dialogs)
+{
+    connect(&m_channel, &PageFetch::finished, this, &PostWatcher::onMeasured);
+    connect(&m_channel, &PageFetch::failed, this, &PostWatcher::onFailed);
+}
+
+void PostWatcher::watch(const QString &url)
+{
+    int row = m_posts.watchIndex(url);
+    if (row < 0) {
+        m_posts.add(url);
+        row = m_posts.count() - 1;
+    }
+    measure(m_posts.at(row).id);
+}
+
+void PostWatcher::measure(quint64 postId)
+{
+    if (m_channel.isBusy() && m_target != postId) {
+        // Another post is being measured: this one waits its turn.
+        if (!m_queue.contains(postId))
+            m_queue.append(postId);
+        return;
+    }
+    const int row = m_posts.rowOf(postId);
+    if (row < 0)
+        return measureNext();
+    m_target = postId;
+    m_channel.start(m_posts.at(row).url);
+}
+
+void PostWatcher::measureNext()
+{
+    m_target = 0;
+    while (!m_queue.isEmpty()) {
+        const quint64 id = m_queue.takeFirst();
+        if (m_posts.rowOf(id) >= 0)
+            return measure(id);
+    }
+}
+
+void PostWatcher::onMeasured(qint64 bytes)
+{
+    // A post removed meanwhile just drops its result.
+    m_posts.setSize(m_target, bytes);
+    emit statusText(2, QStringLiteral("Response completed"));
+    measureNext();
+}
+
+QString PostWatcher::fetchErrorText(bool startError, int number, const QString &description)
+{
+    return startError
+        ? QStringLiteral("An error has occurred.\r\nError #: %1\r\nDescription: %2").arg(number).arg(description)
+        : QStringLiteral("Error occurred.\r\nError #: %1\r\n%2").arg(number).arg(description);
+}
+
+void PostWatcher::onFailed(bool startError, int number, const QString &description)
+{
+    m_dialogs.message(nullptr, fetchErrorText(startError, number, description), QStringLiteral("Error"),
+        DialogService::Icon::Exclamation);
+    measureNext();
+}

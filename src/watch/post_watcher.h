@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class DialogService;
+class PageFetch;
+class WatchedPostsModel;
+
+// Watch This Post: adds an address to the watched posts (once) and records
+// the size of its page with the size channel. Posts asked for while the
+// channel is busy wait their turn, so no measurement is lost.
+class PostWatcher : public QObject {
+    Q_OBJECT
+public:
+    PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogService &dialogs, QObject *parent = nullptr);
+
+    // The text of the "Error" box for a failed fetch.
+    static QString fetchErrorText(bool startError, int number, const QString &description);
+
+    // The measurement in progress and those waiting, by post id.
+    bool isMeasuring() const { return m_target != 0; }
+    int waiting() const { return static_cast<int>(m_queue.size()); }
+
+public slots:
+    void watch(const QString &url);
+
+signals:
+    void statusText(int panel, const QString &text);
+
+private:
+    void measure(quint64 postId);
+    void measureNext();
+    void onMeasured(qint64 bytes);
+    void onFailed(bool startError, int number, const QString &description);
+
+    WatchedPostsModel &m_posts;
+    PageFetch &m_channel;
+    DialogService &m_dialogs;
+    QList<quint64> m_queue;
+    quint64 m_target = 0;
+};

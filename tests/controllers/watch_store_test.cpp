@@ -1,0 +1,132 @@
+#include "support/recorders.h"
+#include "watch/forum_logins.h"
+#include "watch/watch_store.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Folder {
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(path(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    QByteArray read(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    // A folder where a data file should be: it exists and cannot be read or replaced.
+    void block(const QString &name) const
+    {
+        QFile::remove(path(name));
+        QDir(dir.path()).mkdir(name);
+    }
+};
+
+} // namespace
+
+TEST(WatchStore, ListsRoundTripThroughTheirFiles)
+{
+    Folder folder;
+    folder.write("posts.txt", "http://a/1\r\n\r\nhttp://a/2\r\n\r\n \r\nhttp://a/3\r\n\r\n");
+    folder.write("sizes.txt", "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
+    folder.write("posts2.txt", "http://f/1\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
+    WatchStore store { DataFolder(folder.dir.path()) };
+    EXPECT_TRUE(store.load().isEmpty());
+    ASSERT_EQ(store.posts().count(), 3);
+    EXPECT_EQ(store.posts().at(2).size, "30");
+    ASSERT_EQ(store.forums().count(), 3);
+    EXPECT_EQ(store.forums().at(0).login, "");
+    EXPECT_EQ(store.forums().at(2).login, "al|p|w|x");
+    EXPECT_TRUE(store.savePosts().isEmpty());
+    FileProblem problem;
+    EXPECT_TRUE(store.saveForums(&problem));
+    EXPECT_EQ(folder.read("posts.txt"), "http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n");
+    EXPECT_EQ(folder.read("sizes.txt"), "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
+    EXPECT_EQ(folder.read("posts2.txt"), "http://f/1|\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
+
+    WatchStore empty { DataFolder(folder.dir.path()) };
+    empty.savePosts();
+    EXPECT_EQ(folder.read("posts.txt"), "") << "an empty list is written as zero bytes";
+}
+
+TEST(WatchStore, AnUnreadableFileIsReportedAndNeverWrittenOver)
+{
+    struct Row {
+        const char *name;
+        const char *blocked;
+        bool postsWritten;
+    };
+    const QList<Row> rows = {
+        { "posts2.txt unreadable: the post files are written", "posts2.txt", true },
+        { "sizes.txt unreadable: both post files stay as they are", "sizes.txt", false },
+        { "posts.txt unreadable: both post files stay as they are", "posts.txt", false },
+    };
+    for (const Row &r : rows) {
+        Folder folder;
+        folder.write("posts.txt", "http://a/1\r\n\r\n");
+        folder.write("sizes.txt", "5\r\n\r\n");
+        folder.block(r.blocked);
+        WatchStore store { DataFolder(folder.dir.path()) };
+        const QList<FileProblem> problems = store.load();
+        ASSERT_EQ(problems.size(), 1) << r.name;
+        EXPECT_EQ(problems[0].name, r.blocked) << r.name;
+        EXPECT_EQ(problems[0].path, folder.path(r.blocked)) << r.name;
+        store.posts().add("http://a/2", "7");
+        store.savePosts();
+        if (r.postsWritten)
+            EXPECT_EQ(folder.read("posts.txt"), "http://a/1\r\n\r\nhttp://a/2\r\n\r\n") << r.name;
+        EXPECT_TRUE(QFileInfo(folder.path(r.blocked)).isDir()) << r.name << ": left as it was";
+    }
+}
+
+TEST(ForumLogins, EveryChangeIsSavedAndAFailureIsShown)
+{
+    Folder folder;
+    WatchStore store { DataFolder(folder.dir.path()) };
+    store.load();
+    RecordingDialogs dialogs;
+    ForumLogins logins(store, dialogs);
+    EXPECT_EQ(logins.addForum("http://forum.one/"), 0);
+    EXPECT_EQ(logins.addForum("http://forum.one/"), -1) << "a forum already listed is not added again";
+    logins.setLogin(0, "bob", "p|ss");
+    EXPECT_EQ(folder.read("posts2.txt"), "http://forum.one/|bob|p|ss\r\n\r\n");
+    logins.setLogin(5, "nobody", "x");
+    EXPECT_EQ(folder.read("posts2.txt"), "http://forum.one/|bob|p|ss\r\n\r\n") << "no such row: nothing stored";
+
+    folder.block("posts2.txt");
+    logins.setLogin(0, "al", "");
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_TRUE(dialogs.boxes[0].text.startsWith("There was an error saving your logins.\r\n\r\nError Number "))
+        << dialogs.boxes[0].text.toStdString();
+    EXPECT_EQ(dialogs.boxes[0].title, "Postmaven");
+    EXPECT_EQ(store.forums().at(0).login, "al|") << "the list keeps its state";
+    logins.removeForum(0);
+    EXPECT_EQ(store.forums().count(), 0);
+}
+
+TEST(ForumLogins, AFileUnreadableAtStartIsReportedOnce)
+{
+    Folder folder;
+    folder.block("posts2.txt");
+    WatchStore store { DataFolder(folder.dir.path()) };
+    store.load();
+    RecordingDialogs dialogs;
+    ForumLogins logins(store, dialogs);
+    logins.addForum("http://f/");
+    logins.setLogin(0, "a", "b");
+    logins.setLogin(0, "a", "bc");
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_TRUE(dialogs.boxes[0].text.contains("could not be read at start-up"));
+    EXPECT_TRUE(QFileInfo(folder.path("posts2.txt")).isDir());
+}
