@@ -20,7 +20,8 @@ struct AppServices {
     DialogService *dialogs = nullptr;
     DesktopServices *desktop = nullptr;
     std::function<WebBrowser *(QObject *parent)> createBrowser;
-    QString homePage; // empty: the publisher's address
+    QString homePage; // empty: the start page that ships with the program
+    QString helpFile; // empty: Help.rtf in the data folder
     quint16 fetchPort = 80;
     int fetchTimeoutMs = 30000;
     bool trustAnyCertificate = false; // tests only

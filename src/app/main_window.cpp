@@ -16,6 +16,7 @@
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 #include "ui/skin.h"
+#include "ui/start_page.h"
 #include "watch/page_fetch.h"
 #include "watch/reply_check.h"
 
@@ -398,7 +399,7 @@ void MainWindow::load()
     ::setWindowIcon(this, QStringLiteral("AAA"), true);
     setWindowTitle(Identity::productName() + QLatin1String(" by ") + Identity::companyName());
     Command1->setText(QLatin1String("Visit ") + Identity::publisherAddress());
-    m_browser->navigate(m_services.homePage.isEmpty() ? Identity::publisherAddress() : m_services.homePage);
+    m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
 
     for (int i = 2; i <= 3; ++i) {
         auto *panel = new QLabel(statusBar());
@@ -755,11 +756,9 @@ void MainWindow::cmdPreview_Click()
 
 void MainWindow::Command1_Click()
 {
-    QString address = Identity::publisherAddress();
-    if (!address.contains(QLatin1String("https://"), Qt::CaseInsensitive)
-        && !address.contains(QLatin1String("http://"), Qt::CaseInsensitive))
-        address.prepend(QLatin1String("http://"));
-    m_services.desktop->openUrl(address);
+    // The publisher's address is a placeholder that leads nowhere; the start
+    // page tells what the publisher would.
+    m_browser->navigate(startPageAddress());
 }
 
 void MainWindow::Command3_Click()
@@ -1154,7 +1153,9 @@ void MainWindow::mnuAboutItem_Click()
 void MainWindow::showHelpWindow()
 {
     if (!m_form8) {
-        m_form8 = new HelpWindow(m_services.folder, *m_services.settings, this);
+        m_form8 = new HelpWindow(m_services.helpFile.isEmpty() ? m_services.folder.filePath(QStringLiteral("Help.rtf"))
+                                                               : m_services.helpFile,
+            *m_services.settings, this);
         if (!m_form8->loadWindow()) {
             delete m_form8.data();
             return; // no help file: no window, no message

@@ -10,9 +10,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidget *parent)
+HelpWindow::HelpWindow(QString helpFile, SettingsStore &settings, QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_folder(folder)
+    , m_helpFile(std::move(helpFile))
     , m_settings(settings)
 {
     setObjectName(QStringLiteral("Form8"));
@@ -35,10 +35,9 @@ HelpWindow::HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidge
 bool HelpWindow::loadWindow()
 {
     applySkin(this);
-    const QString path = m_folder.filePath(QStringLiteral("Help.rtf"));
-    if (!xfileExists(path))
+    if (!xfileExists(m_helpFile))
         return false;
-    QFile file(path);
+    QFile file(m_helpFile);
     if (file.open(QIODevice::ReadOnly))
         rtf1->setHtml(RtfReader::toHtml(file.readAll()));
     setOnTop(this, true);

@@ -2,16 +2,15 @@
 
 #include <QWidget>
 
-class DataFolder;
 class SettingsStore;
 class QCheckBox;
 class QTextBrowser;
 
-// Form8, "Readme/Help": Help.rtf from the program's folder, always on top.
+// Form8, "Readme/Help": the help file (Help.rtf), always on top.
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    HelpWindow(const DataFolder &folder, SettingsStore &settings, QWidget *parent = nullptr);
+    HelpWindow(QString helpFile, SettingsStore &settings, QWidget *parent = nullptr);
     // False when there is no help file: the window is then not shown.
     bool loadWindow();
 
@@ -21,6 +20,6 @@ public:
 private:
     void Check1_Click();
 
-    const DataFolder &m_folder;
+    QString m_helpFile;
     SettingsStore &m_settings;
 };

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -170,6 +171,22 @@ TEST(HelpWindow, MissingHelpFileShowsNothing)
     w.showHelpWindow();
     EXPECT_EQ(w.helpWindow(), nullptr);
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
+}
+
+TEST(HelpWindow, AnInstalledHelpFileIsUsedWhenTheDataFolderHasNone)
+{
+    TestApp t;
+    QTemporaryDir installed;
+    QFile file(installed.filePath("Help.rtf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 installed help}");
+    file.close();
+    AppServices services = t.services();
+    services.helpFile = file.fileName();
+    t.window = std::make_unique<MainWindow>(services);
+    t.window->load();
+    ASSERT_NE(t.window->helpWindow(), nullptr);
+    EXPECT_EQ(t.window->helpWindow()->rtf1->toPlainText(), "installed help");
 }
 
 TEST(AboutWindow, ShowsProductVersionOwnerAndAddress)
