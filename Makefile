@@ -1,11 +1,15 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
-        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl
+        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl \
+        desktop-file-utils appstream man-db xvfb xauth dpkg-dev
 SHOT_PKGS := xvfb x11-utils imagemagick
 FUZZ_PKGS := clang libclang-rt-14-dev
 
-.PHONY: deps build run test bench screenshots fuzz clean
+# make install PREFIX=/some/where (default: the prefix the build was configured with, /usr/local)
+PREFIX ?=
+
+.PHONY: deps build run test install package bench screenshots fuzz clean
 
 deps:
 	@./scripts/ensure-packages $(PKGS)
@@ -21,6 +25,13 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2 --timeout 300
+
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+# A Debian package in $(BUILD); slow, so not part of `make test`.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	cmake --build $(BUILD) --target benchmarks -j2

@@ -3,6 +3,7 @@
 #include "platform/data_folder.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -20,6 +21,8 @@ struct AppServices {
     DialogService *dialogs = nullptr;
     DesktopServices *desktop = nullptr;
     std::function<WebBrowser *(QObject *parent)> createBrowser;
-    QString homePage; // empty: the publisher's address
+    QString homePage; // empty: the start page that ships with the program
     QString helpFile; // empty: Help.rtf in the data folder
+    // Said once in the status bar when the window opens: where the data went, a sandbox turned off.
+    QStringList startupNotices;
 };

@@ -1,9 +1,15 @@
 #include "app/application.h"
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/side_windows.h"
+#include "platform/data_location.h"
 #include "platform/identity.h"
 #include "platform/qt_desktop_services.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/settings_store.h"
+#include "platform/web_sandbox.h"
 #include "platform/webengine_browser.h"
+#include "ui/help_window.h"
 #include "ui/splash_window.h"
 
 #include <QApplication>
@@ -14,38 +20,59 @@
 
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (commandLine.action == CommandLine::Action::Exit) {
+        std::fputs(qPrintable(commandLine.output), commandLine.outputIsError ? stderr : stdout);
+        return commandLine.exitCode;
+    }
+    // Before QtWebEngine starts: it reads the sandbox switch once.
+    const QString sandboxNotice = prepareWebSandbox();
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(Identity::productName());
     QApplication::setOrganizationName(Identity::productName());
     QApplication::setApplicationVersion(Identity::versionText());
+    QGuiApplication::setDesktopFileName(Identity::applicationId());
     // The main window ends the program; side windows closing do not.
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtSettingsStore settings(Identity::productName());
     QtDialogService dialogs;
     QtDesktopServices desktop;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    DataLocationInput where;
+    where.programFolder = programFolder;
+    where.userFolder = userDataFolder();
+    where.overrideFolder = commandLine.dataDir;
+    const DataLocation data = chooseDataLocation(where);
+
     AppServices services;
     services.settings = &settings;
-    services.folder = DataFolder::besideExecutable();
+    services.folder = DataFolder(data.folder);
+    services.helpFile = findHelpFile(programFolder, installedDataFolders(programFolder));
     services.dialogs = &dialogs;
     services.desktop = &desktop;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
-
-    // The start-up benchmark asks the program to say when its main window
-    // is shown, and to stop there.
-    const bool probe = qEnvironmentVariableIsSet("POSTMAVEN_STARTUP_PROBE");
-    if (probe)
+    for (const QString &notice : { sandboxNotice, data.notice })
+        if (!notice.isEmpty())
+            services.startupNotices.append(notice);
+    if (commandLine.reportStartup)
         services.homePage = QStringLiteral("about:blank");
 
     Application program(services);
     Application::installSignalHandlers();
     program.start();
-    if (probe) {
+    if (commandLine.reportStartup) {
         QObject::connect(program.splash(), &SplashWindow::mainStarted, [&] {
             QTimer::singleShot(0, [&] {
-                printf("shown %lld splash_wait_ms %lld\n", QDateTime::currentMSecsSinceEpoch(),
-                    program.splash()->waitedMs());
+                HelpWindow *help = program.mainWindow()->sideWindows().help();
+                printf("shown %lld splash_wait_ms %lld\ndata %s\nhelp %s\n", QDateTime::currentMSecsSinceEpoch(),
+                    program.splash()->waitedMs(), qPrintable(data.folder),
+                    help && help->isVisible() ? qPrintable(services.helpFile) : "none");
                 fflush(stdout);
                 QCoreApplication::quit();
             });

@@ -16,6 +16,7 @@
 #include "platform/web_browser.h"
 #include "ui/placement.h"
 #include "ui/skin.h"
+#include "ui/start_page.h"
 #include "watch/forum_logins.h"
 #include "watch/lists_panel.h"
 #include "watch/page_fetch.h"
@@ -146,6 +147,7 @@ void MainWindow::connectWork()
     connect(m_autoInsert, &AutoInsertController::messageShown, m_watcher, &PostWatcher::watch);
     connect(m_lists, &ListsPanel::postOpened, this, &MainWindow::openPost);
     connect(m_lists, &ListsPanel::forumOpened, m_browser, &WebBrowser::navigate);
+    connect(m_browser, &WebBrowser::helpRequested, m_sideWindows, &SideWindows::showHelp);
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -156,7 +158,7 @@ void MainWindow::load()
     ::setWindowIcon(this, QStringLiteral("AAA"), true);
     setWindowTitle(Identity::productName() + QLatin1String(" by ") + Identity::companyName());
     m_commandBar->setPublisherAddress(Identity::publisherAddress());
-    m_browser->navigate(m_services.homePage.isEmpty() ? Identity::publisherAddress() : m_services.homePage);
+    m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
     for (int i = 2; i <= 3; ++i) {
         auto *panel = new QLabel(statusBar());
         panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i));
@@ -179,6 +181,9 @@ void MainWindow::load()
 
     replaceLabels(this);
     applySkin(this);
+    // Over the panels for a while: the first page load writes panel 1 at once.
+    if (!m_services.startupNotices.isEmpty())
+        statusBar()->showMessage(m_services.startupNotices.join(QStringLiteral("; ")), 30000);
     if (m_services.settings->read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1"))
         == QLatin1String("1"))
         m_sideWindows->showHelp();
@@ -352,11 +357,9 @@ void MainWindow::pasteMessage()
 
 void MainWindow::visitPublisher()
 {
-    QString address = Identity::publisherAddress();
-    if (!address.contains(QLatin1String("https://"), Qt::CaseInsensitive)
-        && !address.contains(QLatin1String("http://"), Qt::CaseInsensitive))
-        address.prepend(QLatin1String("http://"));
-    m_services.desktop->openUrl(address);
+    // The publisher's address is a placeholder that leads nowhere; the start
+    // page tells what the publisher would.
+    m_browser->navigate(startPageAddress());
 }
 
 void MainWindow::watchCurrentPage()
@@ -388,6 +391,6 @@ void MainWindow::openPost(const QString &url)
 
 void MainWindow::showFetchError(bool startError, int number, const QString &description)
 {
-    m_services.dialogs->message(this, PostWatcher::fetchErrorText(startError, number, description),
-        QStringLiteral("Error"), DialogService::Icon::Exclamation);
+    m_commandBar->setPublisherAddress(Identity::publisherAddress());
+    m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
 }

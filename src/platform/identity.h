@@ -19,6 +19,11 @@ inline QString publisherAddress()
 }
 constexpr int versionMajor = 2;
 constexpr int versionMinor = 3;
+// The desktop's name for the program: its menu entry, icon and metadata.
+inline QString applicationId()
+{
+    return QStringLiteral("example.postmaven.Postmaven");
+}
 // The version record's own text.
 inline QString versionText()
 {

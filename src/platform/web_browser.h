@@ -46,4 +46,7 @@ signals:
     void titleChange();
     // A page asks for a new window; a handler sets *cancel to refuse it.
     void newWindow2(bool *cancel);
+    // A page followed a link to the program's Help ("postmaven:help"); the
+    // page itself stays where it is.
+    void helpRequested();
 };

@@ -18,6 +18,17 @@ public:
     }
 
 protected:
+    // Links of the start page to the program's own windows go to the program.
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        if (url.scheme() == QLatin1String("postmaven")) {
+            if (m_owner && url.path() == QLatin1String("help"))
+                emit m_owner->helpRequested();
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
     // The one place where pages ask for new windows.
     QWebEnginePage *createWindow(WebWindowType) override
     {

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -198,6 +199,22 @@ TEST(HelpWindow, MissingHelpFileShowsNothing)
     t.trigger("aboutMenuItem_0");
     EXPECT_EQ(w.sideWindows().help(), nullptr);
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
+}
+
+TEST(HelpWindow, AnInstalledHelpFileIsUsedWhenTheDataFolderHasNone)
+{
+    TestApp t;
+    QTemporaryDir installed;
+    QFile file(installed.filePath("Help.rtf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 installed help}");
+    file.close();
+    AppServices services = t.services();
+    services.helpFile = file.fileName();
+    t.window = std::make_unique<MainWindow>(services);
+    t.window->load();
+    ASSERT_NE(t.window->sideWindows().help(), nullptr);
+    EXPECT_EQ(child<QTextBrowser>(t.window->sideWindows().help(), "rtf1")->toPlainText(), "installed help");
 }
 
 TEST(AboutWindow, ShowsProductVersionOwnerAndAddress)

@@ -33,6 +33,16 @@ TEST(Startup, FirstStartInAnEmptyFolder)
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
 
+TEST(Startup, TheHomePageIsTheStartPageThatShipsWithTheProgram)
+{
+    TestApp t;
+    AppServices services = t.services();
+    services.homePage.clear();
+    t.window = std::make_unique<MainWindow>(services);
+    t.window->load();
+    EXPECT_EQ(t.fake->navigated, QStringList({ "qrc:/start/start.html" }));
+}
+
 TEST(Startup, FirstRunTextIsExact)
 {
     const QString text = firstRunText();

@@ -1,0 +1,39 @@
+# `cmake --install` and `make package`: the program, its help text, the
+# desktop entry, AppStream metadata, the icon theme's icons and a man page.
+include(GNUInstallDirs)
+
+install(TARGETS postmaven RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET postmaven-cli)
+  install(TARGETS postmaven-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(FILES resources/Help.rtf DESTINATION ${CMAKE_INSTALL_DATADIR}/postmaven)
+install(FILES resources/desktop/${POSTMAVEN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES resources/desktop/${POSTMAVEN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size IN LISTS POSTMAVEN_ICON_SIZES)
+  install(FILES ${POSTMAVEN_ASSETS_DIR}/hicolor/${size}x${size}/apps/${POSTMAVEN_APP_ID}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+install(FILES resources/icons/${POSTMAVEN_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES resources/postmaven.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME postmaven)
+set(CPACK_PACKAGE_VERSION 2.03)
+set(CPACK_PACKAGE_VENDOR "Maven Row Software")
+set(CPACK_PACKAGE_CONTACT "Maven Row Software <support@postmaven.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "post messages with working links to web forums")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Postmaven keeps your forum messages and turns every bare web address and
+e-mail address in them into the link markup a forum understands (HTML, UBB,
+ezboard or templates of your own). It inserts the converted message into a
+forum's posting form in its built-in browser, keeps your forums with their
+logins and lists your watched posts that have new replies.")
+set(CPACK_DEBIAN_PACKAGE_SECTION web)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.postmaven.example/")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# The libraries come from dpkg-shlibdeps; the X11 platform plugin is loaded at
+# run time, so it cannot see that one.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+include(CPack)
