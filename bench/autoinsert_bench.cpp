@@ -21,6 +21,7 @@ namespace {
 class NullDialogs : public DialogService {
 public:
     void message(QWidget *, const QString &, const QString &, Icon) override { }
+    bool ask(QWidget *, const QString &, const QString &, Choice) override { return false; }
     bool input(QWidget *, const QString &, const QString &, QString *) override { return false; }
 };
 

@@ -44,25 +44,27 @@ void Application::start()
         m_main->setSplash(m_splash.get());
         m_main->load();
         m_main->show();
-        QObject::connect(
-            qApp, &QGuiApplication::commitDataRequest, m_main.get(), [this](QSessionManager &) { m_main->unload(); });
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_main.get(),
+            [this](QSessionManager &) { m_main->unload(MainWindow::Shutdown::Unattended); });
     });
     m_splash->loadWindow();
     m_splash->show();
 }
 
-void Application::installSignalHandlers()
+void Application::handleTerminationSignals()
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
     // A full pipe must never block the handler: one waiting byte is enough.
     ::fcntl(g_signalPipe[0], F_SETFL, ::fcntl(g_signalPipe[0], F_GETFL) | O_NONBLOCK);
     auto *notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [this] {
         char c;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &c, 1);
-        // Closing every window runs the main window's unload sequence.
-        QApplication::closeAllWindows();
+        // No box may wait for an answer here; quitting also ends any box
+        // that is open, since every event loop is left.
+        if (m_main)
+            m_main->unload(MainWindow::Shutdown::Unattended);
         QApplication::quit();
     });
     struct sigaction sa = {};

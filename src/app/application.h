@@ -18,8 +18,8 @@ public:
     MainWindow *mainWindow() const { return m_main.get(); }
     SplashWindow *splash() const { return m_splash.get(); }
 
-    // Routes the termination signals to an orderly shutdown.
-    static void installSignalHandlers();
+    // Routes SIGTERM, SIGINT and SIGHUP to an orderly, unattended shutdown.
+    void handleTerminationSignals();
 
 private:
     AppServices m_services;

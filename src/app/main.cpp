@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
         services.homePage = QStringLiteral("about:blank");
 
     Application program(services);
-    Application::installSignalHandlers();
+    program.handleTerminationSignals();
     program.start();
     if (commandLine.reportStartup) {
         QObject::connect(program.splash(), &SplashWindow::mainStarted, [&] {

@@ -32,6 +32,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include <cstdio>
+
 namespace {
 
 const QString kData = QStringLiteral("data");
@@ -216,13 +218,34 @@ void MainWindow::readLists()
             Identity::productName(), DialogService::Icon::Exclamation);
 }
 
-void MainWindow::unload()
+bool MainWindow::unload(Shutdown how)
 {
     if (m_unloaded)
-        return;
+        return true;
+    for (;;) {
+        QList<FileProblem> problems = m_store->savePosts();
+        FileProblem forums;
+        // A file unreadable at start-up is left alone on purpose, and was reported then.
+        if (!m_store->saveForums(&forums) && !m_store->wasUnreadable(WatchStore::kForumsFile))
+            problems.append(forums);
+        if (problems.isEmpty())
+            break;
+        QStringList lines;
+        for (const FileProblem &p : problems)
+            lines.append(QStringLiteral("%1: %2").arg(p.path, p.error));
+        if (how == Shutdown::Unattended) {
+            // Nobody may be there to answer a box: say it and go on ending.
+            for (const QString &line : lines)
+                fprintf(stderr, "postmaven: could not write %s\n", qPrintable(line));
+            break;
+        }
+        const QString text = tr("These files could not be written:\r\n\r\n%1\r\n\r\nWhat they held before is kept. "
+                                "Retry, or Cancel to keep the window open?")
+                                 .arg(lines.join(QStringLiteral("\r\n")));
+        if (!m_services.dialogs->ask(this, text, Identity::productName(), DialogService::Choice::RetryCancel))
+            return false;
+    }
     m_unloaded = true;
-    m_store->savePosts();
-    m_logins->saveLogins();
     m_editor->storeLastMessage();
     m_services.settings->write(kData, QStringLiteral("lastConvert"), QString::number(m_commandBar->formatIndex()));
     if (m_splash)
@@ -231,11 +254,15 @@ void MainWindow::unload()
     skinCompanion().operation3();
     m_sizeChannel->abandon();
     m_checkChannel->abandon();
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    unload();
+    if (!unload(Shutdown::Interactive)) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QMainWindow::closeEvent(event);
     // Closing the main window ends the program.
@@ -345,7 +372,7 @@ void MainWindow::pasteUserName()
 
 void MainWindow::pastePassword()
 {
-    m_delivery->paste(m_lists->password());
+    m_delivery->pastePassword(m_lists->password(), m_lists->selectedForum());
 }
 
 void MainWindow::pasteMessage()

@@ -38,8 +38,13 @@ public:
 
     // The load sequence: runs once, before the window is shown.
     void load();
-    // The unload sequence: writes the lists and the last message. Runs once.
-    void unload();
+    enum class Shutdown { Interactive, Unattended };
+    // The unload sequence: writes the lists and the last message, once. When
+    // a list file cannot be written, an interactive close offers Retry and
+    // Cancel, and Cancel keeps everything running (false is returned). An
+    // unattended end (a signal, the desktop session) never opens a box: it
+    // writes what it can and reports the rest on standard error.
+    bool unload(Shutdown how = Shutdown::Unattended);
     bool isUnloaded() const { return m_unloaded; }
     // A window the unload sequence closes first (the splash).
     void setSplash(QWidget *splash) { m_splash = splash; }

@@ -2,7 +2,10 @@
 
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
+#include "platform/identity.h"
 #include "platform/web_browser.h"
+
+#include <QUrl>
 
 MessageDelivery::MessageDelivery(WebBrowser &browser, DesktopServices &desktop, DialogService &dialogs)
     : m_browser(browser)
@@ -15,6 +18,33 @@ void MessageDelivery::paste(const QString &text)
 {
     m_browser.setFocus();
     m_browser.typeText(text);
+}
+
+bool MessageDelivery::pastePassword(const QString &password, const QString &forumAddress)
+{
+    const QString page = m_browser.locationUrl();
+    const QString pageHost = hostOf(page);
+    const QString forumHost = hostOf(forumAddress);
+    if (pageHost.isEmpty() || pageHost != forumHost) {
+        const QString shown = pageHost.isEmpty() ? page : pageHost;
+        const QString text = forumHost.isEmpty()
+            ? QStringLiteral("This page is on %1, and the login belongs to no forum of your list. "
+                             "Type the password anyway?")
+                  .arg(shown)
+            : QStringLiteral("This page is on %1, the login is for %2. Type the password anyway?")
+                  .arg(shown, forumHost);
+        if (!m_dialogs.ask(nullptr, text, Identity::productName(), DialogService::Choice::YesNo))
+            return false;
+    }
+    paste(password);
+    return true;
+}
+
+QString MessageDelivery::hostOf(const QString &address)
+{
+    if (address.trimmed().isEmpty())
+        return QString();
+    return QUrl::fromUserInput(address).host().toLower();
 }
 
 void MessageDelivery::copy(const QString &text)

@@ -15,8 +15,15 @@ public:
     // Gives the page the keyboard focus and types the text into the field
     // the user clicked before, every character literally.
     void paste(const QString &text);
+    // Types a forum's password. When the page shown is on another host than
+    // the forum the login belongs to, the user is asked first; "No" types
+    // nothing. Returns whether it was typed.
+    bool pastePassword(const QString &password, const QString &forumAddress);
     void copy(const QString &text);
     void preview(const QString &text);
+
+    // The host name of an address, in lower case; empty when it names none.
+    static QString hostOf(const QString &address);
 
 private:
     WebBrowser &m_browser;

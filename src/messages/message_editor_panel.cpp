@@ -13,6 +13,14 @@ namespace {
 const QString kData = QStringLiteral("data");
 const QString kLastMessage = QStringLiteral("lastMessage");
 const QString kLastSubject = QStringLiteral("lastSubject");
+
+QString singleLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
 } // namespace
 
 MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
@@ -41,8 +49,17 @@ MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
 
     m_pasteSubject = buttonAction(pasteSubject, "pasteSubject");
     m_pasteMessage = buttonAction(m_pasteMessageButton, "pasteMessage");
-    connect(m_subjectBox, &QLineEdit::textChanged, this,
-        [this](const QString &text) { m_settings.write(kData, kLastSubject, text); });
+    connect(m_subjectBox, &QLineEdit::textChanged, this, [this](const QString &text) {
+        // A subject is one line: a pasted line break becomes a space.
+        const QString oneLine = singleLine(text);
+        if (oneLine != text) {
+            const int cursor = m_subjectBox->cursorPosition();
+            m_subjectBox->setText(oneLine);
+            m_subjectBox->setCursorPosition(std::min<int>(cursor, oneLine.size()));
+            return;
+        }
+        m_settings.write(kData, kLastSubject, text);
+    });
 }
 
 QString MessageEditorPanel::messageText() const

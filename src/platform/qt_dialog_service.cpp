@@ -23,6 +23,20 @@ void QtDialogService::message(QWidget *parent, const QString &text, const QStrin
     box.exec();
 }
 
+bool QtDialogService::ask(QWidget *parent, const QString &text, const QString &title, Choice choice)
+{
+    QMessageBox box(ownerOf(parent));
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(QMessageBox::Warning);
+    const QMessageBox::StandardButton yes = choice == Choice::YesNo ? QMessageBox::Yes : QMessageBox::Retry;
+    const QMessageBox::StandardButton no = choice == Choice::YesNo ? QMessageBox::No : QMessageBox::Cancel;
+    box.setStandardButtons(yes | no);
+    // The safe answer is the default: Enter never types a password or drops a change.
+    box.setDefaultButton(no);
+    return box.exec() == yes;
+}
+
 bool QtDialogService::input(QWidget *parent, const QString &prompt, const QString &title, QString *value)
 {
     bool ok = false;

@@ -6,5 +6,6 @@
 class QtDialogService : public DialogService {
 public:
     void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
+    bool ask(QWidget *parent, const QString &text, const QString &title, Choice choice) override;
     bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) override;
 };

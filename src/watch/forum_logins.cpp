@@ -40,14 +40,15 @@ void ForumLogins::setLogin(int row, const QString &userName, const QString &pass
 bool ForumLogins::saveLogins()
 {
     FileProblem problem;
-    if (m_store.saveForums(&problem))
+    if (m_store.saveForums(&problem)) {
+        m_failureShown = false;
         return true;
-    // A file that could not be read is reported once, not on every change.
-    if (m_store.wasUnreadable(WatchStore::kForumsFile)) {
-        if (m_warnedUnreadable)
-            return false;
-        m_warnedUnreadable = true;
     }
+    // The login boxes save on every keystroke: a failure is shown once, not
+    // once per key, until a save succeeds again.
+    if (m_failureShown)
+        return false;
+    m_failureShown = true;
     m_dialogs.message(nullptr,
         QStringLiteral("There was an error saving your logins.\r\n\r\nError Number %1\r\n%2")
             .arg(problem.number)

@@ -7,7 +7,8 @@ class DialogService;
 class WatchStore;
 
 // Edits the forum list and its logins. Every change is written to posts2.txt
-// at once; a failed write shows "There was an error saving your logins."
+// at once; a failed write shows "There was an error saving your logins.",
+// once until a save succeeds again.
 class ForumLogins : public QObject {
     Q_OBJECT
 public:
@@ -24,5 +25,5 @@ public:
 private:
     WatchStore &m_store;
     DialogService &m_dialogs;
-    bool m_warnedUnreadable = false;
+    bool m_failureShown = false;
 };

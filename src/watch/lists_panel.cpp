@@ -256,11 +256,18 @@ void ListsPanel::onForumSelected(const QModelIndex &current)
     m_userNameBox->setEnabled(true);
     m_passwordBox->setEnabled(true);
     const QString login = forum.login;
-    if (!login.isEmpty()) {
-        // Each box that changes stores the row and saves, as typing does.
-        m_userNameBox->setText(ForumsModel::userName(login));
-        m_passwordBox->setText(ForumsModel::password(login));
+    if (login.isEmpty()) {
+        // The boxes must not carry the previous forum's login over to this
+        // one; emptying them stores nothing until the user types.
+        QSignalBlocker blockUser(m_userNameBox);
+        QSignalBlocker blockPassword(m_passwordBox);
+        m_userNameBox->clear();
+        m_passwordBox->clear();
+        return;
     }
+    // Each box that changes stores the row and saves, as typing does.
+    m_userNameBox->setText(ForumsModel::userName(login));
+    m_passwordBox->setText(ForumsModel::password(login));
 }
 
 void ListsPanel::onLoginEdited()

@@ -41,7 +41,6 @@ void PostWatcher::measure(quint64 postId)
 
 void PostWatcher::measureNext()
 {
-    m_target = 0;
     while (!m_queue.isEmpty()) {
         const quint64 id = m_queue.takeFirst();
         if (m_posts.rowOf(id) >= 0)
@@ -53,6 +52,7 @@ void PostWatcher::onMeasured(qint64 bytes)
 {
     // A post removed meanwhile just drops its result.
     m_posts.setSize(m_target, bytes);
+    m_target = 0;
     emit statusText(2, QStringLiteral("Response completed"));
     measureNext();
 }
@@ -66,7 +66,11 @@ QString PostWatcher::fetchErrorText(bool startError, int number, const QString &
 
 void PostWatcher::onFailed(bool startError, int number, const QString &description)
 {
+    m_target = 0;
+    // The box waits for the user, who may watch another post meanwhile; that
+    // measurement is already under way when the box closes.
     m_dialogs.message(nullptr, fetchErrorText(startError, number, description), QStringLiteral("Error"),
         DialogService::Icon::Exclamation);
-    measureNext();
+    if (!m_channel.isBusy())
+        measureNext();
 }

@@ -103,3 +103,17 @@ TEST(PostWatcher, AFailedFetchShowsTheErrorBoxAndLeavesNoSize)
     EXPECT_EQ(column(f.posts, WatchedPostsModel::SizeColumn), QStringList({ "" }));
     EXPECT_EQ(f.posts.sizesFileText(), "none\r\n\r\n") << "the files stay in step";
 }
+
+TEST(PostWatcher, AWatchStartedWhileTheErrorBoxIsOpenKeepsItsResult)
+{
+    Fixture f;
+    const QString dead = QStringLiteral("http://127.0.0.1:%1/x").arg(closedLoopbackPort());
+    // While the first failure's box waits, the user watches another page.
+    f.dialogs.onMessage = [&] {
+        f.dialogs.onMessage = nullptr;
+        f.watcher.watch(f.url("/post/321"));
+    };
+    f.watcher.watch(dead);
+    ASSERT_TRUE(f.waitForSizes({ "", "321" }));
+    EXPECT_EQ(f.dialogs.boxes.size(), 1);
+}

@@ -106,11 +106,19 @@ TEST(ForumLogins, EveryChangeIsSavedAndAFailureIsShown)
 
     folder.block("posts2.txt");
     logins.setLogin(0, "al", "");
-    ASSERT_EQ(dialogs.boxes.size(), 1);
+    logins.setLogin(0, "al", "x");
+    logins.setLogin(0, "al", "xy");
+    ASSERT_EQ(dialogs.boxes.size(), 1) << "one box, not one per keystroke";
     EXPECT_TRUE(dialogs.boxes[0].text.startsWith("There was an error saving your logins.\r\n\r\nError Number "))
         << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].title, "Postmaven");
-    EXPECT_EQ(store.forums().at(0).login, "al|") << "the list keeps its state";
+    EXPECT_EQ(store.forums().at(0).login, "al|xy") << "the list keeps its state";
+    QDir(folder.dir.path()).rmdir("posts2.txt");
+    logins.setLogin(0, "al", "xyz");
+    EXPECT_EQ(folder.read("posts2.txt"), "http://forum.one/|al|xyz\r\n\r\n");
+    folder.block("posts2.txt");
+    logins.setLogin(0, "al", "w");
+    EXPECT_EQ(dialogs.boxes.size(), 2) << "after a save that worked, the next failure is shown again";
     logins.removeForum(0);
     EXPECT_EQ(store.forums().count(), 0);
 }

@@ -179,6 +179,7 @@ TEST(MainWindow, EachMenuItemReachesItsAction)
     EXPECT_EQ(t.dialogs.boxes.last().title, "Auto-Insert Error");
 
     w.messageEditor().setSubjectText("the subject");
+    t.dialogs.answers = { true }; // no forum is selected: type the password anyway
     for (int i = 4; i <= 7; ++i)
         t.trigger(QStringLiteral("mnuTools_%1").arg(i).toLatin1().constData()); // the four pastes
     EXPECT_EQ(t.fake->focusCalls, 4);
@@ -346,8 +347,9 @@ TEST(MainWindow, ForumsAndLogins)
     EXPECT_EQ(user->text(), "bob");
     EXPECT_EQ(password->text(), "p|ss");
     EXPECT_EQ(w.statusText(2), "http://forum.one/");
+    t.fake->location = "http://forum.one/login";
     t.click("cmdPaste_2");
-    EXPECT_EQ(t.fake->typed.last(), "p|ss");
+    EXPECT_EQ(t.fake->typed, QStringList({ "p|ss" })) << "the forum's own page: typed without a question";
 
     // Reload: the password with a bar survives.
     TestApp again;
@@ -444,4 +446,69 @@ TEST(MainWindow, BrowserEvents)
     cancel = false;
     emit t.fake->newWindow2(&cancel);
     EXPECT_FALSE(cancel);
+}
+
+TEST(MainWindow, AForumWithoutALoginEmptiesTheBoxes)
+{
+    TestApp t;
+    t.writeFile("posts2.txt", "http://one/|bob|pw\r\n\r\nhttp://two/\r\n\r\n");
+    t.start();
+    auto *forums = t.find<QListView>("lstPosts2");
+    auto *user = t.find<QLineEdit>("txtUsername");
+    selectRow(forums, 0);
+    EXPECT_EQ(user->text(), "bob");
+    selectRow(forums, 1);
+    EXPECT_EQ(user->text(), "");
+    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "");
+    EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://one/|bob|pw\r\n\r\nhttp://two/|\r\n\r\n"))
+        << "the first forum's login is not carried over";
+    user->setText("al");
+    EXPECT_EQ(t.readFile("posts2.txt"), QByteArray("http://one/|bob|pw\r\n\r\nhttp://two/|al|\r\n\r\n"));
+}
+
+TEST(MainWindow, PastePasswordAsksBeforeTypingIntoAnotherSite)
+{
+    struct Row {
+        const char *name;
+        const char *page;
+        int forumRow; // -1: none selected
+        QList<bool> answers;
+        bool typed;
+        const char *question;
+    };
+    const QList<Row> rows = {
+        { "the forum's own page", "http://Forum.One/login", 0, {}, true, nullptr },
+        { "another site, answered No", "http://evil.example/login", 0, { false }, false,
+            "This page is on evil.example, the login is for forum.one. Type the password anyway?" },
+        { "another site, answered Yes", "http://evil.example/login", 0, { true }, true,
+            "This page is on evil.example, the login is for forum.one. Type the password anyway?" },
+        { "no forum selected", "http://forum.one/login", -1, { false }, false,
+            "This page is on forum.one, and the login belongs to no forum of your list. Type the password "
+            "anyway?" },
+    };
+    for (const Row &r : rows) {
+        TestApp t;
+        t.writeFile("posts2.txt", "http://forum.one/board|bob|secret\r\n\r\n");
+        t.start();
+        selectRow(t.find<QListView>("lstPosts2"), r.forumRow);
+        t.fake->location = r.page;
+        t.dialogs.answers = r.answers;
+        t.click("cmdPaste_2");
+        EXPECT_EQ(t.fake->typed, r.typed ? QStringList({ "secret" }) : QStringList()) << r.name;
+        EXPECT_EQ(t.dialogs.questions, r.question ? 1 : 0) << r.name;
+        if (r.question && !t.dialogs.boxes.isEmpty())
+            EXPECT_EQ(t.dialogs.boxes.last().text, QLatin1String(r.question)) << r.name;
+    }
+}
+
+TEST(MainWindow, TheSubjectIsOneLine)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    auto *subject = t.find<QLineEdit>("txtSubject");
+    subject->setText("first\r\nsecond\nthird|fourth");
+    EXPECT_EQ(subject->text(), "first second third|fourth");
+    EXPECT_EQ(t.settings.read("data", "lastSubject", ""), "first second third|fourth");
+    w.messageEditor().setSubjectText("a\rb");
+    EXPECT_EQ(w.messageEditor().subjectText(), "a b");
 }

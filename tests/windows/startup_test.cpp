@@ -167,3 +167,50 @@ TEST(Startup, UnreadableSizesLeaveBothPostFilesAlone)
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));
     EXPECT_TRUE(QFileInfo(t.path("sizes.txt")).isDir());
 }
+
+TEST(Startup, AFailedWriteAtCloseOffersRetryAndCancel)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    w.show();
+    t.fake->location = "http://127.0.0.1:1/post";
+    t.click("cmdAdd");
+    // posts.txt cannot be replaced while a folder stands in its place.
+    QFile::remove(t.path("posts.txt"));
+    QDir(t.dir.path()).mkdir("posts.txt");
+    t.dialogs.answers = { false };
+    w.close();
+    ASSERT_EQ(t.dialogs.questions, 1);
+    EXPECT_TRUE(t.dialogs.boxes.last().text.contains(t.path("posts.txt")));
+    EXPECT_FALSE(w.isUnloaded()) << "Cancel keeps the window open";
+    EXPECT_TRUE(w.isVisible());
+
+    // The user makes room and tries again.
+    t.dialogs.onQuestion = [&] { QDir(t.dir.path()).rmdir("posts.txt"); };
+    t.dialogs.answers = { true };
+    w.close();
+    EXPECT_TRUE(w.isUnloaded());
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://127.0.0.1:1/post\r\n\r\n"));
+    EXPECT_EQ(t.dialogs.questions, 2);
+}
+
+TEST(Startup, AnUnattendedEndNeverAsksAndNamesTheFileOnStandardError)
+{
+    TestApp t;
+    MainWindow &w = t.start();
+    t.fake->location = "http://127.0.0.1:1/post";
+    t.click("cmdAdd");
+    QFile::remove(t.path("sizes.txt"));
+    QDir(t.dir.path()).mkdir("sizes.txt");
+    QFile::remove(t.path("posts2.txt"));
+    QDir(t.dir.path()).mkdir("posts2.txt");
+    const int boxes = t.dialogs.boxes.size();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(w.unload(MainWindow::Shutdown::Unattended));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(t.dialogs.boxes.size(), boxes) << "no box";
+    EXPECT_NE(err.find(t.path("sizes.txt").toStdString()), std::string::npos) << err;
+    EXPECT_NE(err.find(t.path("posts2.txt").toStdString()), std::string::npos) << err;
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://127.0.0.1:1/post\r\n\r\n")) << "what can be written is";
+    EXPECT_TRUE(w.isUnloaded());
+}
