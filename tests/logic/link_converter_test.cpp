@@ -1,3 +1,4 @@
+#include "fuzz/convert_input.h"
 #include "messages/link_converter.h"
 #include "messages/markup_template.h"
 
@@ -5,6 +6,8 @@
 
 #include <QList>
 
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -128,12 +131,15 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
     return t;
 }
 
-// Each character of the text lands in at most one link or address, which
-// writes it twice, plus one set of markup per "://" or "@" at most.
 qsizetype outputBound(const QString &text, const QStringList &t)
 {
-    const qsizetype markup = t[0].size() + t[1].size() + t[2].size() + t[3].size();
-    return 2 * text.size() + (text.count(QLatin1Char('@')) + text.count(QStringLiteral("://"))) * markup;
+    ConvertInput in;
+    in.text = text;
+    in.linkOpen01 = t[0];
+    in.linkOpen02 = t[1];
+    in.linkClose01 = t[2];
+    in.mailCall01 = t[3];
+    return convertOutputBound(in);
 }
 
 struct Row {
@@ -289,5 +295,23 @@ TEST(LinkConversion, MixedMessagesGiveOutputLinearInTheInput)
         const QStringList &t = templates[round % 3];
         const QString out = convertLinks(text, t[0], t[1], t[2], t[3]);
         ASSERT_LE(out.size(), outputBound(text, t)) << qPrintable(text);
+    }
+}
+
+TEST(LinkConversion, RegressionInputs)
+{
+    // Inputs the fuzzer found, and hand-made hostile ones, read as the fuzz
+    // target reads them: each must convert to output linear in its text.
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/convert-regressions"));
+    const QStringList files = dir.entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(name);
+        const ConvertInput in = convertInputFromBytes(f.readAll());
+        const QString out = convertLinks(in.text, in.linkOpen01, in.linkOpen02, in.linkClose01, in.mailCall01);
+        EXPECT_LE(out.size(), convertOutputBound(in)) << qPrintable(name);
+        EXPECT_EQ(out, reference(in.text, in.linkOpen01, in.linkOpen02, in.linkClose01, in.mailCall01))
+            << qPrintable(name);
     }
 }
