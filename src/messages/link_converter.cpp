@@ -4,6 +4,9 @@
 
 #include <QStringView>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 inline bool isLinkDelimiter(QChar c)
@@ -78,11 +81,19 @@ void appendWithoutLineBreaks(QString &out, const QChar *s, qsizetype from, qsize
             out.append(s[i]);
 }
 
-// Writes into out, whose memory the caller may keep from call to call.
-void linkPass(const QString &text, const QString &open1, const QString &open2, const QString &close, QString &out)
+// Where link markup lies in the text between the passes: [begin, end).
+struct Markup {
+    qsizetype begin;
+    qsizetype end;
+};
+
+// Writes into out and marks, whose memory the caller may keep from call to call.
+void linkPass(const QString &text, const QString &open1, const QString &open2, const QString &close, QString &out,
+    std::vector<Markup> &marks)
 {
     const qsizetype n = text.size();
     out.clear();
+    marks.clear();
     if (n < 2) {
         out = text;
         return;
@@ -100,11 +111,13 @@ void linkPass(const QString &text, const QString &open1, const QString &open2, c
         out.append(s + pos, h - pos);
         target.clear();
         appendWithoutLineBreaks(target, s, h, end);
+        const qsizetype begin = out.size();
         out += open1;
         out += target;
         out += open2;
         out += target;
         out += close;
+        marks.push_back({ begin, out.size() });
         pos = end;
         // The markup just written is never searched again, and fewer than
         // three characters after it are not searched at all.
@@ -114,8 +127,13 @@ void linkPass(const QString &text, const QString &open1, const QString &open2, c
     out.append(s + pos, n - pos);
 }
 
-QString mailPass(
-    const QString &text, const QString &open1, const QString &open2, const QString &close, const QString &mail)
+// Markup is never taken apart or wrapped again: an "@" inside link markup is
+// no address, the walk back to an address's start stops at the end of the
+// last markup of either pass, and the forward scan stops where link markup
+// begins, as it would at the end of the text. Each character of the text thus
+// lands in at most one link or address, so the output stays linear.
+QString mailPass(const QString &text, const std::vector<Markup> &marks, const QString &open1, const QString &open2,
+    const QString &close, const QString &mail)
 {
     const qsizetype n = text.size();
     if (n < 2)
@@ -123,47 +141,39 @@ QString mailPass(
     const QChar *s = text.constData();
     QString out;
     out.reserve(n + n / 2);
-    // Position in out just after its last CR, LF or space: an address that
-    // starts before the input position starts there, possibly inside the
-    // markup written before it, as the walk back over the current text finds.
-    qsizetype wordStart = 0;
-    auto noteAppended = [&](qsizetype from) {
-        for (qsizetype i = out.size(); i > from; --i)
-            if (isLeftDelimiter(out[i - 1])) {
-                wordStart = i;
-                return;
-            }
-    };
-    qsizetype pos = 0;
+    qsizetype pos = 0; // everything before pos is written; the last address markup ends there
+    qsizetype from = 0; // where the search for the next "@" goes on
+    std::size_t next = 0; // the first link markup that ends after the "@" looked at
     QString address;
     for (;;) {
-        const qsizetype a = QStringView(text).indexOf(QLatin1Char('@'), pos);
+        const qsizetype a = QStringView(text).indexOf(QLatin1Char('@'), from);
         if (a < 0)
             break;
-        qsizetype start = a;
-        while (start > pos && !isLeftDelimiter(s[start - 1]))
-            --start;
-        const qsizetype end = scanEnd(s, n, a);
-        address.clear();
-        if (start == pos) {
-            // The walk back reaches into what is already written.
-            appendWithoutLineBreaks(address, out.constData(), wordStart, out.size());
-            out.truncate(wordStart);
-        } else {
-            const qsizetype before = out.size();
-            out.append(s + pos, start - pos);
-            noteAppended(before);
+        while (next < marks.size() && marks[next].end <= a)
+            ++next;
+        if (next < marks.size() && marks[next].begin <= a) {
+            from = marks[next].end;
+            continue;
         }
+        qsizetype floor = pos;
+        if (next > 0)
+            floor = std::max(floor, marks[next - 1].end);
+        qsizetype start = a;
+        while (start > floor && !isLeftDelimiter(s[start - 1]))
+            --start;
+        const qsizetype limit = next < marks.size() ? marks[next].begin : n;
+        const qsizetype end = scanEnd(s, limit, a);
+        out.append(s + pos, start - pos);
+        address.clear();
         appendWithoutLineBreaks(address, s, start, end);
-        const qsizetype before = out.size();
         out += open1;
         out += mail;
         out += address;
         out += open2;
         out += address;
         out += close;
-        noteAppended(before);
         pos = end;
+        from = end;
         if (n - pos < 3)
             break;
     }
@@ -180,10 +190,13 @@ QString convertLinks(const QString &text, const QString &linkOpen01, const QStri
     // so a long message costs one fresh allocation, not two; a buffer grown
     // by an unusually long message is let go again.
     thread_local QString linked;
-    linkPass(text, linkOpen01, linkOpen02, linkClose01, linked);
-    QString out = mailPass(linked, linkOpen01, linkOpen02, linkClose01, mailCall01);
-    if (linked.capacity() > (qsizetype(32) << 20))
+    thread_local std::vector<Markup> marks;
+    linkPass(text, linkOpen01, linkOpen02, linkClose01, linked, marks);
+    QString out = mailPass(linked, marks, linkOpen01, linkOpen02, linkClose01, mailCall01);
+    if (linked.capacity() > (qsizetype(32) << 20)) {
         linked = QString();
+        marks = std::vector<Markup>();
+    }
     return out;
 }
 

@@ -7,7 +7,8 @@ class TemplateSet;
 // Wraps every web address ("http://" or "https://", any letter case) and then
 // every e-mail address of the text in link markup:
 //   LinkOpen01 target LinkOpen02 target LinkClose01
-// with MailCall01 before an e-mail target. Runs in one pass over the text.
+// with MailCall01 before an e-mail target. Markup once written is never
+// wrapped again, so the output stays linear in the text; one pass over it.
 QString convertLinks(const QString &text, const QString &linkOpen01, const QString &linkOpen02,
     const QString &linkClose01, const QString &mailCall01);
 

@@ -3,6 +3,15 @@
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBr = QStringLiteral("[br]");
+
+// The subject is what follows the last "|" of a record, so a "|" in it is
+// written as "[bar]". The lead-in "[bar" itself, where the subject holds it,
+// is written as "[bar[", so every subject comes back exactly. Subjects saved
+// before hold neither form unless typed so literally (nothing in the program
+// ever gave those letters a meaning), and any other "[bar..." reads as before.
+const QString kBarLeadIn = QStringLiteral("[bar");
+const QString kBarEscape = QStringLiteral("[bar]");
+const QString kLeadInEscape = QStringLiteral("[bar[");
 } // namespace
 
 MessageStore::MessageStore(const DataFolder &folder)
@@ -17,7 +26,49 @@ QString MessageStore::encodeRecord(const QString &body, const QString &subject)
     // A lone CR or LF would break the record over two lines.
     encoded.replace(QLatin1Char('\r'), kBr);
     encoded.replace(QLatin1Char('\n'), kBr);
-    return encoded + QLatin1Char('|') + subject;
+    return encoded + QLatin1Char('|') + encodeSubject(subject);
+}
+
+QString MessageStore::encodeSubject(const QString &subject)
+{
+    // The subject is one line: a pasted line break becomes a space rather
+    // than ending the record and starting a phantom one.
+    QString oneLine = subject;
+    oneLine.replace(kCrLf, QStringLiteral(" "));
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QString out;
+    out.reserve(oneLine.size());
+    for (qsizetype i = 0; i < oneLine.size(); ++i) {
+        if (oneLine[i] == QLatin1Char('|')) {
+            out += kBarEscape;
+        } else if (QStringView(oneLine).mid(i).startsWith(kBarLeadIn)) {
+            out += kLeadInEscape;
+            i += kBarLeadIn.size() - 1;
+        } else {
+            out += oneLine[i];
+        }
+    }
+    return out;
+}
+
+QString MessageStore::decodeSubject(const QString &encoded)
+{
+    QString out;
+    out.reserve(encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        const QStringView rest = QStringView(encoded).mid(i);
+        if (rest.startsWith(kBarEscape)) {
+            out += QLatin1Char('|');
+            i += kBarEscape.size() - 1;
+        } else if (rest.startsWith(kLeadInEscape)) {
+            out += kBarLeadIn;
+            i += kLeadInEscape.size() - 1;
+        } else {
+            out += encoded[i];
+        }
+    }
+    return out;
 }
 
 QString MessageStore::decodeBody(const QString &encoded)
@@ -36,7 +87,7 @@ SavedMessage MessageStore::parseRecord(const QString &line)
         return m;
     }
     m.body = decodeBody(line.left(bar));
-    m.subject = line.mid(bar + 1);
+    m.subject = decodeSubject(line.mid(bar + 1));
     m.hasSubject = true;
     return m;
 }

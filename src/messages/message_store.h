@@ -13,7 +13,8 @@ struct SavedMessage {
 };
 
 // The saved messages in messages.txt: one record per line, the body with its
-// line breaks written as "[br]", then "|", then the subject.
+// line breaks written as "[br]", then "|", then the subject with its own "|"
+// written as "[bar]".
 class MessageStore {
 public:
     static constexpr const char *kFileName = "messages.txt";
@@ -25,6 +26,9 @@ public:
     // back whole; "[br]" in any letter case becomes CR LF.
     static SavedMessage parseRecord(const QString &line);
     static QString decodeBody(const QString &encoded);
+    // The subject on one line, "|" written as "[bar]" and "[bar" as "[bar[".
+    static QString encodeSubject(const QString &subject);
+    static QString decodeSubject(const QString &encoded);
 
     bool exists() const;
     // Every line of the file, in order, empty lines included.

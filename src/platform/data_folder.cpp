@@ -23,7 +23,8 @@ QString decodeCp1252(const QByteArray &bytes)
     return out;
 }
 
-QList<QByteArray> splitCrLineBytes(const QByteArray &bytes)
+// Lines end at CR LF or a lone CR; with loneLfEnds a lone LF ends one too.
+QList<QByteArray> splitLineBytes(const QByteArray &bytes, bool loneLfEnds)
 {
     QList<QByteArray> lines;
     qsizetype start = 0;
@@ -34,11 +35,33 @@ QList<QByteArray> splitCrLineBytes(const QByteArray &bytes)
             if (i + 1 < n && bytes[i + 1] == '\n')
                 ++i;
             start = i + 1;
+        } else if (loneLfEnds && bytes[i] == '\n') {
+            lines.append(bytes.mid(start, i - start));
+            start = i + 1;
         }
     }
     if (start < n)
         lines.append(bytes.mid(start));
     return lines;
+}
+
+LineFile readLineFile(const QString &path, bool loneLfEnds)
+{
+    LineFile result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = file.errorString();
+        return result;
+    }
+    for (const QByteArray &line : splitLineBytes(bytes, loneLfEnds))
+        result.lines.append(decodeLegacyText(line));
+    result.ok = true;
+    return result;
 }
 
 } // namespace
@@ -99,21 +122,12 @@ bool DataFolder::exists(const QString &name) const
 
 LineFile DataFolder::readLines(const QString &name) const
 {
-    LineFile result;
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
-        return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
-    for (const QByteArray &line : splitCrLineBytes(bytes))
-        result.lines.append(decodeLegacyText(line));
-    result.ok = true;
-    return result;
+    return readLineFile(filePath(name), false);
+}
+
+LineFile DataFolder::readListLines(const QString &name) const
+{
+    return readLineFile(filePath(name), true);
 }
 
 bool DataFolder::writeText(const QString &name, const QString &text, QString *error, int *errorNumber) const

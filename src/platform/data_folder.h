@@ -28,6 +28,10 @@ public:
     // Each line is decoded as UTF-8, or as Windows-1252 when it is not valid
     // UTF-8, so files kept by an older installation read correctly.
     LineFile readLines(const QString &name) const;
+    // For the list files, where no value can hold a line break: CR LF, a lone
+    // CR and a lone LF all end a line, so a file saved by an editor that
+    // writes LF alone still reads as one record per line.
+    LineFile readListLines(const QString &name) const;
 
     // Writes text as UTF-8 (the caller supplies the CR LF line ends). The file
     // is readable and writable by its owner only. Returns false with a reason.

@@ -2,11 +2,10 @@
 
 #include "platform/data_folder.h"
 #include "platform/settings_store.h"
-#include "ui/rtf_reader.h"
+#include "ui/help_document.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -37,9 +36,11 @@ bool HelpWindow::loadWindow()
     applySkin(this);
     if (!xfileExists(m_path))
         return false;
-    QFile file(m_path);
-    if (file.open(QIODevice::ReadOnly))
-        m_text->setHtml(RtfReader::toHtml(file.readAll()));
+    const HelpDocument help = readHelpDocument(m_path);
+    if (help.ok)
+        m_text->setHtml(help.html);
+    else
+        m_text->setPlainText(help.error);
     setOnTop(this, true);
     m_showAtStartup->setChecked(
         m_settings.read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1")).toInt() != 0);

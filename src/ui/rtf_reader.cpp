@@ -3,40 +3,52 @@
 #include "platform/data_folder.h"
 
 #include <QList>
-#include <QStringList>
+#include <QMap>
 #include <QVector>
 
+#include <algorithm>
+
 #include <cstdint>
+#include <utility>
 
 namespace {
 
-QString colorName(int r, int g, int b)
-{
-    return QStringLiteral("#%1%2%3")
-        .arg(r & 0xff, 2, 16, QLatin1Char('0'))
-        .arg(g & 0xff, 2, 16, QLatin1Char('0'))
-        .arg(b & 0xff, 2, 16, QLatin1Char('0'));
-}
-
-} // namespace
-
-namespace {
+constexpr int kDefaultHalfPoints = 24; // 12 pt, when no \fs says otherwise
 
 struct CharState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    int halfPoints = 24; // \fs
+    int halfPoints = kDefaultHalfPoints; // \fs
     int color = 0; // index into the colour table; 0 is the default
     int ucSkip = 1; // \uc: fallback characters after \u
     bool skip = false; // inside a destination that is not shown
     bool colorTable = false;
+};
 
-    bool sameLook(const CharState &o) const
+// How a character looks once its colour index is looked up: adjacent text
+// that looks the same is one run, whatever state changes lay between.
+struct Look {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    int halfPoints = kDefaultHalfPoints;
+    int rgb = -1; // none: the default colour
+
+    bool operator==(const Look &o) const
     {
         return bold == o.bold && italic == o.italic && underline == o.underline && halfPoints == o.halfPoints
-            && color == o.color;
+            && rgb == o.rgb;
     }
+    bool operator!=(const Look &o) const { return !(*this == o); }
+};
+
+// Receives the document as it is read, so nothing but the output is kept.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual void text(QChar c, const Look &look) = 0;
+    virtual void paragraph() = 0;
 };
 
 // Guards against hostile nesting: deeper groups are read as text of the
@@ -45,22 +57,14 @@ constexpr int kMaxDepth = 256;
 
 class Parser {
 public:
-    explicit Parser(const QByteArray &in)
+    Parser(const QByteArray &in, Sink &sink)
         : m_in(in)
+        , m_sink(sink)
     {
     }
 
-    struct Run {
-        QString text;
-        CharState look;
-    };
-    struct Paragraph {
-        QList<Run> runs;
-    };
-
-    QList<Paragraph> parse()
+    void parse()
     {
-        m_paragraphs.append(Paragraph());
         const qsizetype n = m_in.size();
         qsizetype i = 0;
         int pendingSkip = 0; // fallback characters still to skip after \u
@@ -102,7 +106,7 @@ public:
             }
             if (m_state.colorTable) {
                 if (c == ';') {
-                    m_colors.append(m_haveColor ? colorName(m_r, m_g, m_b) : QString());
+                    m_colors.append(m_haveColor ? (m_r << 16 | m_g << 8 | m_b) : -1);
                     m_haveColor = false;
                     m_r = m_g = m_b = 0;
                 }
@@ -112,11 +116,7 @@ public:
             emitChar(QChar(static_cast<unsigned char>(c)));
             ++i;
         }
-        return m_paragraphs;
     }
-
-    // "#rrggbb" per colour table entry; empty for the default colour.
-    const QStringList &colors() const { return m_colors; }
 
 private:
     // Reads one control word or symbol at i (a backslash); returns the next position.
@@ -295,17 +295,21 @@ private:
     {
         if (m_state.skip)
             return;
-        Paragraph &p = m_paragraphs.last();
-        if (p.runs.isEmpty() || !p.runs.last().look.sameLook(m_state))
-            p.runs.append(Run { QString(), m_state });
-        p.runs.last().text.append(c);
+        Look look;
+        look.bold = m_state.bold;
+        look.italic = m_state.italic;
+        look.underline = m_state.underline;
+        look.halfPoints = m_state.halfPoints;
+        if (m_state.color > 0 && m_state.color < m_colors.size())
+            look.rgb = m_colors[m_state.color];
+        m_sink.text(c, look);
     }
 
     void newParagraph()
     {
         if (m_state.skip)
             return;
-        m_paragraphs.append(Paragraph());
+        m_sink.paragraph();
     }
 
     static bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -319,48 +323,176 @@ private:
     }
 
     const QByteArray &m_in;
+    Sink &m_sink;
     CharState m_state;
     QVector<CharState> m_stack;
     int m_overflow = 0;
     bool m_groupStart = false;
-    QList<Paragraph> m_paragraphs;
-    QStringList m_colors;
+    QList<int> m_colors; // 0xRRGGBB, or -1 for an entry without a colour
     bool m_haveColor = false;
     int m_r = 0, m_g = 0, m_b = 0;
 };
 
-QString escapeHtml(const QString &text)
+// Finds the size and colour that most of the text has, so that the HTML can
+// make them its default and plain body text needs no element.
+class LookCounter : public Sink {
+public:
+    void text(QChar, const Look &look) override
+    {
+        const Key key { look.halfPoints, look.rgb };
+        if (key != m_key) {
+            flush();
+            m_key = key;
+        }
+        ++m_length;
+    }
+    void paragraph() override { }
+
+    Look mostUsed()
+    {
+        flush();
+        Look look;
+        qsizetype best = 0;
+        for (auto it = m_counts.cbegin(); it != m_counts.cend(); ++it) {
+            if (it.value() > best) {
+                best = it.value();
+                look.halfPoints = it.key().first;
+                look.rgb = it.key().second;
+            }
+        }
+        return look;
+    }
+
+private:
+    using Key = std::pair<int, int>;
+
+    void flush()
+    {
+        if (m_length > 0)
+            m_counts[m_key] += m_length;
+        m_length = 0;
+    }
+
+    Key m_key { kDefaultHalfPoints, -1 };
+    qsizetype m_length = 0;
+    QMap<Key, qsizetype> m_counts;
+};
+
+QString colorStyle(int rgb)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
+    // Text without a colour of its own is black, as RTF's automatic colour.
+    return QStringLiteral("color:#%1;").arg(std::max(rgb, 0), 6, 16, QLatin1Char('0'));
+}
+
+// Writes HTML as the document is read. A rich text view spends far more
+// memory on an element (about a kilobyte) than on a character, so elements
+// are few: the body keeps white space as RTF does (pre-wrap), which makes a
+// paragraph a line feed and a line break U+2028; only a run that looks other
+// than the body gets an element, one span for all its formatting; and a file
+// of nothing but tiny runs shows the text after its first many runs plain.
+class HtmlSink : public Sink {
+public:
+    HtmlSink(qsizetype inputSize, const Look &body)
+        : m_default(body)
+        , m_look(body)
+        , m_spansLeft(inputSize / 32 + 4096) // a real help file has a run every 80 bytes or so
+    {
+        m_html.reserve(inputSize + 256);
+        m_html += QStringLiteral("<html><body style=\"font-family:Verdana,sans-serif; font-size:%1pt; "
+                                 "white-space:pre-wrap;")
+                      .arg(body.halfPoints / 2.0);
+        if (body.rgb >= 0)
+            m_html += QLatin1Char(' ') + colorStyle(body.rgb);
+        m_html += QLatin1String("\">");
+    }
+
+    void text(QChar c, const Look &look) override
+    {
+        if (look != m_look) {
+            close();
+            if (m_spansLeft > 0) {
+                m_look = look;
+                open();
+            }
+        }
         switch (c.unicode()) {
         case '<':
-            out += QLatin1String("&lt;");
+            m_html += QLatin1String("&lt;");
             break;
         case '>':
-            out += QLatin1String("&gt;");
+            m_html += QLatin1String("&gt;");
             break;
         case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
+            m_html += QLatin1String("&amp;");
             break;
         case '\t':
-            out += QLatin1String("&nbsp;&nbsp;&nbsp;&nbsp;");
-            break;
         case QChar::LineSeparator:
-            out += QLatin1String("<br>");
+            m_html += c;
             break;
         default:
-            if (c.unicode() < 0x20)
-                break; // control characters are not shown
-            out += c;
+            if (c.unicode() >= 0x20)
+                m_html += c; // other control characters are not shown
         }
     }
-    return out;
-}
+
+    void paragraph() override
+    {
+        // The line feed belongs to the body, so an empty line after a
+        // heading is as high as body text.
+        close();
+        m_html += QLatin1Char('\n');
+    }
+
+    QString finish()
+    {
+        close();
+        m_html += QLatin1String("</body></html>");
+        return std::move(m_html);
+    }
+
+private:
+    void open()
+    {
+        if (m_look == m_default)
+            return;
+        --m_spansLeft;
+        m_html += QLatin1String("<span style=\"");
+        if (m_look.bold)
+            m_html += QLatin1String("font-weight:bold;");
+        if (m_look.italic)
+            m_html += QLatin1String("font-style:italic;");
+        if (m_look.underline)
+            m_html += QLatin1String("text-decoration:underline;");
+        if (m_look.halfPoints != m_default.halfPoints)
+            m_html += QStringLiteral("font-size:%1pt;").arg(m_look.halfPoints / 2.0);
+        if (m_look.rgb != m_default.rgb)
+            m_html += colorStyle(m_look.rgb);
+        m_html += QLatin1String("\">");
+    }
+
+    void close()
+    {
+        if (m_look != m_default)
+            m_html += QLatin1String("</span>");
+        m_look = m_default;
+    }
+
+    const Look m_default;
+    Look m_look;
+    qsizetype m_spansLeft;
+    QString m_html;
+};
+
+class PlainSink : public Sink {
+public:
+    void text(QChar c, const Look &) override
+    {
+        m_text += c == QChar(QChar::LineSeparator) ? QChar(QLatin1Char('\n')) : c;
+    }
+    void paragraph() override { m_text += QLatin1Char('\n'); }
+
+    QString m_text;
+};
 
 } // namespace
 
@@ -368,52 +500,19 @@ namespace RtfReader {
 
 QString toHtml(const QByteArray &rtf)
 {
-    Parser parser(rtf);
-    const auto paragraphs = parser.parse();
-    const QStringList &colors = parser.colors();
-    QString html = QStringLiteral("<html><body style=\"font-family: Verdana, sans-serif;\">");
-    for (const auto &p : paragraphs) {
-        html += QLatin1String("<p style=\"margin-top:0; margin-bottom:4px;\">");
-        if (p.runs.isEmpty())
-            html += QLatin1String("&nbsp;");
-        for (const auto &run : p.runs) {
-            QString style = QStringLiteral("font-size:%1pt;").arg(run.look.halfPoints / 2.0);
-            if (run.look.bold)
-                style += QLatin1String(" font-weight:bold;");
-            if (run.look.italic)
-                style += QLatin1String(" font-style:italic;");
-            if (run.look.underline)
-                style += QLatin1String(" text-decoration:underline;");
-            if (run.look.color > 0 && run.look.color < colors.size() && !colors[run.look.color].isEmpty())
-                style += QStringLiteral(" color:%1;").arg(colors[run.look.color]);
-            html += QStringLiteral("<span style=\"%1\">").arg(style);
-            QString text = escapeHtml(run.text);
-            // Runs of spaces stay visible.
-            text.replace(QLatin1String("  "), QLatin1String(" &nbsp;"));
-            html += text;
-            html += QLatin1String("</span>");
-        }
-        html += QLatin1String("</p>");
-    }
-    html += QLatin1String("</body></html>");
-    return html;
+    // Reading twice costs less than an element for every run of body text.
+    LookCounter counter;
+    Parser(rtf, counter).parse();
+    HtmlSink sink(rtf.size(), counter.mostUsed());
+    Parser(rtf, sink).parse();
+    return sink.finish();
 }
 
 QString toPlainText(const QByteArray &rtf)
 {
-    Parser parser(rtf);
-    QString out;
-    const auto paragraphs = parser.parse();
-    for (int i = 0; i < paragraphs.size(); ++i) {
-        for (const auto &run : paragraphs[i].runs) {
-            QString t = run.text;
-            t.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
-            out += t;
-        }
-        if (i + 1 < paragraphs.size())
-            out += QLatin1Char('\n');
-    }
-    return out;
+    PlainSink sink;
+    Parser(rtf, sink).parse();
+    return std::move(sink.m_text);
 }
 
 } // namespace RtfReader

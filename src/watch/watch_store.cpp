@@ -24,7 +24,8 @@ QList<FileProblem> WatchStore::load()
         // A file that is not there yet is an empty list.
         if (!QFileInfo::exists(m_folder.filePath(name)))
             return QStringList();
-        LineFile f = m_folder.readLines(name);
+        // No value in these files holds a line break: a Linux editor's LF ends a line too.
+        LineFile f = m_folder.readListLines(name);
         if (!f.ok) {
             m_unreadable.insert(name);
             problems.append(problemFor(name, f.error));

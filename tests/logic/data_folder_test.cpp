@@ -28,6 +28,42 @@ TEST(DataFolder, LinesEndAtCrLfOrCrAndALoneLfStays)
     EXPECT_EQ(f.lines, QStringList({ "one", "two", "three\nstill three", "", "last" }));
 }
 
+TEST(DataFolder, ListLinesEndAtAnyLineEnd)
+{
+    struct Row {
+        const char *name;
+        QByteArray bytes;
+        QStringList lines;
+    };
+    const QList<Row> rows = {
+        { "as written: CR LF with an empty line after each record", "http://a/1\r\n\r\nhttp://b/2\r\n\r\n",
+            { "http://a/1", "", "http://b/2", "" } },
+        { "LF only, as a Linux editor saves it", "http://a/1\n\nhttp://b/2\n\n",
+            { "http://a/1", "", "http://b/2", "" } },
+        { "CR only", "http://a/1\r\rhttp://b/2\r", { "http://a/1", "", "http://b/2" } },
+        { "mixed", "a|u|p\r\n\nb|v|q\n\r\nc|w|r\r\rd", { "a|u|p", "", "b|v|q", "", "c|w|r", "", "d" } },
+        { "LF CR is two line ends", "1\n\r2", { "1", "", "2" } },
+        { "no line end at all", "1234", { "1234" } },
+        { "empty file", "", {} },
+    };
+    QTemporaryDir dir;
+    DataFolder folder(dir.path());
+    for (const Row &r : rows) {
+        writeBytes(dir.filePath("posts.txt"), r.bytes);
+        const LineFile f = folder.readListLines("posts.txt");
+        ASSERT_TRUE(f.ok) << r.name;
+        EXPECT_EQ(f.lines, r.lines) << r.name;
+    }
+}
+
+TEST(DataFolder, ListLinesOfAMissingFileGiveAReason)
+{
+    QTemporaryDir dir;
+    const LineFile f = DataFolder(dir.path()).readListLines("sizes.txt");
+    EXPECT_FALSE(f.ok);
+    EXPECT_FALSE(f.error.isEmpty());
+}
+
 TEST(DataFolder, Utf8AndOlderWindows1252LinesBothRead)
 {
     QTemporaryDir dir;

@@ -1,3 +1,4 @@
+#include "fuzz/convert_input.h"
 #include "messages/link_converter.h"
 #include "messages/markup_template.h"
 
@@ -5,7 +6,11 @@
 
 #include <QList>
 
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,16 +35,17 @@ QString mail(const QString &target)
 
 // The converter as its description reads, on the whole current text with
 // repeated searches: slow, but plain, so the one-pass converter can be
-// checked against it.
+// checked against it. Markup already written is kept as a list of spans that
+// the address pass never reaches into.
 QString reference(QString t, const QString &o1, const QString &o2, const QString &c, const QString &m)
 {
     auto isDelim = [](QChar ch) {
         return ch == QLatin1Char('\r') || ch == QLatin1Char('\n') || ch == QLatin1Char('?') || ch == QLatin1Char(',')
             || ch == QLatin1Char('!') || ch == QLatin1Char(' ');
     };
-    auto scan = [&](qsizetype p) {
+    auto scan = [&](qsizetype p, qsizetype limit) {
         qsizetype i = p;
-        while (i < t.size()) {
+        while (i < limit) {
             if (isDelim(t[i]))
                 return i + 1;
             ++i;
@@ -53,6 +59,11 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
         s.remove(QLatin1Char('\n'));
         return s;
     };
+    struct Span {
+        qsizetype begin;
+        qsizetype end;
+    };
+    QList<Span> links;
     if (t.size() >= 2) {
         qsizetype s = 0;
         for (;;) {
@@ -66,10 +77,11 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
             }
             if (h < 0)
                 break;
-            const qsizetype end = scan(slash);
+            const qsizetype end = scan(slash, t.size());
             const QString target = strip(t.mid(h, end - h));
             const QString markup = o1 + target + o2 + target + c;
             t.replace(h, end - h, markup);
+            links.append({ h, h + markup.size() });
             s = h + markup.size();
             if (t.size() - s < 3)
                 break;
@@ -77,24 +89,57 @@ QString reference(QString t, const QString &o1, const QString &o2, const QString
     }
     if (t.size() >= 2) {
         qsizetype s = 0;
+        qsizetype lastMailEnd = 0;
         for (;;) {
             const qsizetype a = t.indexOf(QLatin1Char('@'), s);
             if (a < 0)
                 break;
+            bool inLink = false;
+            qsizetype floor = lastMailEnd;
+            qsizetype limit = t.size();
+            for (const Span &l : links) {
+                if (l.begin <= a && a < l.end)
+                    inLink = true;
+                if (l.end <= a)
+                    floor = std::max(floor, l.end);
+                if (l.begin > a)
+                    limit = std::min(limit, l.begin);
+            }
+            if (inLink) {
+                s = a + 1;
+                continue;
+            }
             qsizetype start = a;
-            while (start > 0 && t[start - 1] != QLatin1Char('\r') && t[start - 1] != QLatin1Char('\n')
+            while (start > floor && t[start - 1] != QLatin1Char('\r') && t[start - 1] != QLatin1Char('\n')
                 && t[start - 1] != QLatin1Char(' '))
                 --start;
-            const qsizetype end = scan(a);
+            const qsizetype end = scan(a, limit);
             const QString address = strip(t.mid(start, end - start));
             const QString markup = o1 + m + address + o2 + address + c;
             t.replace(start, end - start, markup);
-            s = start + markup.size();
+            for (Span &l : links)
+                if (l.begin >= end) {
+                    l.begin += markup.size() - (end - start);
+                    l.end += markup.size() - (end - start);
+                }
+            lastMailEnd = start + markup.size();
+            s = lastMailEnd;
             if (t.size() - s < 3)
                 break;
         }
     }
     return t;
+}
+
+qsizetype outputBound(const QString &text, const QStringList &t)
+{
+    ConvertInput in;
+    in.text = text;
+    in.linkOpen01 = t[0];
+    in.linkOpen02 = t[1];
+    in.linkClose01 = t[2];
+    in.mailCall01 = t[3];
+    return convertOutputBound(in);
 }
 
 struct Row {
@@ -132,11 +177,17 @@ TEST(LinkConversion, WorkedExamplesAndEdgeCases)
         { "upper-case secure scheme", "HTTPS://A.B", link("HTTPS://A.B") },
         { "secure before plain", "https://a.b http://c.d", link("https://a.b ") + link("http://c.d") },
         { "fewer than three characters after an address are not searched", "x@y.z a@", mail("x@y.z ") + "a@" },
-        // The address pass starts again from the front, and its walk back
-        // reaches into the link markup before the "@".
-        { "the address pass starts again from the front", L + " a@", "[url=" + L + " ]" + L + " " + mail("[/url]a@") },
+        { "an address right after a link starts after its markup", L + " a@", link(L + " ") + mail("a@") },
         { "one character is left alone", "@", "@" },
-        { "an @ inside a converted link is taken as an address", "http://u@h.org", mail(link("http://u@h.org")) },
+        { "an @ inside a converted link is no address", "http://u@h.org", link("http://u@h.org") },
+        { "an @ in a link's path is no address", "http://example.com/~me@home/page",
+            link("http://example.com/~me@home/page") },
+        { "an address right after an address starts after its markup", "a@x.org,b@y.org",
+            mail("a@x.org,") + mail("b@y.org") },
+        { "an address ends where link markup begins", "mail a@b.orghttp://x.y",
+            "mail " + mail("a@b.org") + link("http://x.y") },
+        { "a full stop before link markup is given back", "a@b.c.http://x.y",
+            mail("a@b.c") + "." + link("http://x.y") },
         { "exclamation mark ends a link", L + "! wow", link(L + "!") + " wow" },
         { "address ended by comma", "a@b.c, x", mail("a@b.c,") + " x" },
     };
@@ -205,5 +256,62 @@ TEST(LinkConversion, EmptyTemplatesOnlyDoubleTheConvertedSpans)
             if (w.contains(QLatin1Char('@')) || w.startsWith(QLatin1String("http")))
                 undoubled.replace(w + QLatin1Char(' ') + w + QLatin1Char(' '), w + QLatin1Char(' '));
         EXPECT_EQ(undoubled, text) << qPrintable(text);
+    }
+}
+
+TEST(LinkConversion, CommaSeparatedAddressesAreEachWrappedOnce)
+{
+    QString text = QStringLiteral("mail ");
+    QString expected = text;
+    for (int i = 0; i < 40; ++i) {
+        const QString address = QStringLiteral("%1@x%2.org").arg(QChar('a' + i % 26)).arg(i);
+        text += address;
+        if (i < 39) {
+            text += QLatin1Char(',');
+            expected += mail(address + QLatin1Char(','));
+        } else {
+            expected += mail(address);
+        }
+    }
+    const QString out = ubb(text);
+    EXPECT_EQ(out, expected);
+    EXPECT_LE(out.size(), outputBound(text, { "[url=", "]", "[/url]", "mailto:" }));
+}
+
+TEST(LinkConversion, MixedMessagesGiveOutputLinearInTheInput)
+{
+    // Links and addresses run into each other with and without delimiters,
+    // so that every walk back and every scan meets markup.
+    const QStringList pieces = { "http://a.b/c", "https://q.r/s@t", "me@x.org", "@", ",", " ", "\r\n", ".", "x",
+        "HTTP://U@V.W", "a@b.c,", "!" };
+    const QStringList templates[]
+        = { { "[url=", "]", "[/url]", "mailto:" }, { "", "", "", "" }, { " @", "http://", " ", "@" } };
+    QRandomGenerator rng(4242);
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        const int n = rng.bounded(1, 400);
+        for (int i = 0; i < n; ++i)
+            text += pieces[rng.bounded(pieces.size())];
+        const QStringList &t = templates[round % 3];
+        const QString out = convertLinks(text, t[0], t[1], t[2], t[3]);
+        ASSERT_LE(out.size(), outputBound(text, t)) << qPrintable(text);
+    }
+}
+
+TEST(LinkConversion, RegressionInputs)
+{
+    // Inputs the fuzzer found, and hand-made hostile ones, read as the fuzz
+    // target reads them: each must convert to output linear in its text.
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/convert-regressions"));
+    const QStringList files = dir.entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(name);
+        const ConvertInput in = convertInputFromBytes(f.readAll());
+        const QString out = convertLinks(in.text, in.linkOpen01, in.linkOpen02, in.linkClose01, in.mailCall01);
+        EXPECT_LE(out.size(), convertOutputBound(in)) << qPrintable(name);
+        EXPECT_EQ(out, reference(in.text, in.linkOpen01, in.linkOpen02, in.linkClose01, in.mailCall01))
+            << qPrintable(name);
     }
 }

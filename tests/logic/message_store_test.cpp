@@ -91,6 +91,77 @@ TEST(MessageStore, LoneLineBreaksDoNotSplitARecord)
     EXPECT_EQ(f.read(), QByteArray("a[br]b[br]c|s\r\n"));
 }
 
+TEST(MessageStore, SeparatorsAndLineBreaksSurviveARoundTrip)
+{
+    struct Row {
+        const char *name;
+        QString body;
+        QString subject;
+        QString bodyBack;
+        QString subjectBack;
+    };
+    const QList<Row> rows = {
+        { "bar in the subject", "text", "Sale | today only", "text", "Sale | today only" },
+        { "bars in body and subject", "a|b\r\nc", "x||y|", "a|b\r\nc", "x||y|" },
+        { "subject of bars only", "b", "|", "b", "|" },
+        { "escape letters typed in the subject", "b", "[bar] and [bar[ and [bar", "b", "[bar] and [bar[ and [bar" },
+        { "escape letters next to a bar", "b", "[bar|[bar]|", "b", "[bar|[bar]|" },
+        { "line break pasted into the subject", "b", "one\r\ntwo", "b", "one two" },
+        { "lone line breaks in the subject", "b", "one\ntwo\rthree", "b", "one two three" },
+        { "line break and bar in the subject", "b", "a|\r\n|b", "b", "a| |b" },
+        { "lone line breaks in the body", "x\ny\rz", "s", "x\r\ny\r\nz", "s" },
+    };
+    for (const Row &r : rows) {
+        Folder f;
+        f.write("old|record\r\n");
+        MessageStore store(f.folder);
+        QString error;
+        ASSERT_TRUE(store.save(r.body, r.subject, &error)) << r.name;
+        const LineFile lines = store.lines();
+        ASSERT_TRUE(lines.ok) << r.name;
+        // One old record, the new one and nothing else: no phantom record.
+        ASSERT_EQ(lines.lines.size(), 2) << r.name;
+        const SavedMessage m = MessageStore::parseRecord(lines.lines[1]);
+        EXPECT_EQ(m.body, r.bodyBack) << r.name;
+        EXPECT_EQ(m.subject, r.subjectBack) << r.name;
+        EXPECT_EQ(MessageStore::parseRecord(lines.lines[0]).subject, "record") << r.name;
+    }
+}
+
+TEST(MessageStore, SubjectWithBarIsWrittenEscaped)
+{
+    Folder f;
+    MessageStore store(f.folder);
+    QString error;
+    ASSERT_TRUE(store.save("body", "a|b", &error));
+    EXPECT_EQ(f.read(), QByteArray("body|a[bar]b\r\n"));
+}
+
+TEST(MessageStore, RecordsSavedBeforeReadAsTheyAlwaysDid)
+{
+    // Subjects as earlier versions wrote them: raw, whatever they hold short
+    // of the escapes themselves.
+    struct Row {
+        const char *name;
+        QString line;
+        QString body;
+        QString subject;
+    };
+    const QList<Row> rows = {
+        { "bracket words", "b|[b]Sale[/b] [br] [url]", "b", "[b]Sale[/b] [br] [url]" },
+        { "lead-in not followed by an escape", "b|[bar [barx [bar", "b", "[bar [barx [bar" },
+        { "escape in another letter case", "b|[BAR] [Bar[", "b", "[BAR] [Bar[" },
+        { "entities and backslashes", "b|&#124; \\ %7C", "b", "&#124; \\ %7C" },
+        { "bar in the body before an escape-like subject", "x|[ba|r]", "x|[ba", "r]" },
+        { "lone LF kept in the subject", "b|one\ntwo", "b", "one\ntwo" },
+    };
+    for (const Row &r : rows) {
+        const SavedMessage m = MessageStore::parseRecord(r.line);
+        EXPECT_EQ(m.body, r.body) << r.name;
+        EXPECT_EQ(m.subject, r.subject) << r.name;
+    }
+}
+
 TEST(MessageStore, DeleteRemovesEveryCopyAndLeavesOneEmptyLine)
 {
     Folder f;

@@ -61,6 +61,87 @@ TEST(RtfReader, FormattingReachesTheHtml)
     EXPECT_TRUE(html.contains("&lt;&amp;&gt;"));
 }
 
+TEST(RtfReader, HtmlKeepsLayoutWithoutAnElementPerParagraph)
+{
+    struct HtmlRow {
+        const char *name;
+        QByteArray rtf;
+        QString inBody;
+    };
+    const QList<HtmlRow> rows = {
+        { "paragraphs are line feeds", "{\\rtf1 one\\par two}", "one\ntwo" },
+        { "empty paragraphs stay", "{\\rtf1 a\\par\\par b}", "a\n\nb" },
+        { "line break", "{\\rtf1 one\\line two}", QString("one") + QChar(QChar::LineSeparator) + "two" },
+        { "spaces and tabs kept as they are", "{\\rtf1 a  b\\tab c}", "a  b\tc" },
+        { "markup characters escaped", "{\\rtf1 <&>}", "&lt;&amp;&gt;" },
+        { "control characters dropped", "{\\rtf1 a\\'01\\'0ab}", "ab" },
+    };
+    for (const HtmlRow &r : rows) {
+        const QString html = toHtml(r.rtf);
+        EXPECT_TRUE(html.contains(r.inBody)) << r.name << "\n" << qPrintable(html);
+        EXPECT_FALSE(html.contains("<p")) << r.name;
+        EXPECT_FALSE(html.contains("<span")) << r.name << ": body text needs no element";
+    }
+}
+
+TEST(RtfReader, RunsThatLookTheSameAreOneElement)
+{
+    struct RunRow {
+        const char *name;
+        QByteArray rtf;
+        QString span;
+    };
+    const QList<RunRow> rows = {
+        { "adjacent groups", "{\\rtf1 x{\\b a}{\\b b}x}", "<span style=\"font-weight:bold;\">ab</span>" },
+        { "state changes that change nothing", "{\\rtf1 x{\\b a}{\\b\\i0\\ul0\\fs24 b}\\b c\\plain x}",
+            "<span style=\"font-weight:bold;\">abc</span>" },
+        { "colour indexes past the table", "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}{\\b\\cf5 a}{\\b\\cf6 b}x}",
+            "<span style=\"font-weight:bold;\">ab</span>" },
+        { "colour indexes of the same colour",
+            "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red255\\green0\\blue0;}{\\cf1 a}{\\cf2 b}xxx}",
+            "<span style=\"color:#ff0000;\">ab</span>" },
+    };
+    for (const RunRow &r : rows) {
+        const QString html = toHtml(r.rtf);
+        EXPECT_TRUE(html.contains(r.span)) << r.name << "\n" << qPrintable(html);
+        EXPECT_EQ(html.count("<span"), 1) << r.name << "\n" << qPrintable(html);
+    }
+}
+
+TEST(RtfReader, TheMostUsedSizeAndColourAreTheBodys)
+{
+    const QString html = toHtml("{\\rtf1{\\colortbl;\\red11\\green36\\blue71;}\\cf1\\fs20 "
+                                "Most of the text{\\b\\fs32 Title}{\\cf0 auto}}");
+    EXPECT_TRUE(html.contains("font-size:10pt;")) << qPrintable(html);
+    EXPECT_TRUE(html.contains("color:#0b2447;")) << qPrintable(html);
+    EXPECT_TRUE(html.contains(">Most of the text<")) << qPrintable(html);
+    EXPECT_TRUE(html.contains("<span style=\"font-weight:bold;font-size:16pt;\">Title</span>")) << qPrintable(html);
+    EXPECT_TRUE(html.contains("<span style=\"color:#000000;\">auto</span>")) << qPrintable(html);
+}
+
+TEST(RtfReader, ManySmallRunsGiveHtmlOfAboutTheFilesSize)
+{
+    // Two megabytes of tiny runs and paragraphs: the HTML stays a small
+    // multiple of the file, with far fewer elements than runs, and no text
+    // is lost.
+    const QList<QByteArray> pieces
+        = { "{\\b a}", "{\\i b}", "{\\ul c}", "{\\cf1 d}", "{\\fs20 e}", "\\par ", " ", "{\\b\\i\\cf2 f}" };
+    QByteArray rtf = "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+    QString text;
+    const QString letters = "abcde\n f";
+    for (int i = 0; rtf.size() < 2 * 1024 * 1024; ++i) {
+        rtf += pieces[i % pieces.size()];
+        text += letters[i % pieces.size()];
+    }
+    rtf += "end}";
+    text += "end";
+    const QString html = toHtml(rtf);
+    EXPECT_LE(html.size(), 2 * rtf.size());
+    EXPECT_LE(html.count("<span"), rtf.size() / 16);
+    EXPECT_TRUE(html.endsWith("end</body></html>"));
+    EXPECT_EQ(toPlainText(rtf), text);
+}
+
 TEST(RtfReader, DamagedInputShowsWhatCanBeRead)
 {
     const QList<Row> rows = {
