@@ -32,7 +32,7 @@ screenshots: build
 
 fuzz:
 	@./scripts/ensure-packages $(PKGS) $(FUZZ_PKGS)
-	./scripts/fuzz-rtf
+	for s in scripts/fuzz-*; do $$s || exit 1; done
 
 clean:
 	rm -rf $(BUILD)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QList>
 
 namespace {
@@ -308,4 +310,18 @@ TEST(Redirect, WhereALocationLeads)
     // Plain addresses without a port go to the channel's port.
     EXPECT_EQ(resolveRedirect(parseFetchAddress("http://h:81/a"), "http://g/b", 8080).next.port, 8080);
     EXPECT_EQ(resolveRedirect(parseFetchAddress("http://h:81/a"), "/b", 8080).next.port, 81);
+}
+
+TEST(HttpFuzz, RegressionInputs)
+{
+    // Inputs the fuzzer found, and hand-made hostile ones: each must keep
+    // the properties the fuzzer checks.
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/http-regressions"));
+    const QStringList files = dir.entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(HttpProperties::check(f.readAll()), QString()) << name.toStdString();
+    }
 }
