@@ -144,7 +144,8 @@ void MainWindow::connectWork()
         connect(channel, &PageFetch::statusText, this, &MainWindow::setStatusText);
     connect(m_watcher, &PostWatcher::statusText, this, &MainWindow::setStatusText);
     connect(m_check, &ReplyCheckRun::status, this, [this](const QString &text) { setStatusText(1, text); });
-    connect(m_checkChannel, &PageFetch::failed, this, &MainWindow::showFetchError);
+    // A run reports the posts it could not check in panel 1's tip, not in a box per post.
+    connect(m_check, &ReplyCheckRun::failuresChanged, this, &MainWindow::showCheckFailures);
     connect(m_browserPanel, &BrowserPanel::pageLoaded, m_autoInsert, &AutoInsertController::checkLoadedPage);
     connect(m_autoInsert, &AutoInsertController::messageShown, m_watcher, &PostWatcher::watch);
     connect(m_lists, &ListsPanel::postOpened, this, &MainWindow::openPost);
@@ -416,8 +417,10 @@ void MainWindow::openPost(const QString &url)
     m_browser->navigate(url);
 }
 
-void MainWindow::showFetchError(bool startError, int number, const QString &description)
+void MainWindow::showCheckFailures()
 {
-    m_commandBar->setPublisherAddress(Identity::publisherAddress());
-    m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
+    QStringList lines;
+    for (const CheckFailure &f : m_check->failures())
+        lines.append(QStringLiteral("%1: %2 (%3)").arg(f.address, f.description).arg(f.number));
+    m_statusPanels.first()->setToolTip(lines.join(QLatin1Char('\n')));
 }

@@ -94,7 +94,7 @@ private:
     void connectWork();
     void createDataFiles();
     void readLists();
-    void showFetchError(bool startError, int number, const QString &description);
+    void showCheckFailures();
 
     AppServices m_services;
     TemplateSet m_templates;

@@ -47,8 +47,8 @@ MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
     // The labels of this frame get skinned copies from this model.
     makeSkinLabelModel(this, "SkinLabel2_0");
 
-    m_pasteSubject = buttonAction(pasteSubject, "pasteSubject");
-    m_pasteMessage = buttonAction(m_pasteMessageButton, "pasteMessage");
+    m_pasteSubject = pasteButtonAction(pasteSubject, "pasteSubject");
+    m_pasteMessage = pasteButtonAction(m_pasteMessageButton, "pasteMessage");
     connect(m_subjectBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         // A subject is one line: a pasted line break becomes a space.
         const QString oneLine = singleLine(text);

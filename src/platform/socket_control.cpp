@@ -46,19 +46,15 @@ void SocketControl::attach()
         if (m_socket)
             emit dataArrival(m_socket->bytesAvailable());
     });
-    connect(s, &QSslSocket::disconnected, this, [this] {
-        if (m_reported)
-            return;
-        // Data may still wait in the buffer: hand it over before the close.
-        if (m_socket && m_socket->bytesAvailable() > 0)
-            emit dataArrival(m_socket->bytesAvailable());
-        m_reported = true;
-        emit closed();
-    });
+    connect(s, &QSslSocket::disconnected, this, &SocketControl::onRemoteClose);
     connect(s, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        // The server ending the connection is the normal end. Over TLS this
+        // also comes with the server's close_notify, which may arrive while
+        // the server keeps the TCP connection open: no disconnect follows.
         if (e == QAbstractSocket::RemoteHostClosedError)
-            return; // the server ending the response is the normal end
-        onError();
+            onRemoteClose();
+        else
+            onError();
     });
     connect(s, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &) {
         if (m_ignoreSslErrors && m_socket)
@@ -93,6 +89,21 @@ void SocketControl::sendData(const QByteArray &data)
 qint64 SocketControl::read(char *data, qint64 size)
 {
     return m_socket ? std::max<qint64>(0, m_socket->read(data, size)) : 0;
+}
+
+void SocketControl::onRemoteClose()
+{
+    QSslSocket *const socket = m_socket;
+    if (!socket || m_reported)
+        return;
+    // Data may still wait in the buffer: hand it over before the close.
+    if (socket->bytesAvailable() > 0)
+        emit dataArrival(socket->bytesAvailable());
+    // The data may have ended this connection, or begun another one.
+    if (m_socket != socket || m_reported)
+        return;
+    m_reported = true;
+    emit closed();
 }
 
 void SocketControl::onError()

@@ -46,6 +46,7 @@ signals:
 
 private:
     void attach();
+    void onRemoteClose();
     void onError();
 
     QSslSocket *m_socket = nullptr;

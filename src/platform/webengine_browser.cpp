@@ -2,6 +2,7 @@
 
 #include "platform/key_sender.h"
 
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -117,16 +118,44 @@ QString WebEngineBrowser::locationUrl() const
 
 void WebEngineBrowser::setFocus()
 {
-    if (QWidget *top = m_view->window())
+    // Only what is missing: a focus that goes out and comes back makes the
+    // page blur and restore its field, and keys typed meanwhile are lost.
+    if (QWidget *top = m_view->window(); top && !top->isActiveWindow())
         top->activateWindow();
+    QWidget *proxy = m_view->focusProxy();
+    if (proxy && proxy->hasFocus())
+        return;
     m_view->setFocus(Qt::OtherFocusReason);
-    if (QWidget *proxy = m_view->focusProxy())
+    if (proxy)
         proxy->setFocus(Qt::OtherFocusReason);
 }
 
 void WebEngineBrowser::typeText(const QString &text)
 {
-    sendKeystrokes(keyTarget(), text);
+    typeWhenFocused(text, kFocusTries, 0);
+}
+
+void WebEngineBrowser::typeWhenFocused(const QString &text, int triesLeft, int focusedChecks)
+{
+    // The page takes the focus back a moment after the view got it and gives
+    // it to the field the user clicked; the first keys after that can still
+    // go astray while the field settles. The keys wait until the page has
+    // had the focus on two checks in a row.
+    QPointer<WebEngineBrowser> self(this);
+    runJavaScript(
+        QStringLiteral("document.hasFocus()"), [self, text, triesLeft, focusedChecks](const QVariant &focused) {
+            if (!self)
+                return;
+            const int checks = focused.toBool() ? focusedChecks + 1 : 0;
+            if (checks >= 2 || triesLeft <= 1) {
+                sendKeystrokes(self->keyTarget(), text);
+                return;
+            }
+            QTimer::singleShot(kFocusRetryMs, self, [self, text, triesLeft, checks] {
+                if (self)
+                    self->typeWhenFocused(text, triesLeft - 1, checks);
+            });
+        });
 }
 
 void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)

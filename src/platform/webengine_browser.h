@@ -35,6 +35,9 @@ public:
 
 private:
     class Page;
+    static constexpr int kFocusTries = 25;
+    static constexpr int kFocusRetryMs = 20;
+    void typeWhenFocused(const QString &text, int triesLeft, int focusedChecks);
     QWebEngineView *createPopup();
 
     QWebEngineProfile *m_profile = nullptr;

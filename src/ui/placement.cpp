@@ -67,3 +67,9 @@ QAction *buttonAction(QAbstractButton *button, const char *actionName)
     QObject::connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
     return action;
 }
+
+QAction *pasteButtonAction(QAbstractButton *button, const char *actionName)
+{
+    button->setFocusPolicy(Qt::NoFocus);
+    return buttonAction(button, actionName);
+}

@@ -37,3 +37,6 @@ class QAbstractButton;
 class QAction;
 // An action that the button triggers: the command the button stands for.
 QAction *buttonAction(QAbstractButton *button, const char *actionName);
+// A paste button: clicking it leaves the keyboard focus in the field of the
+// page that the user clicked, where the text is to be typed.
+QAction *pasteButtonAction(QAbstractButton *button, const char *actionName);

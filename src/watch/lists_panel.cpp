@@ -94,8 +94,8 @@ void ListsPanel::buildForumsPage()
 
     m_addForum = buttonAction(add, "addCurrentForum");
     connect(buttonAction(remove, "removeForum"), &QAction::triggered, this, &ListsPanel::removeSelectedForum);
-    m_pasteUserName = buttonAction(pasteUser, "pasteUserName");
-    m_pastePassword = buttonAction(pastePassword, "pastePassword");
+    m_pasteUserName = pasteButtonAction(pasteUser, "pasteUserName");
+    m_pastePassword = pasteButtonAction(pastePassword, "pastePassword");
     connect(m_forumList->selectionModel(), &QItemSelectionModel::currentChanged, this, &ListsPanel::onForumSelected);
     connect(m_forumList, &QListView::doubleClicked, this,
         [this](const QModelIndex &index) { emit forumOpened(textAt(index)); });

@@ -1,52 +1,7 @@
 #include "watch/page_fetch.h"
 
 #include "platform/socket_control.h"
-
-#include <QUrl>
-
-FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort)
-{
-    FetchAddress a;
-    QString s = address;
-    a.port = defaultPort;
-    if (s.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)) {
-        s = s.mid(7);
-    } else if (s.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
-        s = s.mid(8);
-        a.tls = true;
-        a.port = 443;
-    }
-    if (!s.contains(QLatin1Char('/')))
-        s += QLatin1Char('/');
-    const qsizetype slash = s.indexOf(QLatin1Char('/'));
-    a.host = s.left(slash);
-    a.path = s.mid(slash);
-    a.hostName = a.host;
-    // A port written after the host is used; the Host header keeps it.
-    const qsizetype colon = a.host.lastIndexOf(QLatin1Char(':'));
-    if (colon > 0 && !a.host.endsWith(QLatin1Char(']'))) {
-        bool ok = false;
-        const uint port = a.host.mid(colon + 1).toUInt(&ok);
-        if (ok && port > 0 && port < 65536) {
-            a.port = static_cast<quint16>(port);
-            a.hostName = a.host.left(colon);
-        }
-    }
-    if (a.hostName.startsWith(QLatin1Char('[')) && a.hostName.endsWith(QLatin1Char(']')))
-        a.hostName = a.hostName.mid(1, a.hostName.size() - 2);
-    return a;
-}
-
-QByteArray buildRequest(const FetchAddress &address)
-{
-    QByteArray r;
-    r += "GET " + address.path.toUtf8() + " HTTP/1.1\r\n";
-    r += "Host: " + address.host.toUtf8() + "\r\n";
-    r += "Connection: close\r\n";
-    r += "Accept: */*\r\n";
-    r += "\r\n";
-    return r;
-}
+#include "watch/fetch_error.h"
 
 namespace {
 constexpr qsizetype kChunkSize = 64 * 1024;
@@ -57,7 +12,9 @@ PageFetch::PageFetch(QObject *parent)
     , m_socket(new SocketControl(this))
 {
     m_timer.setSingleShot(true);
+    m_deadline.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PageFetch::onTimeout);
+    connect(&m_deadline, &QTimer::timeout, this, &PageFetch::onDeadline);
     connect(m_socket, &SocketControl::connected, this, [this] {
         m_timer.start(m_timeoutMs);
         m_socket->sendData(buildRequest(m_address));
@@ -84,16 +41,24 @@ void PageFetch::start(const QString &address)
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
     emit statusText(3, QString());
     abandon();
-    if (a.hostName.trimmed().isEmpty()) {
-        emit failed(true, 10049, tr("The address \"%1\" names no host.").arg(address));
+    if (!hasUsableHost(a)) {
+        emit failed(true, FetchError::NoHost, FetchError::noHostText(address));
         return;
     }
+    // One deadline for the page, redirects included.
+    m_deadline.start(m_deadlineMs);
     connectTo(a);
 }
 
 void PageFetch::abandon()
 {
+    stop();
+}
+
+void PageFetch::stop()
+{
     m_timer.stop();
+    m_deadline.stop();
     m_socket->close();
     m_busy = false;
 }
@@ -108,8 +73,16 @@ void PageFetch::connectTo(const FetchAddress &address)
     m_socket->connectTo(address.hostName, address.port, address.tls);
 }
 
+bool PageFetch::tooLarge() const
+{
+    return m_counter.bodyBytes() > m_maxBodyBytes
+        || (m_counter.framing() == HttpResponseCounter::Framing::Length && m_counter.declaredLength() > m_maxBodyBytes);
+}
+
 void PageFetch::onData(qint64)
 {
+    if (!m_busy)
+        return;
     m_timer.start(m_timeoutMs);
     emit statusText(2, QStringLiteral("Receiving response"));
     const bool wasDone = m_counter.headerDone();
@@ -123,59 +96,91 @@ void PageFetch::onData(qint64)
             break;
         total += n;
         m_counter.feed(m_chunk.constData(), n);
-        if (!wasDone && m_counter.headerDone() && m_counter.isRedirect())
+        if (m_counter.isComplete() || m_counter.isMalformed() || tooLarge()
+            || (!wasDone && m_counter.headerDone() && m_counter.isRedirect()))
             break;
     }
     if (wasDone && total > 0)
         emit statusText(3, m_counter.progressText());
-    // A redirect's own page is never measured: go on as soon as it is known.
-    if (!wasDone && m_counter.headerDone() && m_counter.isRedirect())
-        followRedirect();
+    settle();
 }
 
-bool PageFetch::followRedirect()
+bool PageFetch::settle()
 {
-    if (!m_counter.isRedirect() || m_redirects >= kMaxRedirects)
-        return false;
-    const QString scheme = m_address.tls ? QStringLiteral("https://") : QStringLiteral("http://");
-    const QUrl base(scheme + m_address.host + m_address.path);
-    const QUrl next = base.resolved(QUrl(m_counter.location()));
-    if (!next.isValid() || next.host().isEmpty())
-        return false;
+    if (m_counter.headerDone() && m_counter.isRedirect()) {
+        // A redirect's own page is never measured: go on as soon as it is known.
+        followRedirect();
+        return true;
+    }
+    if (m_counter.isMalformed()) {
+        fail(FetchError::MalformedResponse, FetchError::malformedResponseText());
+        return true;
+    }
+    if (tooLarge()) {
+        fail(FetchError::PageTooLarge, FetchError::pageTooLargeText(m_maxBodyBytes));
+        return true;
+    }
+    // A complete page is counted at once, whether or not the server closes.
+    if (m_counter.isComplete()) {
+        finish();
+        return true;
+    }
+    return false;
+}
+
+void PageFetch::followRedirect()
+{
+    if (m_redirects >= kMaxRedirects) {
+        fail(FetchError::TooManyRedirects, FetchError::tooManyRedirectsText(kMaxRedirects));
+        return;
+    }
+    const RedirectTarget next = resolveRedirect(m_address, m_counter.location(), m_defaultPort);
+    if (!next.ok) {
+        fail(FetchError::UnsupportedRedirect, FetchError::unsupportedRedirectText(next.refusal));
+        return;
+    }
     ++m_redirects;
     m_timer.stop();
     m_socket->close();
-    QString address = next.toString(QUrl::FullyEncoded);
-    FetchAddress a = parseFetchAddress(address, m_defaultPort);
-    // A redirect to the same host without a port keeps the channel's port.
-    if (next.port() < 0 && !a.tls && a.hostName == m_address.hostName && !m_address.tls)
-        a.port = m_address.port;
-    connectTo(a);
-    return true;
+    connectTo(next.next);
 }
 
 void PageFetch::onClosed()
 {
-    m_timer.stop();
-    if (followRedirect())
+    if (!m_busy)
         return;
-    m_busy = false;
-    m_socket->close();
+    if (settle())
+        return;
+    if (!m_counter.wholeAtClose()) {
+        fail(FetchError::IncompletePage, FetchError::incompletePageText());
+        return;
+    }
+    finish();
+}
+
+void PageFetch::finish()
+{
+    stop();
     emit finished(m_counter.bodyBytes());
+}
+
+void PageFetch::fail(int number, const QString &description)
+{
+    stop();
+    emit failed(false, number, description);
 }
 
 void PageFetch::onError(int number, const QString &description)
 {
-    m_timer.stop();
-    m_busy = false;
-    m_socket->close();
-    emit failed(false, number, description);
+    fail(number, description);
 }
 
 void PageFetch::onTimeout()
 {
-    m_busy = false;
-    m_socket->close();
-    emit failed(
-        false, SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+    fail(SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+}
+
+void PageFetch::onDeadline()
+{
+    fail(FetchError::DeadlinePassed, FetchError::deadlineText(m_deadlineMs));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "watch/fetch_address.h"
 #include "watch/http_response_counter.h"
 
 #include <QObject>
@@ -8,23 +9,14 @@
 
 class SocketControl;
 
-// Where a fetch goes: the host (with any port as written) and the path.
-struct FetchAddress {
-    QString host; // as sent in the "Host: " header
-    QString hostName; // the name connected to
-    QString path; // begins with "/"; query and fragment included
-    quint16 port = 80;
-    bool tls = false;
-};
-
-// "http://" (any letter case) is taken off the front; "https://" means TLS on
-// port 443. The text before the first "/" is the host, the rest the path.
-FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort = 80);
-QByteArray buildRequest(const FetchAddress &address);
-
 // One fetch channel: measures a page by downloading it with a minimal
 // HTTP/1.1 request and counting the body bytes. Redirects are followed and
 // the last page is the one measured. A new start abandons a running fetch.
+//
+// Every fetch ends: with the page's size once the whole page has arrived
+// (by its Content-Length, its last chunk, or the server's close), or with a
+// failure when the server stays silent, the deadline passes, the page grows
+// beyond the body limit, or the connection ends before the page is whole.
 class PageFetch : public QObject {
     Q_OBJECT
 public:
@@ -35,14 +27,21 @@ public:
     void abandon();
     bool isBusy() const { return m_busy; }
 
-    // Tests give the channel another port for plain addresses, a short
-    // time-out, and trust in a throw-away certificate.
+    // Tests give the channel another port for plain addresses, short limits,
+    // and trust in a throw-away certificate.
     void setDefaultPort(quint16 port) { m_defaultPort = port; }
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    void setDeadlineMs(int ms) { m_deadlineMs = ms; }
+    void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
     void setIgnoreSslErrors(bool ignore);
 
     static constexpr int kMaxRedirects = 5;
+    // The longest silence of a server.
     static constexpr int kDefaultTimeoutMs = 30000;
+    // A trickling server cannot hold a check run for longer than this.
+    static constexpr int kDefaultDeadlineMs = 120000;
+    // Above the largest forum page; an endless body stops here.
+    static constexpr qint64 kDefaultMaxBodyBytes = 256LL * 1024 * 1024;
 
 signals:
     // Panels 2 and 3 of the status bar.
@@ -57,15 +56,25 @@ private:
     void onClosed();
     void onError(int number, const QString &description);
     void onTimeout();
-    bool followRedirect();
+    void onDeadline();
+    // Acts on what has arrived; returns true when the fetch ended or moved on.
+    bool settle();
+    void followRedirect();
+    bool tooLarge() const;
+    void finish();
+    void fail(int number, const QString &description);
+    void stop();
 
     SocketControl *m_socket = nullptr;
     HttpResponseCounter m_counter;
     FetchAddress m_address;
     QTimer m_timer;
+    QTimer m_deadline;
     QByteArray m_chunk; // reused for every read
     quint16 m_defaultPort = 80;
     int m_timeoutMs = kDefaultTimeoutMs;
+    int m_deadlineMs = kDefaultDeadlineMs;
+    qint64 m_maxBodyBytes = kDefaultMaxBodyBytes;
     int m_redirects = 0;
     bool m_busy = false;
 };

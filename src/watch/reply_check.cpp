@@ -23,6 +23,8 @@ void ReplyCheckRun::start()
     m_found.clear();
     m_newReplies.setStringList(m_found);
     emit newRepliesChanged();
+    m_failures.clear();
+    emit failuresChanged();
     m_checked.clear();
     m_checkIndex = 0;
     m_running = true;
@@ -31,24 +33,37 @@ void ReplyCheckRun::start()
 
 void ReplyCheckRun::checkNextPost()
 {
-    emit status(QStringLiteral("checking post %1").arg(m_checkIndex + 1));
-    // The next post in list order that this run has not checked yet.
-    const WatchedPost *next = nullptr;
-    for (const WatchedPost &p : m_posts.all()) {
-        if (!m_checked.contains(p.id)) {
-            next = &p;
-            break;
+    // A fetch that fails at its start reports before start() returns: loop
+    // here rather than recurse, however many posts fail in a row.
+    for (;;) {
+        emit status(QStringLiteral("checking post %1").arg(m_checkIndex + 1));
+        // The next post in list order that this run has not checked yet.
+        const WatchedPost *next = nullptr;
+        for (const WatchedPost &p : m_posts.all()) {
+            if (!m_checked.contains(p.id)) {
+                next = &p;
+                break;
+            }
         }
+        if (!next) {
+            m_running = false;
+            QString text = QStringLiteral("finished - %1 new replies found").arg(m_found.size());
+            if (!m_failures.isEmpty())
+                text += QStringLiteral(", %1 could not be checked").arg(m_failures.size());
+            emit status(text);
+            emit finished(m_found.size());
+            return;
+        }
+        m_current = next->id;
+        m_currentAddress = next->url;
+        m_checked.insert(m_current);
+        m_starting = true;
+        m_failedWhileStarting = false;
+        m_fetch.start(m_currentAddress);
+        m_starting = false;
+        if (!m_failedWhileStarting)
+            return;
     }
-    if (!next) {
-        m_running = false;
-        emit status(QStringLiteral("finished - %1 new replies found").arg(m_found.size()));
-        emit finished(m_found.size());
-        return;
-    }
-    m_current = next->id;
-    m_checked.insert(m_current);
-    m_fetch.start(next->url);
 }
 
 void ReplyCheckRun::onFetched(qint64 bodyBytes)
@@ -75,8 +90,17 @@ void ReplyCheckRun::onFetched(qint64 bodyBytes)
     checkNextPost();
 }
 
-void ReplyCheckRun::onFailed()
+void ReplyCheckRun::onFailed(bool, int number, const QString &description)
 {
-    // A failed fetch ends the run at that post; the status keeps its number.
-    m_running = false;
+    if (!m_running)
+        return;
+    // One dead site must not keep the later posts from being checked.
+    m_failures.append({ m_currentAddress, number, description });
+    emit checkFailed(m_currentAddress, number, description);
+    emit failuresChanged();
+    ++m_checkIndex;
+    if (m_starting)
+        m_failedWhileStarting = true;
+    else
+        checkNextPost();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -8,9 +9,17 @@
 class PageFetch;
 class WatchedPostsModel;
 
+// A post that a run could not measure, and why.
+struct CheckFailure {
+    QString address;
+    int number = 0;
+    QString description;
+};
+
 // A reply check run: fetches every watched post in turn and lists those whose
 // page grew by more than 500 bytes. The run walks the posts themselves (by
-// id), so watches added or removed while it runs never shift it.
+// id), so watches added or removed while it runs never shift it. A post that
+// cannot be fetched is noted and the run goes on with the next one.
 class ReplyCheckRun : public QObject {
     Q_OBJECT
 public:
@@ -25,6 +34,8 @@ public:
     int newReplyCount() const { return m_found.size(); }
     // The addresses found by the last run, for the new-replies list.
     QStringListModel *newRepliesModel() { return &m_newReplies; }
+    // The posts of this run that could not be checked, in list order.
+    const QList<CheckFailure> &failures() const { return m_failures; }
 
     static bool hasNewReplies(qint64 bodyBytes, qint64 recordedSize);
 
@@ -33,19 +44,26 @@ signals:
     void newRepliesChanged();
     // A post that had no recorded size was measured.
     void sizeRecorded();
+    // A post could not be checked; the run goes on.
+    void checkFailed(const QString &address, int number, const QString &description);
+    void failuresChanged();
     void finished(int newReplies);
 
 private:
     void checkNextPost();
     void onFetched(qint64 bodyBytes);
-    void onFailed();
+    void onFailed(bool startError, int number, const QString &description);
 
     WatchedPostsModel &m_posts;
     PageFetch &m_fetch;
     QSet<quint64> m_checked;
     QStringList m_found;
     QStringListModel m_newReplies;
+    QList<CheckFailure> m_failures;
+    QString m_currentAddress;
     quint64 m_current = 0;
     int m_checkIndex = 0;
     bool m_running = false;
+    bool m_starting = false; // inside the fetch's start
+    bool m_failedWhileStarting = false;
 };

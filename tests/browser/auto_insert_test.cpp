@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 
 namespace {
 
@@ -174,8 +175,15 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
         }));
     };
     focus("subject");
-    app.t.click("cmdPaste_0");
-    ASSERT_TRUE(waitFor([&] { return app.value("subject") == subject; })) << app.value("subject").toStdString();
+    // A real click: the button takes the keyboard focus, and Paste gives it
+    // back to the page before typing.
+    auto *pasteSubject = app.t.find<QPushButton>("cmdPaste_0");
+    QTest::mouseClick(pasteSubject, Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return app.value("subject") == subject; }))
+        << "subject [" << app.value("subject").toStdString() << "] active "
+        << evalInPage(app.browser->view(), "document.activeElement.id + ' ' + document.hasFocus()")
+               .toString()
+               .toStdString();
     focus("pw");
     app.t.dialogs.answers = { true }; // the login belongs to no forum of the list
     app.t.click("cmdPaste_2");

@@ -10,7 +10,8 @@
 
 namespace {
 
-// A server whose pages have the size their path names: /size/1501 is 1501 bytes.
+// A server whose pages have the size their path names: /size/1501 is 1501 bytes;
+// /cut/N closes after half of its N bytes.
 struct SizedPages {
     ScriptServer server;
     SizedPages()
@@ -24,6 +25,13 @@ struct SizedPages {
                 return s;
             }
             const int n = path.mid(path.lastIndexOf('/') + 1).toInt();
+            if (path.startsWith("/cut/")) {
+                // Closed after half the page.
+                s.pieces.append({ "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(n) + "\r\n\r\n"
+                        + QByteArray(n / 2, 'c'),
+                    0 });
+                return s;
+            }
             return ScriptServer::response(QByteArray(n, 'a'));
         });
     }
@@ -79,21 +87,53 @@ TEST(ReplyCheck, GrowthRule)
     EXPECT_EQ(r.run.newReplyCount(), 2);
 }
 
-TEST(ReplyCheck, FailedFetchStopsTheRun)
+TEST(ReplyCheck, AFailedPostDoesNotStopTheRun)
 {
     SizedPages pages;
     CheckBench r;
+    const QString dead = QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort());
+    const QString noHost = QStringLiteral("http:///no-host");
     r.add(pages.url("/a/2000"), "10");
-    r.add(QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort()), "10");
+    r.add(dead, "10");
+    r.add(noHost, "10"); // fails at its start
+    r.add(pages.url("/cut/9000"), "10");
     r.add(pages.url("/c/2000"), "10");
-    QSignalSpy failed(&r.fetch, &PageFetch::failed);
+    QSignalSpy failedPosts(&r.run, &ReplyCheckRun::checkFailed);
     r.run.start();
-    ASSERT_TRUE(failed.wait(5000));
-    QTest::qWait(200);
+    ASSERT_TRUE(r.waitFinished());
     EXPECT_FALSE(r.run.isRunning());
-    EXPECT_EQ(r.statuses.last(), "checking post 2");
-    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/a/2000") }));
-    EXPECT_EQ(pages.server.requests.size(), 1) << "no later post is checked";
+    EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/a/2000"), pages.url("/c/2000") }));
+    EXPECT_EQ(r.statuses.last(), "finished - 2 new replies found, 3 could not be checked");
+    EXPECT_TRUE(r.statuses.contains("checking post 5"));
+    const QList<CheckFailure> failures = r.run.failures();
+    ASSERT_EQ(failures.size(), 3);
+    EXPECT_EQ(failures[0].address, dead);
+    EXPECT_EQ(failures[0].number, 10061);
+    EXPECT_TRUE(failures[0].description.contains("refused")) << failures[0].description.toStdString();
+    EXPECT_EQ(failures[1].address, noHost);
+    EXPECT_EQ(failures[2].address, pages.url("/cut/9000"));
+    EXPECT_TRUE(failures[2].description.contains("the connection closed before the page was complete"));
+    EXPECT_EQ(failedPosts.size(), 3);
+    EXPECT_EQ(r.posts.at(3).size, "10") << "a cut page records nothing";
+
+    // The next run starts with a clean list.
+    r.posts.removeAt(1);
+    r.posts.removeAt(1);
+    r.posts.removeAt(1);
+    r.run.start();
+    ASSERT_TRUE(r.waitFinished());
+    EXPECT_TRUE(r.run.failures().isEmpty());
+    EXPECT_EQ(r.statuses.last(), "finished - 2 new replies found");
+}
+
+TEST(ReplyCheck, ManyPostsFailingAtTheirStart)
+{
+    CheckBench r;
+    for (int i = 0; i < 2000; ++i)
+        r.add(QStringLiteral("http:///nothing/%1").arg(i), "10");
+    r.run.start();
+    EXPECT_FALSE(r.run.isRunning());
+    EXPECT_EQ(r.statuses.last(), "finished - 0 new replies found, 2000 could not be checked");
 }
 
 TEST(ReplyCheck, RestartWhileBusyBeginsAnew)

@@ -1,8 +1,11 @@
+#include "fuzz/http_properties.h"
+#include "watch/fetch_address.h"
 #include "watch/http_response_counter.h"
-#include "watch/page_fetch.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QList>
 
 namespace {
@@ -65,7 +68,13 @@ TEST(HttpCounter, ProgressTexts)
     c.feed(QByteArray(500, 'x'));
     EXPECT_EQ(c.progressText(), "Downloaded 500 from 2000 (25%)");
     c.feed(QByteArray(2500, 'x'));
-    EXPECT_EQ(c.progressText(), "Downloaded 3000 from 2000 (150%)");
+    EXPECT_EQ(c.progressText(), "Downloaded 2000 from 2000 (100%)") << "the page ends at its length";
+
+    // A chunked page counts its framing too, beyond a Content-Length it names.
+    HttpResponseCounter chunked;
+    chunked.feed("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 10\r\n\r\n");
+    chunked.feed("a\r\n0123456789\r\n");
+    EXPECT_EQ(chunked.progressText(), "Downloaded 15 from 10 (150%)");
 
     HttpResponseCounter open;
     open.feed("HTTP/1.1 200 OK\r\n\r\n");
@@ -89,6 +98,90 @@ TEST(HttpCounter, StatusAndLocation)
     EXPECT_FALSE(feedAll({ "HTTP/1.1 200 OK\r\nLocation: /x\r\n\r\n" }).isRedirect());
 }
 
+TEST(HttpCounter, FramingFindsTheEndOfThePage)
+{
+    using Framing = HttpResponseCounter::Framing;
+    struct Row {
+        const char *name;
+        QList<QByteArray> pieces;
+        Framing framing;
+        qint64 body;
+        bool complete;
+        bool wholeAtClose;
+        bool malformed = false;
+    };
+    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const QList<Row> rows = {
+        { "Content-Length reached", { "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel", "lo" }, Framing::Length, 5,
+            true, true },
+        { "Content-Length short", { "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhel" }, Framing::Length, 3, false,
+            false },
+        { "bytes beyond Content-Length", { "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhello" }, Framing::Length, 2,
+            true, true },
+        { "any letter case frames the body", { "HTTP/1.1 200 OK\r\nCONTENT-LENGTH:4\r\n\r\nabcdef" }, Framing::Length,
+            4, true, true },
+        { "repeated equal lengths", { "HTTP/1.1 200 OK\r\nContent-Length: 3, 3\r\n\r\nabc" }, Framing::Length, 3, true,
+            true },
+        { "lengths that disagree leave the end to the close",
+            { "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\nabcde" }, Framing::UntilClose, 5, false,
+            true },
+        { "a length that is no number", { "HTTP/1.1 200 OK\r\nContent-Length: -3\r\n\r\nab" }, Framing::UntilClose, 2,
+            false, true },
+        { "no length", { "HTTP/1.0 200 OK\r\n\r\nabc" }, Framing::UntilClose, 3, false, true },
+        { "chunked with extension and trailer", { chunked + "4;x=y\r\nwiki\r\n5\r\npedia\r\n0\r\nTrailer: z\r\n\r\n" },
+            Framing::Chunked, 40, true, true },
+        { "chunked beats Content-Length",
+            { "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nTransfer-Encoding: gzip, "
+              "Chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n" },
+            Framing::Chunked, 13, true, true },
+        { "chunked split byte by byte",
+            { chunked, "a", "\r", "\n", "0123456789", "\r", "\n", "0", "\r", "\n", "\r", "\n" }, Framing::Chunked, 20,
+            true, true },
+        { "chunk size in capitals", { chunked + "A\r\n0123456789\r\n0\r\n\r\n" }, Framing::Chunked, 20, true, true },
+        { "last chunk without the final line end", { chunked + "3\r\nabc\r\n0\r\n" }, Framing::Chunked, 11, false,
+            true },
+        { "chunked cut inside a chunk", { chunked + "10\r\nabc" }, Framing::Chunked, 7, false, false },
+        { "bytes after the last chunk", { chunked + "1\r\na\r\n0\r\n\r\nHTTP/1.1 200 OK" }, Framing::Chunked, 11, true,
+            true },
+        { "other transfer coding", { "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip\r\n\r\nzz" }, Framing::UntilClose, 2,
+            false, true },
+        { "no body on 304", { "HTTP/1.1 304 Not Modified\r\nContent-Length: 50\r\n\r\n" }, Framing::NoBody, 0, true,
+            true },
+        { "interim answer skipped", { "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok" },
+            Framing::Length, 2, true, true },
+        { "LF-only header", { "HTTP/1.1 200 OK\nContent-Length: 2\n\nok" }, Framing::Length, 2, true, true },
+        { "cut header", { "HTTP/1.1 200 OK\r\nContent-" }, Framing::Unknown, 25, false, false },
+        { "no HTTP at all", { "just some bytes" }, Framing::Unknown, 15, false, true },
+        { "chunk size that is no number", { chunked + "xyz\r\n" }, Framing::Chunked, 1, false, false, true },
+        { "chunk data without its line end", { chunked + "1\r\naZ\r\n" }, Framing::Chunked, 5, false, false, true },
+        { "chunk size beyond any page", { chunked + "1000000000000000\r\n" }, Framing::Chunked, 16, false, false,
+            true },
+    };
+    for (const Row &r : rows) {
+        const HttpResponseCounter c = feedAll(r.pieces);
+        EXPECT_EQ(c.framing(), r.framing) << r.name;
+        EXPECT_EQ(c.bodyBytes(), r.body) << r.name;
+        EXPECT_EQ(c.isComplete(), r.complete) << r.name;
+        EXPECT_EQ(c.wholeAtClose(), r.wholeAtClose) << r.name;
+        EXPECT_EQ(c.isMalformed(), r.malformed) << r.name;
+    }
+    EXPECT_FALSE(HttpResponseCounter().wholeAtClose()) << "no answer at all is no page";
+}
+
+TEST(HttpCounter, AnySplitReadsTheSame)
+{
+    const QList<QByteArray> responses = {
+        "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;a=b\r\nwiki\r\n5\r\npedia\r\n0\r\nT: 1\r\n\r\nrest",
+        "HTTP/1.1 103 Early Hints\r\nLink: x\r\n\r\nHTTP/1.1 302 Found\r\nLocation: /n\r\n\r\n",
+        "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n3\nabc\n0\n\n",
+        "\r\n\r\nbody",
+    };
+    for (const QByteArray &r : responses)
+        for (unsigned seed = 0; seed < 64; ++seed)
+            EXPECT_EQ(HttpProperties::checkCounter(r, seed), QString()) << r.constData();
+}
+
 TEST(FetchAddress, HostAndPath)
 {
     struct Row {
@@ -102,8 +195,11 @@ TEST(FetchAddress, HostAndPath)
     const QList<Row> rows = {
         { "no path", "http://example.com", "example.com", "/", 80, false },
         { "no scheme", "example.com/a/b", "example.com", "/a/b", 80, false },
-        { "fragment stays in the path", "http://h/p#frag", "h", "/p#frag", 80, false },
+        { "fragment is left out", "http://h/p#frag", "h", "/p", 80, false },
         { "query stays in the path", "http://h/p?a=1&b=2", "h", "/p?a=1&b=2", 80, false },
+        { "host ends at a query", "http://h?a=1", "h", "/?a=1", 80, false },
+        { "host ends at a fragment", "http://h#comment-4", "h", "/", 80, false },
+        { "spaces around the address", "  http://h/x \r\n", "h", "/x", 80, false },
         { "secure address", "https://h/x", "h", "/x", 443, true },
         { "scheme in capitals", "HTTP://H/X", "H", "/X", 80, false },
         { "port after the host", "http://h:8080/x", "h:8080", "/x", 8080, false },
@@ -116,12 +212,116 @@ TEST(FetchAddress, HostAndPath)
         EXPECT_EQ(a.tls, r.tls) << r.name;
     }
     EXPECT_EQ(parseFetchAddress("http://h:81/x").hostName, "h");
+    EXPECT_FALSE(hasUsableHost(parseFetchAddress("http:///x")));
+    EXPECT_FALSE(hasUsableHost(parseFetchAddress("http://h\nX-Injected: 1/x")));
+    EXPECT_TRUE(hasUsableHost(parseFetchAddress("http://h/x")));
+}
+
+TEST(FetchAddress, RequestTarget)
+{
+    struct Row {
+        const char *name;
+        QByteArray raw;
+        QByteArray target;
+    };
+    const QList<Row> rows = {
+        { "plain path and query", "/a/b.php?t=5&p=2", "/a/b.php?t=5&p=2" },
+        { "space", "/a b", "/a%20b" },
+        { "UTF-8 letters", "/f\xc3\xbcr", "/f%C3%BCr" },
+        { "already encoded", "/a%20b%2f", "/a%20b%2f" },
+        { "lone percent", "/100%", "/100%25" },
+        { "percent without hex digits", "/%zz%4", "/%25zz%254" },
+        { "quotes, angle brackets, braces", "/\"<{|}>^`\\", "/%22%3C%7B%7C%7D%3E%5E%60%5C" },
+        { "hash", "/a#b", "/a%23b" },
+        { "sub-delimiters and colons stay", "/!$&'()*+,;=:@~-._", "/!$&'()*+,;=:@~-._" },
+        { "control characters", "/\r\n\t\x7f", "/%0D%0A%09%7F" },
+    };
+    for (const Row &r : rows) {
+        EXPECT_EQ(requestTarget(r.raw), r.target) << r.name;
+        EXPECT_EQ(requestTarget(r.target), r.target) << r.name << ": encoding twice changes nothing";
+    }
 }
 
 TEST(FetchAddress, RequestToTheByte)
 {
     EXPECT_EQ(buildRequest(parseFetchAddress("http://example.com")),
-        QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
+        QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\nAccept: */*\r\n"
+                   "User-Agent: Postmaven/2.3\r\n\r\n"));
     EXPECT_EQ(buildRequest(parseFetchAddress("http://h/t?id=5#last")),
-        QByteArray("GET /t?id=5#last HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept: */*\r\n\r\n"));
+        QByteArray("GET /t?id=5 HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept: */*\r\n"
+                   "User-Agent: Postmaven/2.3\r\n\r\n"));
+}
+
+TEST(Redirect, WhereALocationLeads)
+{
+    struct Row {
+        const char *name;
+        QString from;
+        QByteArray location;
+        QString host; // empty: refused
+        QString hostName;
+        quint16 port;
+        bool tls;
+        QString path;
+    };
+    const QList<Row> rows = {
+        { "absolute path", "http://h:81/a/b?q", "/c", "h:81", "h", 81, false, "/c" },
+        { "relative path", "http://h/a/b?q", "c?d", "h", "h", 80, false, "/a/c?d" },
+        { "dot segments", "http://h/a/b/c", "../../x/./y/..", "h", "h", 80, false, "/x/" },
+        { "dots above the root", "http://h/a", "../../../x", "h", "h", 80, false, "/x" },
+        { "query only", "http://h/a/b?q", "?n", "h", "h", 80, false, "/a/b?n" },
+        { "fragment only", "http://h/a/b?q", "#top", "h", "h", 80, false, "/a/b?q" },
+        { "absolute without a port", "http://h:81/a", "http://h/b", "h", "h", 80, false, "/b" },
+        { "absolute with a port", "http://h/a", "http://g:8080/b", "g:8080", "g", 8080, false, "/b" },
+        { "secure without a port", "http://h:81/a", "https://g/b", "g", "g", 443, true, "/b" },
+        { "network path keeps the scheme", "https://h/a", "//g/b", "g", "g", 443, true, "/b" },
+        { "scheme in capitals", "http://h/a", "HTTP://G", "G", "G", 80, false, "/" },
+        { "same scheme, no authority", "http://h/a/b", "http:c", "h", "h", 80, false, "/a/c" },
+        { "IPv6 literal", "http://h/a", "http://[::1]:82/b", "[::1]:82", "::1", 82, false, "/b" },
+        { "spaces and fragment", "http://h/a", " /b c#d ", "h", "h", 80, false, "/b%20c" },
+        { "ftp", "http://h/a", "ftp://h/b", "", "", 0, false, "" },
+        { "mail", "http://h/a", "mailto:x@y", "", "", 0, false, "" },
+        { "script", "http://h/a", "javascript:alert(1)", "", "", 0, false, "" },
+        { "user and password", "http://h/a", "http://u:p@g/b", "", "", 0, false, "" },
+        { "user only", "http://h/a", "//u@g/b", "", "", 0, false, "" },
+        { "secure to insecure", "https://h/a", "http://h/b", "", "", 0, false, "" },
+        { "no host", "http://h/a", "http:///b", "", "", 0, false, "" },
+        { "other scheme, no authority", "https://h/a", "http:b", "", "", 0, false, "" },
+        { "port zero", "http://h/a", "http://g:0/b", "", "", 0, false, "" },
+        { "port too large", "http://h/a", "http://g:65536/b", "", "", 0, false, "" },
+        { "port that is no number", "http://h/a", "http://g:8o/b", "", "", 0, false, "" },
+        { "space in the host", "http://h/a", "http://g h/b", "", "", 0, false, "" },
+        { "unclosed IPv6 literal", "http://h/a", "http://[::1/b", "", "", 0, false, "" },
+    };
+    for (const Row &r : rows) {
+        const RedirectTarget t = resolveRedirect(parseFetchAddress(r.from), r.location);
+        if (r.host.isEmpty()) {
+            EXPECT_FALSE(t.ok) << r.name;
+            EXPECT_FALSE(t.refusal.isEmpty()) << r.name;
+            continue;
+        }
+        ASSERT_TRUE(t.ok) << r.name << " " << t.refusal.toStdString();
+        EXPECT_EQ(t.next.host, r.host) << r.name;
+        EXPECT_EQ(t.next.hostName, r.hostName) << r.name;
+        EXPECT_EQ(t.next.port, r.port) << r.name;
+        EXPECT_EQ(t.next.tls, r.tls) << r.name;
+        EXPECT_EQ(t.next.path, r.path) << r.name;
+    }
+    // Plain addresses without a port go to the channel's port.
+    EXPECT_EQ(resolveRedirect(parseFetchAddress("http://h:81/a"), "http://g/b", 8080).next.port, 8080);
+    EXPECT_EQ(resolveRedirect(parseFetchAddress("http://h:81/a"), "/b", 8080).next.port, 81);
+}
+
+TEST(HttpFuzz, RegressionInputs)
+{
+    // Inputs the fuzzer found, and hand-made hostile ones: each must keep
+    // the properties the fuzzer checks.
+    const QDir dir(QStringLiteral(TEST_DATA_DIR "/http-regressions"));
+    const QStringList files = dir.entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(HttpProperties::check(f.readAll()), QString()) << name.toStdString();
+    }
 }

@@ -3,13 +3,19 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
-#include <QTcpServer>
+#include <QSslConfiguration>
 
 #include <functional>
+#include <memory>
+
+class QTcpServer;
+class QTcpSocket;
 
 // A loopback HTTP peer that answers every connection with scripted pieces:
 // each piece is sent after its delay, then the connection is closed (unless
 // the script says to keep it open). It records the requests it received.
+// It can also trickle or stream without end, end with a reset, and serve
+// over TLS with the throw-away certificate of the test data.
 class ScriptServer : public QObject {
     Q_OBJECT
 public:
@@ -21,11 +27,23 @@ public:
         QList<Piece> pieces;
         bool neverAnswer = false; // accept, read, say nothing, keep open
         bool keepOpen = false;
+        bool reset = false; // end with a TCP reset instead of a close
+        // Over TLS: end with the close_notify alert but keep the TCP
+        // connection open, as some servers do.
+        bool closeNotifyOnly = false;
+        // After the pieces, sent again every repeatEveryMs until the peer
+        // goes away; the connection is never closed from this side.
+        QByteArray repeat;
+        int repeatEveryMs = 1;
     };
 
     explicit ScriptServer(QObject *parent = nullptr);
-    quint16 port() const { return m_server.serverPort(); }
-    QString base() const; // "http://127.0.0.1:PORT"
+    ~ScriptServer() override;
+    quint16 port() const;
+    QString base() const; // "http://127.0.0.1:PORT", or "https://localhost:PORT"
+
+    // Every later connection is served over TLS; false when TLS is missing.
+    bool useTls();
 
     // The script for requests whose path starts with prefix; "" matches all.
     void route(const QByteArray &pathPrefix, Script script);
@@ -37,11 +55,17 @@ public:
     QList<QByteArray> requests;
 
 private:
+    bool takeOver(qintptr descriptor);
     void onConnection();
+    void serve(QTcpSocket *socket, int heldDescriptor);
+    void play(QTcpSocket *socket, const Script &script, int heldDescriptor);
 
-    QTcpServer m_server;
+    std::unique_ptr<QTcpServer> m_server;
     QList<QPair<QByteArray, Script>> m_routes;
     std::function<Script(const QByteArray &)> m_handler;
+    QSslConfiguration m_tlsConfig;
+    QList<int> m_heldDescriptors;
+    bool m_tls = false;
 };
 
 // A port on loopback where nobody listens.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where a fetch goes: the host (with any port as written) and the request target.
+struct FetchAddress {
+    QString host; // as sent in the "Host: " header
+    QString hostName; // the name connected to
+    QString path; // request target: begins with "/", query included, fragment left out, percent-encoded
+    quint16 port = 80;
+    bool tls = false;
+};
+
+// "http://" (any letter case) is taken off the front; "https://" means TLS on
+// port 443. The host ends at the first "/", "?" or "#"; the rest is the path.
+FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort = 80);
+
+// A host that can be connected to and written into the "Host: " line.
+bool hasUsableHost(const FetchAddress &address);
+
+// Percent-encodes every byte that may not stand in a request target (spaces,
+// controls, non-ASCII, "#"); a "%" followed by two hex digits stays as it is.
+QByteArray requestTarget(const QByteArray &pathAndQuery);
+
+QByteArray buildRequest(const FetchAddress &address);
+
+// Where a redirect leads, or why it is not followed.
+struct RedirectTarget {
+    bool ok = false;
+    FetchAddress next;
+    QString refusal;
+};
+
+// Resolves a Location header against the address that answered with it.
+// A relative Location keeps host and port; an absolute one without a port
+// uses its scheme's default (httpPort for http, 443 for https). Only http and
+// https are followed, never with user information, and never from https to http.
+RedirectTarget resolveRedirect(const FetchAddress &current, const QByteArray &location, quint16 httpPort = 80);

@@ -1,0 +1,58 @@
+#include "watch/fetch_error.h"
+
+#include <QCoreApplication>
+
+namespace FetchError {
+
+namespace {
+QString seconds(int ms)
+{
+    return QString::number(ms / 1000.0);
+}
+} // namespace
+
+QString deadlineText(int deadlineMs)
+{
+    return QCoreApplication::translate("FetchError", "The page did not arrive within %1 seconds.")
+        .arg(seconds(deadlineMs));
+}
+
+QString pageTooLargeText(qint64 maxBodyBytes)
+{
+    constexpr qint64 mb = 1024 * 1024;
+    const QString limit = maxBodyBytes % mb == 0 ? QStringLiteral("%1 MB").arg(maxBodyBytes / mb)
+                                                 : QStringLiteral("%1 bytes").arg(maxBodyBytes);
+    return QCoreApplication::translate("FetchError", "The page is larger than %1, the most that is measured.")
+        .arg(limit);
+}
+
+QString incompletePageText()
+{
+    return QCoreApplication::translate(
+        "FetchError", "Incomplete page: the connection closed before the page was complete.");
+}
+
+QString tooManyRedirectsText(int maxRedirects)
+{
+    return QCoreApplication::translate("FetchError", "The page redirected more than %1 times: too many redirects.")
+        .arg(maxRedirects);
+}
+
+QString unsupportedRedirectText(const QString &reason)
+{
+    return QCoreApplication::translate("FetchError", "The page cannot be followed: unsupported redirect (%1).")
+        .arg(reason);
+}
+
+QString malformedResponseText()
+{
+    return QCoreApplication::translate(
+        "FetchError", "The server's answer cannot be read: its chunked transfer encoding is malformed.");
+}
+
+QString noHostText(const QString &address)
+{
+    return QCoreApplication::translate("FetchError", "The address \"%1\" names no valid host.").arg(address);
+}
+
+} // namespace FetchError
