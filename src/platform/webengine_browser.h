@@ -26,6 +26,7 @@ public:
     QString locationUrl() const override;
     void setFocus() override;
     void runJavaScript(const QString &script, ScriptCallback callback) override;
+    void runJavaScriptInPage(const QString &script, ScriptCallback callback) override;
 
     QWebEngineView *view() const { return m_view; }
     // Windows that pages opened and that were allowed.
@@ -34,6 +35,7 @@ public:
 private:
     class Page;
     QWebEngineView *createPopup();
+    void run(const QString &script, quint32 world, ScriptCallback callback);
 
     QWebEngineProfile *m_profile = nullptr;
     QPointer<QWebEngineView> m_view;
