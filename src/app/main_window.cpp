@@ -3,6 +3,7 @@
 #include "app/first_run.h"
 #include "app/identity.h"
 #include "browser/form_scanner.h"
+#include "browser/message_writer.h"
 #include "browser/page_scripts.h"
 #include "messages/link_converter.h"
 #include "messages/message_store.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     place(view, 120, Design::webBrowserTop, 6135, 5595);
     view->show();
     connectBrowser();
+    m_writer = new MessageWriter(m_browser, this);
 
     m_sizeFetch = new PageFetch(this);
     m_sizeFetch->setObjectName(QStringLiteral("wscSizes"));
@@ -699,23 +701,27 @@ void MainWindow::finishAutoInsert(const FormScanner::Result &scan, bool havePage
             QStringLiteral("Auto-Insert Error"));
         emit self->autoInsertDone(false);
     };
-    if (!havePage || scan.formIndex < 0 || scan.fieldIndex < 0) {
+    if (!havePage) {
         fail();
         return;
     }
+    // Without a posting form the message goes into the page's editable box.
+    const bool formFound = scan.formIndex >= 0 && scan.fieldIndex >= 0;
     const QString outgoing = outgoingMessage();
-    m_browser->runJavaScript(PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing),
-        [self, outgoing, fail](const QVariant &ok) {
-            if (!self)
-                return;
-            // The automatic watch starts even when the field could not be written.
+    const bool asHtml = cmbConvert->currentText() == QLatin1String("html");
+    m_writer->write(scan.formIndex, scan.fieldIndex, outgoing, asHtml, [self, outgoing, formFound, fail](bool written) {
+        if (!self)
+            return;
+        // The automatic watch starts even when the field could not be written.
+        if (formFound || written) {
             self->m_insertedMessage = outgoing;
             self->m_watchCountdown = 4;
-            if (ok.toBool())
-                emit self->autoInsertDone(true);
-            else
-                fail();
-        });
+        }
+        if (written)
+            emit self->autoInsertDone(true);
+        else
+            fail();
+    });
 }
 
 void MainWindow::cmdPaste_Click(int index)

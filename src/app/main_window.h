@@ -28,6 +28,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
 class QToolButton;
+class MessageWriter;
 class PageFetch;
 class ReplyCheckRun;
 
@@ -224,6 +225,7 @@ public:
 
 private:
     class WebBrowser *m_browser = nullptr;
+    MessageWriter *m_writer = nullptr;
     PageFetch *m_sizeFetch = nullptr; // wscSizes
     PageFetch *m_postFetch = nullptr; // wscPosts
     ReplyCheckRun *m_check = nullptr;
