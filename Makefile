@@ -1,7 +1,7 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
-        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl
+        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl ckeditor
 SHOT_PKGS := xvfb x11-utils imagemagick
 FUZZ_PKGS := clang libclang-rt-14-dev
 

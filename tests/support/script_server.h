@@ -31,6 +31,10 @@ public:
     void route(const QByteArray &pathPrefix, Script script);
     // A whole response in one piece.
     static Script response(const QByteArray &body, const QByteArray &extraHeaders = {}, int status = 200);
+    // Serves the files under folder for paths that start with pathPrefix (the
+    // rest of the path, without its query, names the file), with a content type
+    // from the file's suffix; a missing file gets 404.
+    void serveFolder(const QByteArray &pathPrefix, const QString &folder);
     // Builds a response dynamically from the request path.
     void setHandler(std::function<Script(const QByteArray &path)> handler) { m_handler = std::move(handler); }
 
@@ -38,9 +42,11 @@ public:
 
 private:
     void onConnection();
+    Script fileResponse(const QString &folder, const QByteArray &relativePath) const;
 
     QTcpServer m_server;
     QList<QPair<QByteArray, Script>> m_routes;
+    QList<QPair<QByteArray, QString>> m_folders;
     std::function<Script(const QByteArray &)> m_handler;
 };
 
