@@ -67,7 +67,12 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_watcher = new PostWatcher(m_store->posts(), *m_sizeChannel, dialogs, this);
     m_logins = new ForumLogins(*m_store, dialogs, this);
     m_autoInsert = new AutoInsertController(
-        *m_browser, m_services.folder, dialogs, [this] { return outgoingMessage(); }, this);
+        *m_browser, m_services.folder, dialogs,
+        [this] {
+            return AutoInsertController::Outgoing { outgoingMessage(),
+                m_commandBar->formatName() == QLatin1String("html") };
+        },
+        this);
     m_delivery = std::make_unique<MessageDelivery>(*m_browser, *m_services.desktop, dialogs);
 
     auto *central = new QWidget(this);

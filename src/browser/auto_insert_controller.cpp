@@ -1,6 +1,7 @@
 #include "browser/auto_insert_controller.h"
 
 #include "browser/form_scanner.h"
+#include "browser/message_writer.h"
 #include "browser/page_scripts.h"
 #include "platform/dialog_service.h"
 #include "platform/web_browser.h"
@@ -12,12 +13,13 @@ const QString kHtmlTempFile = QStringLiteral("htmltemp.txt");
 }
 
 AutoInsertController::AutoInsertController(WebBrowser &browser, DataFolder folder, DialogService &dialogs,
-    std::function<QString()> outgoingMessage, QObject *parent)
+    std::function<Outgoing()> outgoingMessage, QObject *parent)
     : QObject(parent)
     , m_browser(browser)
     , m_folder(std::move(folder))
     , m_dialogs(dialogs)
     , m_outgoingMessage(std::move(outgoingMessage))
+    , m_writer(new MessageWriter(&browser, this))
 {
 }
 
@@ -44,20 +46,24 @@ void AutoInsertController::autoInsert()
 void AutoInsertController::finishAutoInsert(const FormScanner::Result &scan, bool havePage)
 {
     m_folder.writeText(kHtmlTempFile, scan.savedText);
-    if (!havePage || scan.formIndex < 0 || scan.fieldIndex < 0) {
+    if (!havePage) {
         reportFailure();
         return;
     }
-    const QString outgoing = m_outgoingMessage();
+    const bool formFound = scan.formIndex >= 0 && scan.fieldIndex >= 0;
+    const Outgoing outgoing = m_outgoingMessage();
     QPointer<AutoInsertController> self(this);
-    m_browser.runJavaScript(
-        PageScripts::setFormField(scan.formIndex, scan.fieldIndex, outgoing), [self, outgoing](const QVariant &ok) {
+    m_writer->write(scan.formIndex, scan.fieldIndex, outgoing.text, outgoing.isHtml,
+        [self, text = outgoing.text, formFound](bool written) {
             if (!self)
                 return;
-            // The automatic watch starts even when the field could not be written.
-            self->m_insertedMessage = outgoing;
-            self->m_watchCountdown = kWatchedLoads;
-            if (ok.toBool())
+            // The automatic watch starts even when a posting form's field
+            // could not be written; without a form, only when the page took it.
+            if (formFound || written) {
+                self->m_insertedMessage = text;
+                self->m_watchCountdown = kWatchedLoads;
+            }
+            if (written)
                 emit self->autoInsertDone(true);
             else
                 self->reportFailure();

@@ -8,6 +8,7 @@
 #include <functional>
 
 class DialogService;
+class MessageWriter;
 class WebBrowser;
 namespace FormScanner {
 struct Result;
@@ -15,16 +16,24 @@ struct Result;
 
 // Auto-Insert and the automatic watch that follows it. Auto-Insert saves the
 // page's body HTML, broken at its form tags, to htmltemp.txt, finds the first
-// form with a text area and writes the outgoing message into it. For the next
-// four page loads each page is searched for the message's first line; the
-// first page that shows it is watched.
+// form with a text area and writes the outgoing message into what that form
+// will post: the text area, or the rich-text editor that stands in its place.
+// A page without such a form gets the message in its editable box. For the
+// next four page loads each page is searched for the message's first line;
+// the first page that shows it is watched.
 class AutoInsertController : public QObject {
     Q_OBJECT
 public:
     static constexpr int kWatchedLoads = 4;
 
+    // The message to insert, and whether it is the user's own HTML markup.
+    struct Outgoing {
+        QString text;
+        bool isHtml = false;
+    };
+
     AutoInsertController(WebBrowser &browser, DataFolder folder, DialogService &dialogs,
-        std::function<QString()> outgoingMessage, QObject *parent = nullptr);
+        std::function<Outgoing()> outgoingMessage, QObject *parent = nullptr);
 
     int watchCountdown() const { return m_watchCountdown; }
     void setWatchCountdown(int value) { m_watchCountdown = value; }
@@ -53,7 +62,8 @@ private:
     WebBrowser &m_browser;
     DataFolder m_folder;
     DialogService &m_dialogs;
-    std::function<QString()> m_outgoingMessage;
+    std::function<Outgoing()> m_outgoingMessage;
+    MessageWriter *m_writer = nullptr;
     int m_watchCountdown = 0;
     QString m_insertedMessage;
 };

@@ -3,17 +3,15 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
-namespace {
-QString jsString(const QString &text)
+namespace PageScripts {
+
+QString quote(const QString &text)
 {
     // A JSON string is a valid JavaScript string literal.
     QByteArray json = QJsonDocument::fromVariant(QVariantList { text }).toJson(QJsonDocument::Compact);
     json = json.mid(1, json.size() - 2);
     return QString::fromUtf8(json);
 }
-} // namespace
-
-namespace PageScripts {
 
 QString readBody()
 {
@@ -33,13 +31,15 @@ QString setFormField(int formIndex, int fieldIndex, const QString &text)
     return QStringLiteral("(function(f,i,t){try{"
                           "var form=document.forms[f];if(!form)return false;"
                           "var el=form.querySelectorAll('input,textarea')[i];if(!el)return false;"
+                          "if(el.tagName=='TEXTAREA'){var s=getComputedStyle(el);"
+                          "if(s.display=='none'||s.visibility=='hidden')return 'editor';}"
                           "el.value=t;"
                           "el.dispatchEvent(new Event('input',{bubbles:true}));"
                           "el.dispatchEvent(new Event('change',{bubbles:true}));"
                           "return true;}catch(e){return false;}})(%1,%2,%3)")
         .arg(formIndex)
         .arg(fieldIndex)
-        .arg(jsString(text));
+        .arg(quote(text));
 }
 
 } // namespace PageScripts

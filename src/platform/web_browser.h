@@ -38,6 +38,10 @@ public:
     // Runs a script in a world of its own, apart from the page's scripts; the
     // callback gets its result (an invalid value when there is no page).
     virtual void runJavaScript(const QString &script, ScriptCallback callback) = 0;
+    // Runs a script beside the page's own scripts, where the objects they made
+    // (a rich-text editor's API) can be reached. Only for scripts that need
+    // them: the page can see and change what such a script touches.
+    virtual void runJavaScriptInPage(const QString &script, ScriptCallback callback) = 0;
 
 signals:
     void statusTextChange(const QString &text);

@@ -160,8 +160,18 @@ void WebEngineBrowser::typeWhenFocused(const QString &text, int triesLeft, int f
 
 void WebEngineBrowser::runJavaScript(const QString &script, ScriptCallback callback)
 {
+    run(script, QWebEngineScript::ApplicationWorld, std::move(callback));
+}
+
+void WebEngineBrowser::runJavaScriptInPage(const QString &script, ScriptCallback callback)
+{
+    run(script, QWebEngineScript::MainWorld, std::move(callback));
+}
+
+void WebEngineBrowser::run(const QString &script, quint32 world, ScriptCallback callback)
+{
     QPointer<WebEngineBrowser> self(this);
-    m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self, callback](const QVariant &result) {
+    m_view->page()->runJavaScript(script, world, [self, callback](const QVariant &result) {
         // The page may be going away; then nothing is reported.
         if (self && callback)
             callback(result);

@@ -28,6 +28,7 @@ public:
     void setFocus() override;
     void typeText(const QString &text) override;
     void runJavaScript(const QString &script, ScriptCallback callback) override;
+    void runJavaScriptInPage(const QString &script, ScriptCallback callback) override;
 
     QWebEngineView *view() const { return m_view; }
     // Windows that pages opened and that were allowed.
@@ -39,6 +40,7 @@ private:
     static constexpr int kFocusRetryMs = 20;
     void typeWhenFocused(const QString &text, int triesLeft, int focusedChecks);
     QWebEngineView *createPopup();
+    void run(const QString &script, quint32 world, ScriptCallback callback);
 
     QWebEngineProfile *m_profile = nullptr;
     QPointer<QWebEngineView> m_view;

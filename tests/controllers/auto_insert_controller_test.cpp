@@ -20,7 +20,8 @@ struct Fixture {
     FakeBrowser browser;
     RecordingDialogs dialogs;
     QString message = QStringLiteral("Hello forum\r\nsecond line\r\n\r\n");
-    AutoInsertController controller { browser, DataFolder(dir.path()), dialogs, [this] { return message; } };
+    AutoInsertController controller { browser, DataFolder(dir.path()), dialogs,
+        [this] { return AutoInsertController::Outgoing { message, false }; } };
     QStringList watched;
 
     Fixture()

@@ -10,7 +10,20 @@ void FakeBrowser::runJavaScript(const QString &script, ScriptCallback callback)
     else if (script.contains(QLatin1String("outerHTML")))
         callback(body);
     else if (script.contains(QLatin1String("querySelectorAll")))
-        callback(QVariant(writeSucceeds));
+        callback(fieldWriteAnswer.isValid() ? fieldWriteAnswer : QVariant(writeSucceeds));
     else
         callback(QVariant());
+}
+
+void FakeBrowser::runJavaScriptInPage(const QString &script, ScriptCallback callback)
+{
+    pageScripts.append(script);
+    if (holdPageCallbacks) {
+        heldCallbacks.append(callback);
+        return;
+    }
+    QVariant answer;
+    if (!pageAnswers.isEmpty())
+        answer = pageAnswers.size() > 1 ? pageAnswers.takeFirst() : pageAnswers.first();
+    callback(answer);
 }

@@ -37,16 +37,26 @@ public:
     void setFocus() override { ++focusCalls; }
     void typeText(const QString &text) override { typed.append(text); }
     void runJavaScript(const QString &script, ScriptCallback callback) override;
+    void runJavaScriptInPage(const QString &script, ScriptCallback callback) override;
 
     // The body that readBody scripts see; an invalid value means no page.
     QVariant body;
     bool writeSucceeds = true;
+    // When set, the answer to the form-field write instead of writeSucceeds.
+    QVariant fieldWriteAnswer;
     QString location;
     QStringList navigated;
     QStringList scripts;
     QStringList typed;
     int backs = 0;
     int forwards = 0;
+    // Scripts run beside the page's own, and their answers in turn: each
+    // answer is used once, the last one again; none means no page (an invalid
+    // value). A callback that is held back is kept in heldCallbacks.
+    QStringList pageScripts;
+    QList<QVariant> pageAnswers;
+    bool holdPageCallbacks = false;
+    QList<ScriptCallback> heldCallbacks;
     int stops = 0;
     int refreshes = 0;
     int focusCalls = 0;

@@ -1,6 +1,10 @@
 #include "support/script_server.h"
 
+#include <algorithm>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSslCertificate>
 #include <QSslKey>
@@ -107,6 +111,35 @@ bool ScriptServer::takeOver(qintptr descriptor)
     return true;
 }
 
+void ScriptServer::serveFolder(const QByteArray &pathPrefix, const QString &folder)
+{
+    m_folders.prepend({ pathPrefix, folder });
+}
+
+ScriptServer::Script ScriptServer::fileResponse(const QString &folder, const QByteArray &relativePath) const
+{
+    QByteArray rel = relativePath;
+    const int query = rel.indexOf('?');
+    if (query >= 0)
+        rel.truncate(query);
+    const QString name = QDir::cleanPath(QString::fromUtf8(QByteArray::fromPercentEncoding(rel)));
+    // Nothing outside the folder is served.
+    if (QDir::isAbsolutePath(name) || name.startsWith(QLatin1String("..")))
+        return response("not found", {}, 404);
+    QFile file(QDir(folder).filePath(name));
+    if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
+        return response("not found", {}, 404);
+    static const QList<QPair<QString, QByteArray>> types { { "js", "application/javascript" }, { "css", "text/css" },
+        { "html", "text/html; charset=utf-8" }, { "json", "application/json" }, { "png", "image/png" },
+        { "gif", "image/gif" }, { "svg", "image/svg+xml" }, { "woff", "font/woff" } };
+    QByteArray type = "application/octet-stream";
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    for (const auto &t : types)
+        if (t.first == suffix)
+            type = t.second;
+    return response(file.readAll(), "Content-Type: " + type + "\r\n");
+}
+
 void ScriptServer::onConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection())
@@ -126,7 +159,11 @@ void ScriptServer::serve(QTcpSocket *socket, int heldDescriptor)
         requests.append(request);
         const QByteArray path = request.mid(4, request.indexOf(' ', 4) - 4);
         Script script;
-        if (m_handler) {
+        const auto folder = std::find_if(m_folders.cbegin(), m_folders.cend(),
+            [&path](const QPair<QByteArray, QString> &f) { return path.startsWith(f.first); });
+        if (folder != m_folders.cend()) {
+            script = fileResponse(folder->second, path.mid(folder->first.size()));
+        } else if (m_handler) {
             script = m_handler(path);
         } else {
             for (const auto &r : std::as_const(m_routes))

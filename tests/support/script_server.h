@@ -52,16 +52,23 @@ public:
     // Builds a response dynamically from the request path.
     void setHandler(std::function<Script(const QByteArray &path)> handler) { m_handler = std::move(handler); }
 
+    // Serves the files under folder for paths that start with pathPrefix (the
+    // rest of the path, without its query, names the file), with a content type
+    // from the file's suffix; a missing file gets 404.
+    void serveFolder(const QByteArray &pathPrefix, const QString &folder);
+
     QList<QByteArray> requests;
 
 private:
     bool takeOver(qintptr descriptor);
     void onConnection();
     void serve(QTcpSocket *socket, int heldDescriptor);
+    Script fileResponse(const QString &folder, const QByteArray &relativePath) const;
     void play(QTcpSocket *socket, const Script &script, int heldDescriptor);
 
     std::unique_ptr<QTcpServer> m_server;
     QList<QPair<QByteArray, Script>> m_routes;
+    QList<QPair<QByteArray, QString>> m_folders;
     std::function<Script(const QByteArray &)> m_handler;
     QSslConfiguration m_tlsConfig;
     QList<int> m_heldDescriptors;

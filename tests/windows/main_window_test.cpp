@@ -512,3 +512,19 @@ TEST(MainWindow, TheSubjectIsOneLine)
     w.messageEditor().setSubjectText("a\rb");
     EXPECT_EQ(w.messageEditor().subjectText(), "a b");
 }
+
+TEST(MainWindow, TheHtmlFormatGoesIntoAnEditorAsMarkup)
+{
+    TestApp t;
+    t.start();
+    t.fake->body = QVariantMap { { "outer", "<body><div contenteditable></div></body>" },
+        { "inner", "<div contenteditable></div>" } };
+    t.fake->pageAnswers = { QVariantMap { { "ok", true } } };
+    t.window->messageEditor().setMessageText("Hello <b>forum</b>");
+    t.find<QComboBox>("cmbConvert")->setCurrentText("html");
+    t.click("cmdMessage");
+    ASSERT_EQ(t.fake->pageScripts.size(), 1);
+    EXPECT_TRUE(t.fake->pageScripts[0].contains(R"(","<p>Hello <b>forum</b></p>",true,)"))
+        << t.fake->pageScripts[0].right(80).toStdString();
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty());
+}
