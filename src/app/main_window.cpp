@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/command_bar.h"
+#include "app/list_files.h"
 #include "app/main_menu.h"
 #include "app/side_windows.h"
 #include "browser/auto_insert_controller.h"
@@ -27,17 +28,14 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include <cstdio>
 
 namespace {
 
 const QString kData = QStringLiteral("data");
-const QString kHtmlTempFile = QStringLiteral("htmltemp.txt");
 
 // Connects every action to one slot: menu items and the buttons they repeat.
 template <typename Receiver, typename Slot>
@@ -174,8 +172,8 @@ void MainWindow::load()
         statusBar()->addWidget(panel, 1);
         m_statusPanels.append(panel);
     }
-    createDataFiles();
-    readLists();
+    ListFiles::createMissing(m_services, this);
+    ListFiles::read(*m_store, m_services, this);
 
     m_templates.load(*m_services.settings);
     updateInterface();
@@ -198,59 +196,15 @@ void MainWindow::load()
     layoutWindow();
 }
 
-void MainWindow::createDataFiles()
-{
-    const DataFolder &folder = m_services.folder;
-    for (const QString &name : { kHtmlTempFile, QString::fromLatin1(MessageStore::kFileName), WatchStore::kPostsFile,
-             WatchStore::kForumsFile, WatchStore::kSizesFile }) {
-        // Something that is there but is no readable file is reported when
-        // the lists are read, and left alone.
-        if (xfileExists(folder.filePath(name)) || QFileInfo::exists(folder.filePath(name)))
-            continue;
-        QString error;
-        if (!folder.createWithEmptyLine(name, &error))
-            m_services.dialogs->message(this,
-                tr("The data file %1 could not be created:\r\n%2").arg(folder.filePath(name), error),
-                Identity::productName(), DialogService::Icon::Exclamation);
-    }
-}
 
-void MainWindow::readLists()
-{
-    for (const FileProblem &problem : m_store->load())
-        m_services.dialogs->message(this,
-            tr("The data file %1 could not be read:\r\n%2\r\n\r\nIts list starts empty, and the file is left as it is.")
-                .arg(problem.path, problem.error),
-            Identity::productName(), DialogService::Icon::Exclamation);
-}
 
 bool MainWindow::unload(Shutdown how)
 {
     if (m_unloaded)
         return true;
-    for (;;) {
-        QList<FileProblem> problems = m_store->savePosts();
-        FileProblem forums;
-        // A file unreadable at start-up is left alone on purpose, and was reported then.
-        if (!m_store->saveForums(&forums) && !m_store->wasUnreadable(WatchStore::kForumsFile))
-            problems.append(forums);
-        if (problems.isEmpty())
-            break;
-        QStringList lines;
-        for (const FileProblem &p : problems)
-            lines.append(QStringLiteral("%1: %2").arg(p.path, p.error));
-        if (how == Shutdown::Unattended) {
-            // Nobody may be there to answer a box: say it and go on ending.
-            for (const QString &line : lines)
-                fprintf(stderr, "postmaven: could not write %s\n", qPrintable(line));
-            break;
-        }
-        const QString text = tr("These files could not be written:\r\n\r\n%1\r\n\r\nWhat they held before is kept. "
-                                "Retry, or Cancel to keep the window open?")
-                                 .arg(lines.join(QStringLiteral("\r\n")));
-        if (!m_services.dialogs->ask(this, text, Identity::productName(), DialogService::Choice::RetryCancel))
-            return false;
-    }
+    const auto asking = how == Shutdown::Interactive ? ListFiles::Asking::User : ListFiles::Asking::Nobody;
+    if (!ListFiles::writeAtTheEnd(*m_store, m_services, this, asking))
+        return false;
     m_unloaded = true;
     m_editor->storeLastMessage();
     m_services.settings->write(kData, QStringLiteral("lastConvert"), QString::number(m_commandBar->formatIndex()));

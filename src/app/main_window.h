@@ -92,8 +92,6 @@ private:
     void buildStatusBar();
     void connectCommands(const MainMenu &menu);
     void connectWork();
-    void createDataFiles();
-    void readLists();
     void showCheckFailures();
 
     AppServices m_services;

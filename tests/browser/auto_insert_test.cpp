@@ -55,7 +55,7 @@ struct BrowserApp {
         });
         w->resize(1000, 760);
         w->show();
-        QTest::qWaitForWindowExposed(w);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
     }
     QString url(const char *path) const { return server.base() + QLatin1String(path); }
     AutoInsertController &controller() const { return w->autoInsertController(); }

@@ -1,0 +1,75 @@
+#include "app/list_files.h"
+
+#include "messages/message_store.h"
+#include "platform/dialog_service.h"
+#include "platform/identity.h"
+#include "watch/watch_store.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace ListFiles {
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ListFiles", text);
+}
+} // namespace
+
+void createMissing(const AppServices &services, QWidget *window)
+{
+    const DataFolder &folder = services.folder;
+    for (const QString &name : { QStringLiteral("htmltemp.txt"), QString::fromLatin1(MessageStore::kFileName),
+             WatchStore::kPostsFile, WatchStore::kForumsFile, WatchStore::kSizesFile }) {
+        // Something that is there but is no readable file is reported when
+        // the lists are read, and left alone.
+        if (xfileExists(folder.filePath(name)) || QFileInfo::exists(folder.filePath(name)))
+            continue;
+        QString error;
+        if (!folder.createWithEmptyLine(name, &error))
+            services.dialogs->message(window,
+                tr("The data file %1 could not be created:\r\n%2").arg(folder.filePath(name), error),
+                Identity::productName(), DialogService::Icon::Exclamation);
+    }
+}
+
+void read(WatchStore &store, const AppServices &services, QWidget *window)
+{
+    for (const FileProblem &problem : store.load())
+        services.dialogs->message(window,
+            tr("The data file %1 could not be read:\r\n%2\r\n\r\nIts list starts empty, and the file is left as it is.")
+                .arg(problem.path, problem.error),
+            Identity::productName(), DialogService::Icon::Exclamation);
+}
+
+bool writeAtTheEnd(WatchStore &store, const AppServices &services, QWidget *window, Asking asking)
+{
+    for (;;) {
+        QList<FileProblem> problems = store.savePosts();
+        FileProblem forums;
+        // A file unreadable at start-up is left alone on purpose, and was reported then.
+        if (!store.saveForums(&forums) && !store.wasUnreadable(WatchStore::kForumsFile))
+            problems.append(forums);
+        if (problems.isEmpty())
+            return true;
+        QStringList lines;
+        for (const FileProblem &p : problems)
+            lines.append(QStringLiteral("%1: %2").arg(p.path, p.error));
+        if (asking == Asking::Nobody) {
+            // Nobody may be there to answer a box: say it and go on ending.
+            for (const QString &line : lines)
+                fprintf(stderr, "postmaven: could not write %s\n", qPrintable(line));
+            return true;
+        }
+        const QString text = tr("These files could not be written:\r\n\r\n%1\r\n\r\nWhat they held before is kept. "
+                                "Retry, or Cancel to keep the window open?")
+                                 .arg(lines.join(QStringLiteral("\r\n")));
+        if (!services.dialogs->ask(window, text, Identity::productName(), DialogService::Choice::RetryCancel))
+            return false;
+    }
+}
+
+} // namespace ListFiles

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/app_services.h"
+
+class QWidget;
+class WatchStore;
+
+// The main window's data files at start-up and at the end.
+namespace ListFiles {
+
+// Creates each missing data file with one empty line; a file that cannot be
+// created is reported in a box.
+void createMissing(const AppServices &services, QWidget *window);
+
+// Reads the three list files into the store; each one that cannot be read is
+// reported in a box, starts as an empty list and is left as it is.
+void read(WatchStore &store, const AppServices &services, QWidget *window);
+
+enum class Asking { User, Nobody };
+// Writes posts.txt, sizes.txt and posts2.txt. When one cannot be written
+// and a user is there, a box offers Retry and Cancel (false); with nobody to
+// ask, each failure is reported on standard error and the end goes on.
+bool writeAtTheEnd(WatchStore &store, const AppServices &services, QWidget *window, Asking asking);
+
+} // namespace ListFiles
