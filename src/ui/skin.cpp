@@ -1,6 +1,7 @@
 #include "ui/skin.h"
 
 #include "ui/program_icon.h"
+#include "ui/skin_style.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -31,46 +32,14 @@ Skin::Skin()
 {
 }
 
-QString Skin::styleSheet() const
-{
-    // Glossy blue: buttons with a light top half and a deeper lower half.
-    return QStringLiteral(R"(
-QMainWindow, QDialog, QWidget#central { background: #dfe9f8; }
-QMenuBar { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f4f8fe, stop:1 #c9dbf3); color: #0b2447; }
-QMenuBar::item:selected { background: #2b5fae; color: white; border-radius: 3px; }
-QMenu { background: #f4f8fe; color: #0b2447; border: 1px solid #7f9fcc; }
-QMenu::item:selected { background: #2b5fae; color: white; }
-QGroupBox { border: 1px solid #7f9fcc; border-radius: 6px; margin-top: 9px;
-            background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f2f7fe, stop:1 #dbe7f7); }
-QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; color: #13407f; font-weight: bold; }
-QToolButton, QPushButton { color: #0b2447; border: 1px solid #5d83bb; border-radius: 5px; padding: 1px;
-            background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:0.48 #dce9fa, stop:0.52 #bcd3f2, stop:1 #a9c6ee); }
-QToolButton:hover, QPushButton:hover { border-color: #2b5fae;
-            background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:0.48 #e7f1fd, stop:0.52 #c9ddf7, stop:1 #b5d0f3); }
-QToolButton:pressed, QPushButton:pressed {
-            background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #9dbbe6, stop:1 #cfe0f7); }
-QToolButton:disabled, QPushButton:disabled { color: #8a9bb5; border-color: #a9bbd6; background: #e3eaf4; }
-QLineEdit, QPlainTextEdit, QTextBrowser, QListWidget, QComboBox { border: 1px solid #7f9fcc; border-radius: 3px;
-            selection-background-color: #2b5fae; selection-color: white; }
-QLineEdit:disabled { background: #edf1f7; color: #7d8aa0; }
-QLineEdit { lineedit-password-character: 42; }
-QTabBar::tab { color: #0b2447; border: 1px solid #7f9fcc; border-bottom: none; border-top-left-radius: 5px;
-            border-top-right-radius: 5px; padding: 2px 8px; margin-right: 2px;
-            background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f7faff, stop:1 #c8dbf4); }
-QTabBar::tab:selected { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 #9fc0ee); font-weight: bold; }
-QStatusBar { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #3a6fbe, stop:1 #214f96); color: white; }
-QStatusBar QLabel { color: white; padding: 0 4px; border-right: 1px solid #7fa6dc; }
-QLabel[skinLabel="true"] { color: #13407f; background: transparent; }
-QCheckBox { color: #0b2447; }
-)");
-}
-
 void Skin::apply(QWidget *window) const
 {
     if (!window)
         return;
-    if (qApp && qApp->styleSheet().isEmpty())
-        qApp->setStyleSheet(styleSheet());
+    // One style for the whole program, set before the first window is built
+    // where possible: setting it later polishes every widget again.
+    if (qApp && !qobject_cast<SkinStyle *>(QApplication::style()))
+        QApplication::setStyle(new SkinStyle);
     window->setProperty("skin", description());
 }
 

@@ -5,7 +5,7 @@
 
 class QWidget;
 
-// The program's one skin, "Gem Blue": a palette and a style sheet of our own.
+// The program's one skin, "Gem Blue": a palette and a style of our own.
 class Skin {
 public:
     Skin();
@@ -16,9 +16,8 @@ public:
     QColor foreColor() const { return m_fore; }
     QColor panelColor() const { return m_panel; }
     QColor panelTextColor() const { return m_panelText; }
-    QString styleSheet() const;
 
-    // Skins one window: its palette and the process-wide style sheet.
+    // Skins one window: the process-wide style, set on the first call.
     void apply(QWidget *window) const;
 
 private:
