@@ -4,6 +4,7 @@
 #include "app/list_files.h"
 #include "app/main_menu.h"
 #include "app/side_windows.h"
+#include "app/window_placement.h"
 #include "browser/auto_insert_controller.h"
 #include "browser/browser_panel.h"
 #include "browser/message_delivery.h"
@@ -190,6 +191,7 @@ void MainWindow::load()
     // Over the panels for a while: the first page load writes panel 1 at once.
     if (!m_services.startupNotices.isEmpty())
         statusBar()->showMessage(m_services.startupNotices.join(QStringLiteral("; ")), 30000);
+    WindowPlacement::restore(this, *m_services.settings);
     if (m_services.settings->read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1"))
         == QLatin1String("1"))
         m_sideWindows->showHelp();
@@ -207,6 +209,7 @@ bool MainWindow::unload(Shutdown how)
         return false;
     m_unloaded = true;
     m_editor->storeLastMessage();
+    WindowPlacement::store(this, *m_services.settings);
     m_services.settings->write(kData, QStringLiteral("lastConvert"), QString::number(m_commandBar->formatIndex()));
     if (m_splash)
         m_splash->close();

@@ -8,11 +8,13 @@
 #include "messages/message_editor_panel.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QScreen>
 #include <QToolButton>
 
 TEST(Startup, FirstStartInAnEmptyFolder)
@@ -213,4 +215,40 @@ TEST(Startup, AnUnattendedEndNeverAsksAndNamesTheFileOnStandardError)
     EXPECT_NE(err.find(t.path("posts2.txt").toStdString()), std::string::npos) << err;
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://127.0.0.1:1/post\r\n\r\n")) << "what can be written is";
     EXPECT_TRUE(w.isUnloaded());
+}
+
+TEST(Startup, TheWindowOpensWhereItWasLeft)
+{
+    TestApp first;
+    MainWindow &w = first.start();
+    const QRect available = w.screen()->availableGeometry();
+    EXPECT_GE(w.width(), std::min(743, available.width())) << "at least the designed size";
+    EXPECT_EQ(w.frameGeometry().center().x() / 10, available.center().x() / 10) << "centred";
+    w.show();
+    w.setGeometry(QRect(available.topLeft() + QPoint(30, 40), QSize(760, 640)));
+    QCoreApplication::processEvents();
+    const QRect left = w.geometry();
+    w.close();
+
+    TestApp next;
+    next.settings.write("Settings", "windowGeometry", first.settings.read("Settings", "windowGeometry", ""));
+    MainWindow &again = next.start();
+    EXPECT_EQ(again.geometry().size(), left.size());
+    EXPECT_EQ(again.geometry().topLeft(), left.topLeft());
+}
+
+TEST(Startup, APlaceOnNoScreenIsMovedBackOntoOne)
+{
+    TestApp first;
+    MainWindow &w = first.start();
+    w.show();
+    w.move(20000, 20000);
+    QCoreApplication::processEvents();
+    w.close();
+    TestApp next;
+    next.settings.write("Settings", "windowGeometry", first.settings.read("Settings", "windowGeometry", ""));
+    MainWindow &again = next.start();
+    again.show();
+    EXPECT_TRUE(again.screen()->availableGeometry().intersects(again.frameGeometry()))
+        << again.frameGeometry().x() << "," << again.frameGeometry().y();
 }
