@@ -1,30 +1,11 @@
 #include "app/application.h"
 
 #include "app/main_window.h"
+#include "platform/termination_signals.h"
 #include "ui/splash_window.h"
 
 #include <QApplication>
 #include <QSessionManager>
-#include <QSocketNotifier>
-
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int g_signalPipe[2] = { -1, -1 };
-
-void onSignal(int)
-{
-    // Only async-signal-safe work here; errno belongs to the code the signal interrupted.
-    const int savedErrno = errno;
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &c, 1);
-    errno = savedErrno;
-}
-} // namespace
 
 Application::Application(AppServices services)
     : m_services(std::move(services))
@@ -53,25 +34,11 @@ void Application::start()
 
 void Application::handleTerminationSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    // A full pipe must never block the handler: one waiting byte is enough.
-    ::fcntl(g_signalPipe[0], F_SETFL, ::fcntl(g_signalPipe[0], F_GETFL) | O_NONBLOCK);
-    auto *notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [this] {
-        char c;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &c, 1);
+    m_signals = std::make_unique<TerminationSignals>([this] {
         // No box may wait for an answer here; quitting also ends any box
         // that is open, since every event loop is left.
         if (m_main)
             m_main->unload(MainWindow::Shutdown::Unattended);
         QApplication::quit();
     });
-    struct sigaction sa = {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
 }

@@ -6,6 +6,7 @@
 
 class MainWindow;
 class SplashWindow;
+class TerminationSignals;
 
 // The running program: the splash, then the main window, and an orderly end
 // on close, on SIGTERM, SIGINT and SIGHUP, and when the desktop session ends.
@@ -25,4 +26,5 @@ private:
     AppServices m_services;
     std::unique_ptr<SplashWindow> m_splash;
     std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<TerminationSignals> m_signals;
 };

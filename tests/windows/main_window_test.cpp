@@ -9,6 +9,7 @@
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 #include "watch/page_fetch.h"
+#include "watch/reply_check.h"
 
 #include <gtest/gtest.h>
 
@@ -527,4 +528,22 @@ TEST(MainWindow, TheHtmlFormatGoesIntoAnEditorAsMarkup)
     EXPECT_TRUE(t.fake->pageScripts[0].contains(R"(","<p>Hello <b>forum</b></p>",true,)"))
         << t.fake->pageScripts[0].right(80).toStdString();
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
+}
+
+TEST(MainWindow, ACheckRunListsThePostsItCouldNotReachInTheStatusTip)
+{
+    ScriptServer server;
+    server.route("", ScriptServer::response(QByteArray(100, 'x')));
+    TestApp t;
+    const QString dead = QStringLiteral("http://127.0.0.1:%1/gone").arg(closedLoopbackPort());
+    t.writeFile("posts.txt", (dead + "\r\n\r\n" + server.base() + "/fine\r\n\r\n").toUtf8());
+    t.writeFile("sizes.txt", "100\r\n\r\n100\r\n\r\n");
+    MainWindow &w = t.start();
+    QSignalSpy finished(&w.checkRun(), &ReplyCheckRun::finished);
+    t.trigger("mnuTools_2");
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(w.statusText(1), "finished - 0 new replies found, 1 could not be checked");
+    const QString tip = t.find<QLabel>("StatusBar1_panel1")->toolTip();
+    EXPECT_TRUE(tip.startsWith(dead + ": ")) << tip.toStdString();
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << "no box for a post a run could not check";
 }
