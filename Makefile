@@ -20,7 +20,9 @@ $(BUILD)/build.ninja: CMakeLists.txt | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j2
 
-run: build
+# Only the program: the tests and their editors are built by `make test`.
+run: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j2 --target postmaven
 	$(BUILD)/postmaven
 
 test: build
