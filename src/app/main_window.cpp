@@ -38,6 +38,8 @@ namespace {
 
 const QString kData = QStringLiteral("data");
 const QString kHtmlTempFile = QStringLiteral("htmltemp.txt");
+const QString kSettings = QStringLiteral("Settings");
+const QString kKeepPasswordsInFile = QStringLiteral("keepPasswordsInFile");
 
 // Connects every action to one slot: menu items and the buttons they repeat.
 template <typename Receiver, typename Slot>
@@ -126,6 +128,8 @@ void MainWindow::connectCommands(const MainMenu &menu)
     onTriggered({ menu.pastePassword, m_lists->pastePasswordAction() }, this, &MainWindow::pastePassword);
     connect(menu.allPosts, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(0); });
     connect(menu.replies, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(1); });
+    m_keepPasswordsInFile = menu.keepPasswordsInFile;
+    connect(menu.keepPasswordsInFile, &QAction::triggered, this, &MainWindow::keepPasswordsInFile);
     onTriggered({ menu.viewHelp }, m_sideWindows, &SideWindows::showHelp);
     onTriggered({ menu.about }, m_sideWindows, &SideWindows::showAbout);
     connect(m_sideWindows, &SideWindows::templatesSaved, this, &MainWindow::updateInterface);
@@ -171,6 +175,10 @@ void MainWindow::load()
     }
     createDataFiles();
     readLists();
+    const bool keepInFile
+        = m_services.settings->read(kSettings, kKeepPasswordsInFile, QStringLiteral("0")) == QLatin1String("1");
+    m_keepPasswordsInFile->setChecked(keepInFile);
+    m_services.startupNotices.append(m_logins->startPasswords(m_services.keyring, keepInFile));
 
     m_templates.load(*m_services.settings);
     updateInterface();
@@ -415,6 +423,19 @@ void MainWindow::openPost(const QString &url)
 {
     m_autoInsert->watchNextLoads();
     m_browser->navigate(url);
+}
+
+void MainWindow::keepPasswordsInFile(bool inFile)
+{
+    const QString status = m_logins->keepPasswordsInFile(inFile);
+    if (inFile && m_logins->usesKeyring()) {
+        // Not all of them could leave the keyring: it keeps them, and the
+        // setting stays as it was.
+        m_keepPasswordsInFile->setChecked(false);
+    } else {
+        m_services.settings->write(kSettings, kKeepPasswordsInFile, inFile ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    statusBar()->showMessage(status, 10000);
 }
 
 void MainWindow::showCheckFailures()
