@@ -159,8 +159,7 @@ QString ForumLogins::keepPasswordsInFile(bool inFile)
     if (!inFile) {
         if (!m_keyring)
             return QStringLiteral("No keyring answers: passwords stay in posts2.txt.");
-        if (m_useKeyring)
-            return QStringLiteral("Passwords are kept in the keyring.");
+        // Also when the keyring is in use already: what the file still keeps moves now.
         m_useKeyring = true;
         moveIntoKeyring();
         return QStringLiteral("Passwords are kept in the keyring now.");
@@ -172,19 +171,40 @@ QString ForumLogins::keepPasswordsInFile(bool inFile)
     // Only addresses that some row reads from the keyring: a password the
     // file keeps for a row of its own is never written over.
     QList<LoginKey> keys;
+    QStringList unused;
     const ForumsModel &forums = m_store.forums();
     for (int row = 0; row < forums.count(); ++row) {
         const Forum &f = forums.at(row);
         if (ForumsModel::password(f.login).isEmpty())
             keys.append({ f.url, ForumsModel::userName(f.login) });
+        else
+            unused.append(f.url);
     }
-    const PasswordMoveReport report = movePasswords(*m_keyring, *m_file, keys);
+    const QList<Forum> before = forums.forums();
+    PasswordMoveReport report = movePasswords(*m_keyring, *m_file, keys);
+    m_inKeyring.clear();
+    if (!report.targetError.isEmpty()) {
+        // posts2.txt was not written: the passwords are only in the keyring
+        // still, and the list goes back to what the file holds.
+        for (int row = 0; row < before.size(); ++row)
+            m_store.forums().setLogin(row, before.at(row).login);
+    }
+    if (report.failed.isEmpty()) {
+        // An entry that no row reads is an old copy: it does not stay behind.
+        for (const LoginKey &key : std::as_const(keys))
+            unused.removeAll(key.address);
+        unused.removeDuplicates();
+        for (const QString &url : std::as_const(unused)) {
+            const PasswordResult removed = m_keyring->remove(url);
+            if (!removed.ok())
+                report.leftOver.append({ url, removed.error });
+        }
+    }
     reportMove(report,
         QStringLiteral("These passwords could not be moved to posts2.txt, so passwords are still kept in the "
                        "keyring:"),
         QStringLiteral("These passwords are in posts2.txt now, but their copies could not be removed from the "
                        "keyring:"));
-    m_inKeyring.clear();
     if (!report.failed.isEmpty())
         return QStringLiteral("Passwords are still kept in the keyring.");
     m_useKeyring = false;

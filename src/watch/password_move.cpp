@@ -26,8 +26,6 @@ PasswordMoveReport movePasswords(PasswordStore &from, PasswordStore &to, const Q
         }
         const PasswordResult back = to.read(login.address);
         if (!back.found() || back.password != old.password) {
-            // What the new store holds is no copy to rely on.
-            to.remove(login.address);
             report.failed.append({ login.address,
                 back.ok() ? QStringLiteral("The password read back was not the one written.") : back.error });
             continue;
@@ -38,10 +36,9 @@ PasswordMoveReport movePasswords(PasswordStore &from, PasswordStore &to, const Q
         return report;
     QString error;
     if (!to.flush(&error)) {
-        for (const QString &address : std::as_const(report.moved)) {
-            to.remove(address);
+        report.targetError = error;
+        for (const QString &address : std::as_const(report.moved))
             report.failed.append({ address, error });
-        }
         report.moved.clear();
         return report;
     }

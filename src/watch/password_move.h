@@ -19,10 +19,14 @@ struct PasswordMoveProblem {
 
 struct PasswordMoveReport {
     QStringList moved;
-    // Still kept where they were, and only there.
+    // Still kept where they were. What the new store took of them is no
+    // copy to rely on, and the old one is still read first.
     QList<PasswordMoveProblem> failed;
     // Moved, but a copy could not be removed from where they were.
     QList<PasswordMoveProblem> leftOver;
+    // The new store could not be made to last: nothing was removed from the
+    // old one, and what the new one took is no copy to rely on.
+    QString targetError;
     // The old store could not be written once the copies were removed from it.
     QString sourceError;
 };
