@@ -101,25 +101,36 @@ KeyringPasswordStore::KeyringPasswordStore(int waitMs)
 
 PasswordResult KeyringPasswordStore::run(QKeychain::Job *job)
 {
+    if (*m_unanswered > 0) {
+        delete job;
+        return PasswordResult::failed(QStringLiteral("The keyring has not answered an earlier request yet."));
+    }
     struct Answer {
         QKeychain::Error error = QKeychain::NoError;
         QString errorString;
         QString text;
+        bool givenUp = false;
     };
     auto answer = std::make_shared<Answer>();
     AnswerWait wait(m_waitMs);
     // The job deletes itself once it has answered, also after the wait gave up.
-    QObject::connect(job, &QKeychain::Job::finished, job, [answer, done = wait.answered()](QKeychain::Job *j) {
-        answer->error = j->error();
-        answer->errorString = j->errorString();
-        if (auto *r = qobject_cast<QKeychain::ReadPasswordJob *>(j))
-            answer->text = r->textData();
-        done();
-    });
+    QObject::connect(job, &QKeychain::Job::finished, job,
+        [answer, unanswered = m_unanswered, done = wait.answered()](QKeychain::Job *j) {
+            answer->error = j->error();
+            answer->errorString = j->errorString();
+            if (auto *r = qobject_cast<QKeychain::ReadPasswordJob *>(j))
+                answer->text = r->textData();
+            if (answer->givenUp)
+                --*unanswered;
+            done();
+        });
     job->start();
     const WaitEnd end = wait.wait();
-    if (end != WaitEnd::Answered)
+    if (end != WaitEnd::Answered) {
+        answer->givenUp = true;
+        ++*m_unanswered;
         return PasswordResult::failed(waitProblem(end, m_waitMs));
+    }
     switch (answer->error) {
     case QKeychain::NoError:
         return PasswordResult::done(answer->text);

@@ -2,6 +2,8 @@
 
 #include "platform/password_store.h"
 
+#include <memory>
+
 namespace QKeychain {
 class Job;
 }
@@ -10,7 +12,9 @@ class Job;
 // QtKeychain: service "Postmaven", the forum's address as the key. Jobs run
 // asynchronously; each call waits for its answer in an event loop that keeps
 // the windows drawn and holds user input back, and gives up after waitMs, so
-// a keyring that never answers cannot hang the program.
+// a keyring that never answers cannot hang the program. QtKeychain runs its
+// jobs one after another: while one it gave up on is still out, calls fail at
+// once instead of waiting behind it.
 class KeyringPasswordStore : public PasswordStore {
 public:
     static const QString kService;
@@ -30,4 +34,6 @@ private:
     void describeItem(const QString &address, const QString &userName);
 
     int m_waitMs;
+    // Jobs given up on that have not answered yet.
+    std::shared_ptr<int> m_unanswered = std::make_shared<int>(0);
 };

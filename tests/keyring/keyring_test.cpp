@@ -18,6 +18,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
 
 namespace {
 
@@ -135,6 +138,28 @@ TEST(KeyringStore, KeepsEachPasswordUnderItsForumsAddress)
         EXPECT_EQ(lookUp(r.address), "<none>") << r.name;
         EXPECT_TRUE(keyring.remove(r.address).ok()) << r.name << ": nothing left to remove is no failure";
     }
+}
+
+TEST(KeyringStore, AKeyringThatDoesNotAnswerIsGivenUpOnAndUsedAgainOnceItDoes)
+{
+    NEEDS_PRIVATE_KEYRING();
+    const uint daemon = QDBusConnection::sessionBus().interface()->servicePid(kSecrets).value();
+    ASSERT_GT(daemon, 0u);
+    KeyringPasswordStore keyring(200);
+    ASSERT_TRUE(keyring.write("http://frozen.example/", "bob", "pw").ok());
+
+    // The test's own daemon stopped: it cannot answer however long one waits.
+    ::kill(pid_t(daemon), SIGSTOP);
+    const PasswordResult given = keyring.read("http://frozen.example/");
+    const PasswordResult behind = keyring.write("http://frozen.example/", "bob", "other");
+    ::kill(pid_t(daemon), SIGCONT);
+    EXPECT_TRUE(given.error.startsWith("The keyring did not answer within 0.2 seconds.")) << given.error.toStdString();
+    EXPECT_EQ(behind.error, "The keyring has not answered an earlier request yet.") << "no wait behind the first";
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keyring.read("http://frozen.example/").ok(); }, 30000))
+        << "once the late answer has come, the keyring is used again";
+    EXPECT_EQ(keyring.read("http://frozen.example/").password, "pw") << "the write given up on never ran";
+    EXPECT_TRUE(keyring.remove("http://frozen.example/").ok());
 }
 
 TEST(KeyringLogins, ThreePasswordsMoveAndTheFileIsRewrittenOnlyAfterwards)
