@@ -6,8 +6,6 @@
 #include "watch/password_move.h"
 #include "watch/watch_store.h"
 
-#include <QSet>
-
 namespace {
 
 QString problemLines(const QList<PasswordMoveProblem> &problems)
