@@ -3,6 +3,8 @@ BUILD ?= build
 PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
         libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl \
         desktop-file-utils appstream man-db xvfb xauth dpkg-dev ckeditor
+# QtKeychain for the keyring; a private bus and a Secret Service for its tests.
+PKGS += qtkeychain-qt6-dev dbus gnome-keyring libsecret-tools
 SHOT_PKGS := xvfb x11-utils imagemagick
 FUZZ_PKGS := clang libclang-rt-14-dev
 

@@ -9,6 +9,7 @@
 
 class DesktopServices;
 class DialogService;
+class PasswordStore;
 class QObject;
 class SettingsStore;
 class WebBrowser;
@@ -25,4 +26,6 @@ struct AppServices {
     QString helpFile; // empty: Help.rtf in the data folder
     // Said once in the status bar when the window opens: where the data went, a sandbox turned off.
     QStringList startupNotices;
+    // The system keyring when one answered at start-up, else null: passwords stay in posts2.txt.
+    PasswordStore *keyring = nullptr;
 };

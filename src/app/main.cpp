@@ -4,6 +4,7 @@
 #include "app/side_windows.h"
 #include "platform/data_location.h"
 #include "platform/identity.h"
+#include "platform/keyring_password_store.h"
 #include "platform/qt_desktop_services.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/settings_store.h"
@@ -57,6 +58,9 @@ int main(int argc, char *argv[])
     services.dialogs = &dialogs;
     services.desktop = &desktop;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
+    KeyringPasswordStore keyring;
+    if (keyring.probe().ok())
+        services.keyring = &keyring;
     for (const QString &notice : { sandboxNotice, data.notice })
         if (!notice.isEmpty())
             services.startupNotices.append(notice);

@@ -38,6 +38,12 @@ MainMenu MainMenu::build(QMenuBar *bar)
         { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
             { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
             { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword } });
+    // A setting, set apart from the commands; named for the place after "mnuTools_8".
+    QMenu *tools = bar->findChild<QMenu *>(QStringLiteral("mnuToolsMenu"));
+    tools->addSeparator();
+    m.keepPasswordsInFile = tools->addAction(QStringLiteral("Keep Passwords in the File"));
+    m.keepPasswordsInFile->setObjectName(QStringLiteral("mnuTools_9"));
+    m.keepPasswordsInFile->setCheckable(true);
     addMenu(bar, QStringLiteral("&View"), "mnuViewMenu", "mnuView",
         { { "&Saved Messages", &m.savedMessages }, { "&All posts", &m.allPosts }, { "&Replies", &m.replies },
             { "&Templates", &m.templates } });

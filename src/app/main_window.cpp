@@ -33,7 +33,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-
 namespace {
 
 const QString kData = QStringLiteral("data");
@@ -130,6 +129,8 @@ void MainWindow::connectCommands(const MainMenu &menu)
     onTriggered({ menu.pastePassword, m_lists->pastePasswordAction() }, this, &MainWindow::pastePassword);
     connect(menu.allPosts, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(0); });
     connect(menu.replies, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(1); });
+    m_keepPasswordsInFile = menu.keepPasswordsInFile;
+    connect(menu.keepPasswordsInFile, &QAction::triggered, this, &MainWindow::keepPasswordsInFile);
     onTriggered({ menu.viewHelp }, m_sideWindows, &SideWindows::showHelp);
     onTriggered({ menu.about }, m_sideWindows, &SideWindows::showAbout);
     connect(m_sideWindows, &SideWindows::templatesSaved, this, &MainWindow::updateInterface);
@@ -175,6 +176,9 @@ void MainWindow::load()
     }
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, m_services, this);
+    m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
+    m_services.startupNotices.append(
+        m_logins->startPasswords(m_services.keyring, ForumLogins::fileChosen(*m_services.settings)));
 
     m_templates.load(*m_services.settings);
     updateInterface();
@@ -197,8 +201,6 @@ void MainWindow::load()
         m_sideWindows->showHelp();
     layoutWindow();
 }
-
-
 
 bool MainWindow::unload(Shutdown how)
 {
@@ -377,6 +379,12 @@ void MainWindow::openPost(const QString &url)
 {
     m_autoInsert->watchNextLoads();
     m_browser->navigate(url);
+}
+
+void MainWindow::keepPasswordsInFile(bool inFile)
+{
+    statusBar()->showMessage(m_logins->choosePasswordsInFile(inFile, *m_services.settings), 10000);
+    m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
 }
 
 void MainWindow::showCheckFailures()

@@ -19,6 +19,7 @@ class MessageDelivery;
 class MessageEditorPanel;
 class PageFetch;
 class PostWatcher;
+class QAction;
 class QLabel;
 class ReplyCheckRun;
 class SideWindows;
@@ -87,6 +88,7 @@ private slots:
     void checkReplies();
     void showAndCheckReplies();
     void openPost(const QString &url);
+    void keepPasswordsInFile(bool inFile);
 
 private:
     void buildStatusBar();
@@ -113,6 +115,7 @@ private:
     QList<QLabel *> m_statusPanels;
 
     SideWindows *m_sideWindows = nullptr;
+    QAction *m_keepPasswordsInFile = nullptr;
     QPointer<QWidget> m_splash;
 
     WindowLayout m_layout;

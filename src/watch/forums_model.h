@@ -26,6 +26,7 @@ public:
 
     int count() const { return static_cast<int>(m_forums.size()); }
     const Forum &at(int row) const { return m_forums.at(row); }
+    const QList<Forum> &forums() const { return m_forums; }
     int indexOf(const QString &url) const;
 
     void add(const QString &url, const QString &login);

@@ -265,9 +265,27 @@ void ListsPanel::onForumSelected(const QModelIndex &current)
         m_passwordBox->clear();
         return;
     }
-    // Each box that changes stores the row and saves, as typing does.
-    m_userNameBox->setText(ForumsModel::userName(login));
-    m_passwordBox->setText(ForumsModel::password(login));
+    const PasswordResult password = m_logins.password(row);
+    const bool changed
+        = m_userNameBox->text() != ForumsModel::userName(login) || m_passwordBox->text() != password.password;
+    {
+        // Both boxes are filled before the row is stored: filled one by one,
+        // the new user name would be stored with the previous forum's password.
+        QSignalBlocker blockUser(m_userNameBox);
+        QSignalBlocker blockPassword(m_passwordBox);
+        m_userNameBox->setText(ForumsModel::userName(login));
+        m_passwordBox->setText(password.password);
+    }
+    if (!password.ok()) {
+        // The keyring did not answer: the login can be neither shown nor
+        // changed, or an edit would store the empty box as its password.
+        m_userNameBox->setEnabled(false);
+        m_passwordBox->setEnabled(false);
+        return;
+    }
+    // A box that changed stores the row and saves, as typing does.
+    if (changed)
+        m_logins.setLogin(row, m_userNameBox->text(), m_passwordBox->text());
 }
 
 void ListsPanel::onLoginEdited()

@@ -15,6 +15,7 @@ AppServices TestApp::services(std::function<WebBrowser *(QObject *)> factory)
     s.dialogs = &dialogs;
     s.desktop = &desktop;
     s.homePage = QStringLiteral("about:blank");
+    s.keyring = keyring;
     if (factory) {
         s.createBrowser = factory;
     } else {

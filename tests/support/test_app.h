@@ -21,6 +21,8 @@ struct TestApp {
     RecordingDesktop desktop;
     std::unique_ptr<MainWindow> window;
     FakeBrowser *fake = nullptr;
+    // The keyring the window is given; none answers unless a test sets one.
+    PasswordStore *keyring = nullptr;
 
     AppServices services(std::function<WebBrowser *(QObject *)> factory = {});
     // Creates the window and runs its load sequence.

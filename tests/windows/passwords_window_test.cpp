@@ -1,0 +1,170 @@
+#include "support/list_items.h"
+#include "support/memory_password_store.h"
+#include "support/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListView>
+#include <QStatusBar>
+
+namespace {
+
+QString startMessage(const TestApp &t)
+{
+    return t.window->statusBar()->currentMessage();
+}
+
+} // namespace
+
+TEST(PasswordsWindow, InTheKeyringTheBoxesPasteAndListWorkAsBefore)
+{
+    TestApp t;
+    MemoryPasswordStore keyring;
+    t.keyring = &keyring;
+    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
+    t.start();
+    EXPECT_TRUE(startMessage(t).contains("Passwords are kept in the keyring; 2 moved there from posts2.txt."))
+        << startMessage(t).toStdString();
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\n");
+    EXPECT_EQ(items(t.find<QListView>("lstLogins")), QStringList({ "bob|", "al|" }));
+
+    auto *forums = t.find<QListView>("lstPosts2");
+    auto *user = t.find<QLineEdit>("txtUsername");
+    auto *password = t.find<QLineEdit>("txtPassword");
+    selectRow(forums, 1);
+    EXPECT_EQ(user->text(), "al");
+    EXPECT_EQ(password->text(), "p2");
+    selectRow(forums, 0);
+    EXPECT_EQ(password->text(), "p1");
+    t.fake->location = "http://one.example/login";
+    t.click("cmdPaste_2");
+    EXPECT_EQ(t.fake->typed, QStringList({ "p1" }));
+
+    password->setText("p1new");
+    EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1new");
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\n");
+
+    t.fake->location = "http://three.example/";
+    t.click("cmdAdd2");
+    EXPECT_EQ(user->text(), "Enter Username");
+    EXPECT_EQ(password->text(), "");
+    EXPECT_EQ(t.readFile("posts2.txt"),
+        "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\nhttp://three.example/|Enter Username|\r\n\r\n");
+
+    selectRow(forums, 0);
+    t.click("cmdDel2");
+    EXPECT_EQ(keyring.entries.keys(), QStringList({ "http://two.example/" }));
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://two.example/|al|\r\n\r\nhttp://three.example/|Enter Username|\r\n\r\n");
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << t.dialogs.lastText().toStdString();
+
+    // At the next start nothing moves, and the keyring gives the passwords.
+    TestApp again;
+    again.keyring = &keyring;
+    again.writeFile("posts2.txt", t.readFile("posts2.txt"));
+    again.start();
+    EXPECT_TRUE(startMessage(again).contains("Passwords are kept in the keyring."))
+        << startMessage(again).toStdString();
+    selectRow(again.find<QListView>("lstPosts2"), 0);
+    EXPECT_EQ(again.find<QLineEdit>("txtPassword")->text(), "p2");
+}
+
+TEST(PasswordsWindow, WithoutAKeyringTheFileKeepsThemAndTheStatusBarSaysSo)
+{
+    TestApp t;
+    const QByteArray file = "http://one.example/|bob|p1\r\n\r\n";
+    t.writeFile("posts2.txt", file);
+    t.start();
+    EXPECT_TRUE(startMessage(t).contains("No keyring answers: passwords are kept in posts2.txt."))
+        << startMessage(t).toStdString();
+    EXPECT_EQ(t.readFile("posts2.txt"), file);
+    selectRow(t.find<QListView>("lstPosts2"), 0);
+    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p1");
+    EXPECT_FALSE(t.find<QAction>("mnuTools_9")->isChecked());
+}
+
+TEST(PasswordsWindow, ARefusedPasswordStaysInTheFileWithABoxNamingTheForum)
+{
+    TestApp t;
+    MemoryPasswordStore keyring;
+    keyring.refused = { "http://two.example/" };
+    t.keyring = &keyring;
+    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
+    t.start();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].text,
+        "These passwords could not be moved to the keyring and stay in posts2.txt:\r\n\r\n"
+        "http://two.example/: The keyring refused the write.");
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
+    selectRow(t.find<QListView>("lstPosts2"), 1);
+    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p2");
+}
+
+TEST(PasswordsWindow, APasswordTheKeyringCannotGiveLeavesTheBoxesShut)
+{
+    TestApp t;
+    MemoryPasswordStore keyring;
+    keyring.entries = { { "http://one.example/", "p1" }, { "http://two.example/", "p2" } };
+    t.keyring = &keyring;
+    t.writeFile("posts2.txt", "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\n");
+    t.start();
+    keyring.unreadable = { "http://one.example/" };
+    auto *forums = t.find<QListView>("lstPosts2");
+    selectRow(forums, 0);
+    EXPECT_FALSE(t.find("txtUsername")->isEnabled());
+    EXPECT_FALSE(t.find("txtPassword")->isEnabled());
+    EXPECT_EQ(t.dialogs.lastText(),
+        "The password for http://one.example/ could not be read from the keyring:\r\n"
+        "The keyring could not give the password.");
+    EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1") << "the empty box stored nothing";
+    selectRow(forums, 1);
+    EXPECT_TRUE(t.find("txtPassword")->isEnabled());
+    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p2");
+}
+
+TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
+{
+    TestApp t;
+    MemoryPasswordStore keyring;
+    t.keyring = &keyring;
+    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\n");
+    t.start();
+    auto *setting = t.find<QAction>("mnuTools_9");
+    EXPECT_EQ(setting->text(), "Keep Passwords in the File");
+    EXPECT_TRUE(setting->isCheckable());
+    EXPECT_FALSE(setting->isChecked());
+
+    t.trigger("mnuTools_9");
+    EXPECT_TRUE(setting->isChecked());
+    EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "1");
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|p1\r\n\r\n");
+    EXPECT_TRUE(keyring.entries.isEmpty());
+    EXPECT_EQ(startMessage(t), "Passwords are kept in posts2.txt now.");
+
+    // Chosen, it holds at the next start: nothing moves.
+    TestApp chosen;
+    chosen.keyring = &keyring;
+    chosen.settings.write("Settings", "keepPasswordsInFile", "1");
+    chosen.writeFile("posts2.txt", t.readFile("posts2.txt"));
+    chosen.start();
+    EXPECT_TRUE(chosen.find<QAction>("mnuTools_9")->isChecked());
+    EXPECT_TRUE(startMessage(chosen).contains("Passwords are kept in posts2.txt, as chosen in the Tools menu."));
+    EXPECT_EQ(chosen.readFile("posts2.txt"), "http://one.example/|bob|p1\r\n\r\n");
+
+    t.trigger("mnuTools_9");
+    EXPECT_FALSE(setting->isChecked());
+    EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "0");
+    EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1");
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\n");
+    EXPECT_EQ(startMessage(t), "Passwords are kept in the keyring now.");
+
+    // A keyring that cannot give a password back keeps it, and the setting stays.
+    keyring.unreadable = { "http://one.example/" };
+    t.trigger("mnuTools_9");
+    EXPECT_FALSE(setting->isChecked());
+    EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "0");
+    EXPECT_EQ(startMessage(t), "Passwords are still kept in the keyring.");
+    EXPECT_TRUE(t.dialogs.lastText().contains("http://one.example/: ")) << t.dialogs.lastText().toStdString();
+    EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1");
+}
