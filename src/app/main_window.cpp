@@ -4,6 +4,7 @@
 #include "app/list_files.h"
 #include "app/main_menu.h"
 #include "app/side_windows.h"
+#include "app/status_panels.h"
 #include "app/window_placement.h"
 #include "browser/auto_insert_controller.h"
 #include "browser/browser_panel.h"
@@ -29,7 +30,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -83,7 +83,8 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     placeInTwips(m_browserPanel, 3840, 900, 6375, 7395);
     m_lists = new ListsPanel(*m_store, *m_logins, *m_check, central);
     placeInTwips(m_lists, 60, 5040, 3735, 4815);
-    buildStatusBar();
+    m_status = new StatusPanels(this);
+    setStatusBar(m_status);
     m_sideWindows = new SideWindows(m_services, m_templates, *m_editor, this);
 
     connectCommands(MainMenu::build(menuBar()));
@@ -95,19 +96,6 @@ MainWindow::~MainWindow()
 {
     // Side windows go first: they hold references to the state owned here.
     delete m_sideWindows;
-}
-
-void MainWindow::buildStatusBar()
-{
-    auto *bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(true);
-    setStatusBar(bar);
-    auto *first = new QLabel(bar);
-    first->setObjectName(QStringLiteral("StatusBar1_panel1"));
-    first->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    bar->addWidget(first, 1);
-    m_statusPanels.append(first);
 }
 
 void MainWindow::connectCommands(const MainMenu &menu)
@@ -167,13 +155,7 @@ void MainWindow::load()
     setWindowTitle(Identity::productName() + QLatin1String(" by ") + Identity::companyName());
     m_commandBar->setPublisherAddress(Identity::publisherAddress());
     m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
-    for (int i = 2; i <= 3; ++i) {
-        auto *panel = new QLabel(statusBar());
-        panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i));
-        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        statusBar()->addWidget(panel, 1);
-        m_statusPanels.append(panel);
-    }
+    m_status->addPanels();
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, m_services, this);
     m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
@@ -271,11 +253,7 @@ void MainWindow::layoutWindow()
         l.addressBoxWidth, l.goButtonLeft);
     m_lists->fitTo(l.postsPageHeight, l.forumsPageHeight, l.postListHeight, l.forumListHeight, l.newRepliesListHeight,
         l.pageTabsHeight);
-    const int panelWidths[3] = { l.panel1Width, l.panel2Width, l.panel3Width };
-    // Only a maximum: a fixed width would make the status bar ask for more
-    // room than the window has, and the window would grow on every layout.
-    for (int i = 0; i < m_statusPanels.size() && i < 3; ++i)
-        m_statusPanels[i]->setMaximumWidth(std::max(0, twipsToPixels(panelWidths[i]) - 8));
+    m_status->fitTo(l.panel1Width, l.panel2Width, l.panel3Width);
 }
 
 void MainWindow::updateInterface()
@@ -285,13 +263,12 @@ void MainWindow::updateInterface()
 
 void MainWindow::setStatusText(int panel, const QString &text)
 {
-    if (panel >= 1 && panel <= m_statusPanels.size())
-        m_statusPanels[panel - 1]->setText(text);
+    m_status->setText(panel, text);
 }
 
 QString MainWindow::statusText(int panel) const
 {
-    return panel >= 1 && panel <= m_statusPanels.size() ? m_statusPanels[panel - 1]->text() : QString();
+    return m_status->text(panel);
 }
 
 // ---------------------------------------------------------------- messages
@@ -392,5 +369,5 @@ void MainWindow::showCheckFailures()
     QStringList lines;
     for (const CheckFailure &f : m_check->failures())
         lines.append(QStringLiteral("%1: %2 (%3)").arg(f.address, f.description).arg(f.number));
-    m_statusPanels.first()->setToolTip(lines.join(QLatin1Char('\n')));
+    m_status->setResultTip(lines.join(QLatin1Char('\n')));
 }

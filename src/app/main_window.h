@@ -20,9 +20,9 @@ class MessageEditorPanel;
 class PageFetch;
 class PostWatcher;
 class QAction;
-class QLabel;
 class ReplyCheckRun;
 class SideWindows;
+class StatusPanels;
 class WatchStore;
 class WebBrowser;
 struct MainMenu;
@@ -91,7 +91,6 @@ private slots:
     void keepPasswordsInFile(bool inFile);
 
 private:
-    void buildStatusBar();
     void connectCommands(const MainMenu &menu);
     void connectWork();
     void showCheckFailures();
@@ -112,7 +111,7 @@ private:
     MessageEditorPanel *m_editor = nullptr;
     BrowserPanel *m_browserPanel = nullptr;
     ListsPanel *m_lists = nullptr;
-    QList<QLabel *> m_statusPanels;
+    StatusPanels *m_status = nullptr;
 
     SideWindows *m_sideWindows = nullptr;
     QAction *m_keepPasswordsInFile = nullptr;
