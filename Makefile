@@ -2,7 +2,7 @@
 BUILD ?= build
 PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
         libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl \
-        desktop-file-utils appstream man-db xvfb xauth dpkg-dev
+        desktop-file-utils appstream man-db xvfb xauth dpkg-dev dbus-daemon
 SHOT_PKGS := xvfb x11-utils imagemagick
 FUZZ_PKGS := clang libclang-rt-14-dev
 

@@ -7,6 +7,7 @@
 #include "platform/qt_desktop_services.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/settings_store.h"
+#include "platform/tray_notifier.h"
 #include "platform/web_sandbox.h"
 #include "platform/webengine_browser.h"
 #include "ui/help_window.h"
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
     QtSettingsStore settings(Identity::productName());
     QtDialogService dialogs;
     QtDesktopServices desktop;
+    TrayNotifier notifier;
     const QString programFolder = QCoreApplication::applicationDirPath();
     DataLocationInput where;
     where.programFolder = programFolder;
@@ -56,6 +58,7 @@ int main(int argc, char *argv[])
     services.helpFile = findHelpFile(programFolder, installedDataFolders(programFolder));
     services.dialogs = &dialogs;
     services.desktop = &desktop;
+    services.notifier = &notifier;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
     for (const QString &notice : { sandboxNotice, data.notice })
         if (!notice.isEmpty())

@@ -37,7 +37,8 @@ MainMenu MainMenu::build(QMenuBar *bar)
     addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
         { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
             { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
-            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword } });
+            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword },
+            { "Check Replies &Automatically", &m.autoCheck } });
     addMenu(bar, QStringLiteral("&View"), "mnuViewMenu", "mnuView",
         { { "&Saved Messages", &m.savedMessages }, { "&All posts", &m.allPosts }, { "&Replies", &m.replies },
             { "&Templates", &m.templates } });

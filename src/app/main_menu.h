@@ -20,6 +20,7 @@ struct MainMenu {
     QAction *pasteSubject = nullptr;
     QAction *pasteUserName = nullptr;
     QAction *pastePassword = nullptr;
+    QAction *autoCheck = nullptr;
     // View
     QAction *savedMessages = nullptr;
     QAction *allPosts = nullptr;

@@ -9,14 +9,17 @@
 #include "messages/message_editor_panel.h"
 #include "messages/message_store.h"
 #include "messages/outgoing_message.h"
+#include "platform/data_lock.h"
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
+#include "platform/notifier.h"
 #include "platform/settings_store.h"
 #include "platform/web_browser.h"
 #include "ui/placement.h"
 #include "ui/skin.h"
 #include "ui/start_page.h"
+#include "watch/check_scheduler.h"
 #include "watch/forum_logins.h"
 #include "watch/lists_panel.h"
 #include "watch/page_fetch.h"
@@ -37,6 +40,10 @@
 namespace {
 
 const QString kData = QStringLiteral("data");
+const QString kSettings = QStringLiteral("Settings");
+const QString kAutoCheckMinutes = QStringLiteral("autoCheckMinutes");
+// postmaven-cli holds the data folder's lock only while it rewrites two small files.
+constexpr int kLockWaitMs = 3000;
 const QString kHtmlTempFile = QStringLiteral("htmltemp.txt");
 
 // Connects every action to one slot: menu items and the buttons they repeat.
@@ -64,6 +71,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_checkChannel = new PageFetch(this);
     m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
     m_check = new ReplyCheckRun(m_store->posts(), *m_checkChannel, this);
+    m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
     m_watcher = new PostWatcher(m_store->posts(), *m_sizeChannel, dialogs, this);
     m_logins = new ForumLogins(*m_store, dialogs, this);
     m_autoInsert = new AutoInsertController(
@@ -118,6 +126,7 @@ void MainWindow::connectCommands(const MainMenu &menu)
     onTriggered({ menu.preview, m_commandBar->previewAction() }, this, &MainWindow::previewMessage);
     onTriggered({ menu.autoInsert, m_commandBar->autoInsertAction() }, m_autoInsert, &AutoInsertController::autoInsert);
     onTriggered({ menu.checkReplies }, this, &MainWindow::showAndCheckReplies);
+    onTriggered({ menu.autoCheck }, this, &MainWindow::chooseAutoCheck);
     onTriggered({ menu.options, menu.templates, m_commandBar->optionsAction() }, m_sideWindows,
         &SideWindows::showTemplateEditor);
     onTriggered({ menu.pasteMessage, m_editor->pasteMessageAction() }, this, &MainWindow::pasteMessage);
@@ -151,6 +160,8 @@ void MainWindow::connectWork()
     connect(m_lists, &ListsPanel::postOpened, this, &MainWindow::openPost);
     connect(m_lists, &ListsPanel::forumOpened, m_browser, &WebBrowser::navigate);
     connect(m_browser, &WebBrowser::helpRequested, m_sideWindows, &SideWindows::showHelp);
+    if (m_services.notifier)
+        connect(m_services.notifier, &Notifier::activated, this, &MainWindow::showNewReplies);
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -169,6 +180,12 @@ void MainWindow::load()
         statusBar()->addWidget(panel, 1);
         m_statusPanels.append(panel);
     }
+    // Taken before the lists are read and let go after they are written at
+    // exit: postmaven-cli then never changes them while this window has them.
+    m_lock = std::make_unique<DataLock>(m_services.folder.path());
+    if (!m_lock->tryLock(kLockWaitMs))
+        m_services.startupNotices.append(
+            tr("%1; the watched posts of the window closed last are kept").arg(m_lock->errorText()));
     createDataFiles();
     readLists();
 
@@ -190,6 +207,8 @@ void MainWindow::load()
     if (m_services.settings->read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1"))
         == QLatin1String("1"))
         m_sideWindows->showHelp();
+    m_scheduler->setIntervalMinutes(CheckScheduler::minutesFromSetting(
+        m_services.settings->read(kSettings, kAutoCheckMinutes, QStringLiteral("0"))));
     layoutWindow();
 }
 
@@ -253,8 +272,12 @@ bool MainWindow::unload(Shutdown how)
         m_splash->close();
     m_sideWindows->closeAll();
     skinCompanion().operation3();
+    m_scheduler->setInterval(std::chrono::milliseconds(0));
     m_sizeChannel->abandon();
     m_checkChannel->abandon();
+    // Everything is written: postmaven-cli may change the lists from now on.
+    if (m_lock)
+        m_lock->unlock();
     return true;
 }
 
@@ -409,6 +432,30 @@ void MainWindow::showAndCheckReplies()
 {
     m_lists->selectPostsTab(1);
     checkReplies();
+}
+
+void MainWindow::chooseAutoCheck()
+{
+    const QList<int> minutes = CheckScheduler::choices();
+    int index = static_cast<int>(minutes.indexOf(
+        CheckScheduler::minutesFromSetting(m_services.settings->read(kSettings, kAutoCheckMinutes, QString()))));
+    if (!m_services.dialogs->choose(this, tr("Check for new replies while Postmaven is open:"),
+            tr("Check Replies Automatically"), CheckScheduler::choiceNames(), &index)
+        || index < 0 || index >= minutes.size())
+        return;
+    m_services.settings->write(kSettings, kAutoCheckMinutes, QString::number(minutes[index]));
+    m_scheduler->setIntervalMinutes(minutes[index]);
+}
+
+void MainWindow::showNewReplies()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    m_lists->selectPostsTab(1);
 }
 
 void MainWindow::openPost(const QString &url)
