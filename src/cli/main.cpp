@@ -85,6 +85,10 @@ int runCommandLine(const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
+    // Nothing here needs GLib's main loop, and Qt's own serves a thousand
+    // connections in a row measurably faster.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(Identity::productName());
     QCoreApplication::setOrganizationName(Identity::productName());
