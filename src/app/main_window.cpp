@@ -184,8 +184,9 @@ void MainWindow::load()
     // exit: postmaven-cli then never changes them while this window has them.
     m_lock = std::make_unique<DataLock>(m_services.folder.path());
     if (!m_lock->tryLock(kLockWaitMs))
-        m_services.startupNotices.append(
-            tr("%1; the watched posts of the window closed last are kept").arg(m_lock->errorText()));
+        m_services.startupNotices.append(m_lock->isHeldElsewhere()
+                ? tr("%1: the watched posts of the window closed last are kept").arg(m_lock->errorText())
+                : tr("%1: postmaven-cli cannot tell that this window is open").arg(m_lock->errorText()));
     createDataFiles();
     readLists();
 

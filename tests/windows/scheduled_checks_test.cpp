@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLockFile>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -91,4 +93,16 @@ TEST(ScheduledChecks, TheWindowHoldsTheDataFolderWhileItIsOpen)
     ASSERT_TRUE(w.unload());
     EXPECT_EQ(t.readFile("posts.txt"), "");
     EXPECT_FALSE(other.isHeldElsewhere()) << "let go once the lists are written";
+}
+
+TEST(ScheduledChecks, ASecondWindowOnTheSameDataFolderSaysSo)
+{
+    TestApp t;
+    QLockFile first(t.dir.filePath(DataLock::fileName()));
+    ASSERT_TRUE(first.tryLock(0));
+    MainWindow &w = t.start();
+    EXPECT_EQ(w.statusBar()->currentMessage(),
+        t.dir.filePath(DataLock::fileName())
+            + " is held by another Postmaven: the watched posts of the window closed last are kept");
+    EXPECT_TRUE(first.isLocked()) << "the other window keeps its lock";
 }
