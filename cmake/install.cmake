@@ -1,10 +1,24 @@
-# `cmake --install` and `make package`: the program, its help text, the
-# desktop entry, AppStream metadata, the icon theme's icons and a man page.
+# `cmake --install` and `make package`: the program and postmaven-cli, the
+# help text, the desktop entry, AppStream metadata, the icon theme's icons,
+# the man pages and the systemd user units that run the reply check hourly.
 include(GNUInstallDirs)
 
 install(TARGETS postmaven RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET postmaven-cli)
   install(TARGETS postmaven-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES resources/postmaven-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Where Debian keeps user units, under the prefix. The installed service
+  # names the installed program by its full path, which is known only when
+  # installing (cmake --install --prefix, the package's /usr).
+  install(FILES contrib/postmaven-check.timer DESTINATION lib/systemd/user)
+  install(CODE "
+    file(READ \"${CMAKE_CURRENT_SOURCE_DIR}/contrib/postmaven-check.service\" unit)
+    string(REPLACE \"ExecStart=postmaven-cli \" \"ExecStart=\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/postmaven-cli \"
+      unit \"\${unit}\")
+    file(WRITE \"${CMAKE_CURRENT_BINARY_DIR}/contrib/postmaven-check.service\" \"\${unit}\")
+    file(INSTALL \"${CMAKE_CURRENT_BINARY_DIR}/contrib/postmaven-check.service\"
+      DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/user\")
+  ")
 endif()
 install(FILES resources/Help.rtf DESTINATION ${CMAKE_INSTALL_DATADIR}/postmaven)
 install(FILES resources/desktop/${POSTMAVEN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

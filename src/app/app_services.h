@@ -9,6 +9,7 @@
 
 class DesktopServices;
 class DialogService;
+class Notifier;
 class PasswordStore;
 class QObject;
 class SettingsStore;
@@ -21,6 +22,8 @@ struct AppServices {
     DataFolder folder { QString() };
     DialogService *dialogs = nullptr;
     DesktopServices *desktop = nullptr;
+    // Tells of new replies found by a scheduled check; none: nobody is told.
+    Notifier *notifier = nullptr;
     std::function<WebBrowser *(QObject *parent)> createBrowser;
     QString homePage; // empty: the start page that ships with the program
     QString helpFile; // empty: Help.rtf in the data folder

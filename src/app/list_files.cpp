@@ -1,6 +1,7 @@
 #include "app/list_files.h"
 
 #include "messages/message_store.h"
+#include "platform/data_lock.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
 #include "watch/watch_store.h"
@@ -18,6 +19,18 @@ QString tr(const char *text)
     return QCoreApplication::translate("ListFiles", text);
 }
 } // namespace
+
+std::unique_ptr<DataLock> lock(AppServices &services)
+{
+    // postmaven-cli holds the lock only while it rewrites two small files.
+    constexpr int kWaitMs = 3000;
+    auto lock = std::make_unique<DataLock>(services.folder.path());
+    if (!lock->tryLock(kWaitMs))
+        services.startupNotices.append(lock->isHeldElsewhere()
+                ? tr("%1: the watched posts of the window closed last are kept").arg(lock->errorText())
+                : tr("%1: postmaven-cli cannot tell that this window is open").arg(lock->errorText()));
+    return lock;
+}
 
 void createMissing(const AppServices &services, QWidget *window)
 {

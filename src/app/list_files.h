@@ -2,11 +2,19 @@
 
 #include "app/app_services.h"
 
+#include <memory>
+
+class DataLock;
 class QWidget;
 class WatchStore;
 
 // The main window's data files at start-up and at the end.
 namespace ListFiles {
+
+// The data folder's lock, taken before the lists are read and let go after
+// they are written at the end: postmaven-cli then never changes them while
+// the window has them. When it cannot be had, a start-up notice says why.
+std::unique_ptr<DataLock> lock(AppServices &services);
 
 // Creates each missing data file with one empty line; a file that cannot be
 // created is reported in a box.

@@ -8,6 +8,7 @@
 #include "platform/qt_desktop_services.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/settings_store.h"
+#include "platform/tray_notifier.h"
 #include "platform/web_sandbox.h"
 #include "platform/webengine_browser.h"
 #include "ui/help_window.h"
@@ -44,6 +45,7 @@ int main(int argc, char *argv[])
     QtSettingsStore settings(Identity::productName());
     QtDialogService dialogs;
     QtDesktopServices desktop;
+    TrayNotifier notifier;
     const QString programFolder = QCoreApplication::applicationDirPath();
     DataLocationInput where;
     where.programFolder = programFolder;
@@ -57,6 +59,7 @@ int main(int argc, char *argv[])
     services.helpFile = findHelpFile(programFolder, installedDataFolders(programFolder));
     services.dialogs = &dialogs;
     services.desktop = &desktop;
+    services.notifier = &notifier;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
     KeyringPasswordStore keyring;
     if (keyring.probe().ok())

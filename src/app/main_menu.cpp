@@ -37,7 +37,8 @@ MainMenu MainMenu::build(QMenuBar *bar)
     addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
         { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
             { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
-            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword } });
+            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword },
+            { "Check Replies &Automatically", &m.autoCheck } });
     // A setting, set apart from the commands; named for the place after "mnuTools_8".
     QMenu *tools = bar->findChild<QMenu *>(QStringLiteral("mnuToolsMenu"));
     tools->addSeparator();

@@ -20,6 +20,7 @@ struct MainMenu {
     QAction *pasteSubject = nullptr;
     QAction *pasteUserName = nullptr;
     QAction *pastePassword = nullptr;
+    QAction *autoCheck = nullptr;
     QAction *keepPasswordsInFile = nullptr; // checkable
     // View
     QAction *savedMessages = nullptr;

@@ -12,14 +12,17 @@
 #include "messages/message_editor_panel.h"
 #include "messages/message_store.h"
 #include "messages/outgoing_message.h"
+#include "platform/data_lock.h"
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
+#include "platform/notifier.h"
 #include "platform/settings_store.h"
 #include "platform/web_browser.h"
 #include "ui/placement.h"
 #include "ui/skin.h"
 #include "ui/start_page.h"
+#include "watch/check_scheduler.h"
 #include "watch/forum_logins.h"
 #include "watch/lists_panel.h"
 #include "watch/page_fetch.h"
@@ -62,6 +65,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_checkChannel = new PageFetch(this);
     m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
     m_check = new ReplyCheckRun(m_store->posts(), *m_checkChannel, this);
+    m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
     m_watcher = new PostWatcher(m_store->posts(), *m_sizeChannel, dialogs, this);
     m_logins = new ForumLogins(*m_store, dialogs, this);
     m_autoInsert = new AutoInsertController(
@@ -109,6 +113,7 @@ void MainWindow::connectCommands(const MainMenu &menu)
     onTriggered({ menu.preview, m_commandBar->previewAction() }, this, &MainWindow::previewMessage);
     onTriggered({ menu.autoInsert, m_commandBar->autoInsertAction() }, m_autoInsert, &AutoInsertController::autoInsert);
     onTriggered({ menu.checkReplies }, this, &MainWindow::showAndCheckReplies);
+    onTriggered({ menu.autoCheck }, this, &MainWindow::chooseAutoCheck);
     onTriggered({ menu.options, menu.templates, m_commandBar->optionsAction() }, m_sideWindows,
         &SideWindows::showTemplateEditor);
     onTriggered({ menu.pasteMessage, m_editor->pasteMessageAction() }, this, &MainWindow::pasteMessage);
@@ -138,12 +143,15 @@ void MainWindow::connectWork()
     connect(m_watcher, &PostWatcher::statusText, this, &MainWindow::setStatusText);
     connect(m_check, &ReplyCheckRun::status, this, [this](const QString &text) { setStatusText(1, text); });
     // A run reports the posts it could not check in panel 1's tip, not in a box per post.
-    connect(m_check, &ReplyCheckRun::failuresChanged, this, &MainWindow::showCheckFailures);
+    connect(m_check, &ReplyCheckRun::failuresChanged, m_status,
+        [this] { m_status->setCheckFailures(m_check->failures()); });
     connect(m_browserPanel, &BrowserPanel::pageLoaded, m_autoInsert, &AutoInsertController::checkLoadedPage);
     connect(m_autoInsert, &AutoInsertController::messageShown, m_watcher, &PostWatcher::watch);
     connect(m_lists, &ListsPanel::postOpened, this, &MainWindow::openPost);
     connect(m_lists, &ListsPanel::forumOpened, m_browser, &WebBrowser::navigate);
     connect(m_browser, &WebBrowser::helpRequested, m_sideWindows, &SideWindows::showHelp);
+    if (m_services.notifier)
+        connect(m_services.notifier, &Notifier::activated, this, &MainWindow::showNewReplies);
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -156,6 +164,7 @@ void MainWindow::load()
     m_commandBar->setPublisherAddress(Identity::publisherAddress());
     m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
     m_status->addPanels();
+    m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, m_services, this);
     m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
@@ -181,6 +190,7 @@ void MainWindow::load()
     if (m_services.settings->read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1"))
         == QLatin1String("1"))
         m_sideWindows->showHelp();
+    m_scheduler->restore(*m_services.settings);
     layoutWindow();
 }
 
@@ -199,8 +209,12 @@ bool MainWindow::unload(Shutdown how)
         m_splash->close();
     m_sideWindows->closeAll();
     skinCompanion().operation3();
+    m_scheduler->setInterval(std::chrono::milliseconds(0));
     m_sizeChannel->abandon();
     m_checkChannel->abandon();
+    // Everything is written: postmaven-cli may change the lists from now on.
+    if (m_lock)
+        m_lock->unlock();
     return true;
 }
 
@@ -352,6 +366,22 @@ void MainWindow::showAndCheckReplies()
     checkReplies();
 }
 
+void MainWindow::chooseAutoCheck()
+{
+    m_scheduler->chooseInterval(*m_services.dialogs, *m_services.settings);
+}
+
+void MainWindow::showNewReplies()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    m_lists->selectPostsTab(1);
+}
+
 void MainWindow::openPost(const QString &url)
 {
     m_autoInsert->watchNextLoads();
@@ -362,12 +392,4 @@ void MainWindow::keepPasswordsInFile(bool inFile)
 {
     statusBar()->showMessage(m_logins->choosePasswordsInFile(inFile, *m_services.settings), 10000);
     m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
-}
-
-void MainWindow::showCheckFailures()
-{
-    QStringList lines;
-    for (const CheckFailure &f : m_check->failures())
-        lines.append(QStringLiteral("%1: %2 (%3)").arg(f.address, f.description).arg(f.number));
-    m_status->setResultTip(lines.join(QLatin1Char('\n')));
 }

@@ -11,6 +11,8 @@
 #include <memory>
 
 class AutoInsertController;
+class CheckScheduler;
+class DataLock;
 class BrowserPanel;
 class CommandBar;
 class ForumLogins;
@@ -61,6 +63,7 @@ public:
     PageFetch &sizeChannel() const { return *m_sizeChannel; }
     PageFetch &checkChannel() const { return *m_checkChannel; }
     ReplyCheckRun &checkRun() const { return *m_check; }
+    CheckScheduler &checkScheduler() const { return *m_scheduler; }
     SideWindows &sideWindows() const { return *m_sideWindows; }
 
 public slots:
@@ -87,21 +90,25 @@ private slots:
     void addCurrentForum();
     void checkReplies();
     void showAndCheckReplies();
+    void chooseAutoCheck();
+    // Brought forward by a click on a notification, with the new replies in view.
+    void showNewReplies();
     void openPost(const QString &url);
     void keepPasswordsInFile(bool inFile);
 
 private:
     void connectCommands(const MainMenu &menu);
     void connectWork();
-    void showCheckFailures();
 
     AppServices m_services;
     TemplateSet m_templates;
     std::unique_ptr<WatchStore> m_store;
+    std::unique_ptr<DataLock> m_lock;
     WebBrowser *m_browser = nullptr;
     PageFetch *m_sizeChannel = nullptr;
     PageFetch *m_checkChannel = nullptr;
     ReplyCheckRun *m_check = nullptr;
+    CheckScheduler *m_scheduler = nullptr;
     PostWatcher *m_watcher = nullptr;
     ForumLogins *m_logins = nullptr;
     AutoInsertController *m_autoInsert = nullptr;

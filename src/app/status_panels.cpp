@@ -1,6 +1,7 @@
 #include "app/status_panels.h"
 
 #include "ui/twips.h"
+#include "watch/reply_check.h"
 
 #include <QLabel>
 
@@ -48,7 +49,10 @@ void StatusPanels::fitTo(int panel1Width, int panel2Width, int panel3Width)
         m_panels[i]->setMaximumWidth(std::max(0, twipsToPixels(widths[i]) - 8));
 }
 
-void StatusPanels::setResultTip(const QString &tip)
+void StatusPanels::setCheckFailures(const QList<CheckFailure> &failures)
 {
-    m_panels.first()->setToolTip(tip);
+    QStringList lines;
+    for (const CheckFailure &f : failures)
+        lines.append(QStringLiteral("%1: %2 (%3)").arg(f.address, f.description).arg(f.number));
+    m_panels.first()->setToolTip(lines.join(QLatin1Char('\n')));
 }

@@ -3,6 +3,7 @@
 #include <QStatusBar>
 
 class QLabel;
+struct CheckFailure;
 
 // The main window's status bar: one panel at first, three after the load
 // sequence adds two. Panel 1 carries results, panel 2 an address or the
@@ -17,8 +18,8 @@ public:
     QString text(int panel) const;
     // The widths from the layout, in twips.
     void fitTo(int panel1Width, int panel2Width, int panel3Width);
-    // Panel 1's tip: what the last check run could not reach.
-    void setResultTip(const QString &tip);
+    // Panel 1's tip: the posts the last check run could not reach, and why.
+    void setCheckFailures(const QList<CheckFailure> &failures);
 
 public slots:
     void setText(int panel, const QString &text);

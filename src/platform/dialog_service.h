@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -18,4 +19,8 @@ public:
     virtual bool ask(QWidget *parent, const QString &text, const QString &title, Choice choice) = 0;
     // An input box; returns false when the user cancels.
     virtual bool input(QWidget *parent, const QString &prompt, const QString &title, QString *value) = 0;
+    // A choice among items (parent, prompt, title, items, index): *index is
+    // the item chosen at first and, unless the user cancels (false), the one
+    // chosen. A service that offers no choices answers as a user who cancels.
+    virtual bool choose(QWidget *, const QString &, const QString &, const QStringList &, int *) { return false; }
 };

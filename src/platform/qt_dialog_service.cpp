@@ -45,3 +45,13 @@ bool QtDialogService::input(QWidget *parent, const QString &prompt, const QStrin
         *value = text;
     return ok;
 }
+
+bool QtDialogService::choose(
+    QWidget *parent, const QString &prompt, const QString &title, const QStringList &items, int *index)
+{
+    bool ok = false;
+    const QString item = QInputDialog::getItem(ownerOf(parent), title, prompt, items, *index, false, &ok);
+    if (ok)
+        *index = static_cast<int>(items.indexOf(item));
+    return ok && *index >= 0;
+}

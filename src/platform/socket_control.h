@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class QSslSocket;
+class QTcpSocket;
 
 // A TCP connection with the events the page fetcher works with: connect,
 // send progress and completion, data arrival, remote close and error. Plain
@@ -49,7 +49,7 @@ private:
     void onRemoteClose();
     void onError();
 
-    QSslSocket *m_socket = nullptr;
+    QTcpSocket *m_socket = nullptr; // a QSslSocket for TLS
     qint64 m_toSend = 0;
     bool m_tls = false;
     bool m_ignoreSslErrors = false;

@@ -28,6 +28,7 @@ void ReplyCheckRun::start()
     m_checked.clear();
     m_checkIndex = 0;
     m_running = true;
+    emit started();
     checkNextPost();
 }
 
@@ -74,17 +75,20 @@ void ReplyCheckRun::onFetched(qint64 bodyBytes)
     if (row >= 0) {
         const WatchedPost &post = m_posts.at(row);
         const auto recorded = WatchedPostsModel::sizeValue(post.size);
+        const QString address = post.url;
+        const bool grown = recorded && hasNewReplies(bodyBytes, *recorded);
         if (!recorded) {
             // Its first measurement failed: this one becomes its size.
             m_posts.setSize(m_current, bodyBytes);
             emit sizeRecorded();
-        } else if (hasNewReplies(bodyBytes, *recorded)) {
-            m_found.append(post.url);
+        } else if (grown) {
+            m_found.append(address);
             const int at = m_newReplies.rowCount();
             m_newReplies.insertRows(at, 1);
-            m_newReplies.setData(m_newReplies.index(at), post.url);
+            m_newReplies.setData(m_newReplies.index(at), address);
             emit newRepliesChanged();
         }
+        emit postChecked(address, recorded ? *recorded : -1, bodyBytes, grown);
     }
     ++m_checkIndex;
     checkNextPost();

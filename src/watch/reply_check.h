@@ -41,9 +41,13 @@ public:
 
 signals:
     void status(const QString &text); // panel 1
+    void started();
     void newRepliesChanged();
     // A post that had no recorded size was measured.
     void sizeRecorded();
+    // A post was measured: its recorded size (-1 when it had none), the size
+    // now, and whether that counts as new replies.
+    void postChecked(const QString &address, qint64 recordedSize, qint64 currentSize, bool newReplies);
     // A post could not be checked; the run goes on.
     void checkFailed(const QString &address, int number, const QString &description);
     void failuresChanged();

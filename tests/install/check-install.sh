@@ -34,6 +34,23 @@ man -l --warnings "$prefix/share/man/man1/postmaven.1" > /dev/null 2> "$work/man
 [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "man page warnings"; }
 
 [ "$("$prefix/bin/postmaven" --version)" = "Postmaven 2.03" ] || fail "--version"
+
+# postmaven-cli, its man page and the user units that run it every hour.
+for f in bin/postmaven-cli share/man/man1/postmaven-cli.1 lib/systemd/user/postmaven-check.service \
+         lib/systemd/user/postmaven-check.timer; do
+  [ -s "$prefix/$f" ] || fail "missing $f"
+done
+[ "$("$prefix/bin/postmaven-cli" --version)" = "postmaven-cli 2.03" ] || fail "postmaven-cli --version"
+man -l --warnings "$prefix/share/man/man1/postmaven-cli.1" > /dev/null 2> "$work/man.err" || true
+[ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "postmaven-cli man page warnings"; }
+grep -qx "ExecStart=$prefix/bin/postmaven-cli check --notify" "$prefix/lib/systemd/user/postmaven-check.service" \
+  || fail "the installed service does not start the installed postmaven-cli"
+if command -v systemd-analyze > /dev/null; then
+  # Only the documentation link may be missing: man pages are not looked up under the prefix.
+  systemd-analyze verify "$prefix"/lib/systemd/user/postmaven-check.* 2>&1 | grep -v "Command 'man " \
+    > "$work/units.err" || true
+  [ ! -s "$work/units.err" ] || { cat "$work/units.err"; fail "systemd-analyze verify"; }
+fi
 "$prefix/bin/postmaven" --help | grep -q -- '--data-dir <dir>' || fail "--help"
 
 # A home of its own; the probe makes the program stop once its window shows.

@@ -2,6 +2,7 @@
 
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
+#include "platform/notifier.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,15 +40,44 @@ public:
         *value = inputAnswers.takeFirst();
         return true;
     }
+    // Choices are answered from choiceAnswers in turn; with none left the
+    // user cancels.
+    bool choose(QWidget *, const QString &prompt, const QString &, const QStringList &items, int *index) override
+    {
+        choicePrompts.append(prompt);
+        choiceItems = items;
+        choiceOffered = *index;
+        if (choiceAnswers.isEmpty())
+            return false;
+        *index = choiceAnswers.takeFirst();
+        return true;
+    }
     QString lastText() const { return boxes.isEmpty() ? QString() : boxes.last().text; }
 
     QList<Box> boxes;
     QStringList inputAnswers;
     QList<bool> answers;
+    QList<int> choiceAnswers;
+    QStringList choicePrompts;
+    QStringList choiceItems;
+    int choiceOffered = -1;
     int questions = 0;
     // Runs while a box is "open": what the user does meanwhile.
     std::function<void()> onMessage;
     std::function<void()> onQuestion;
+};
+
+// Records notifications instead of showing them.
+class RecordingNotifier : public Notifier {
+public:
+    struct Note {
+        QString title;
+        QString text;
+        int count;
+    };
+    void notify(const QString &title, const QString &text, int count) override { notes.append({ title, text, count }); }
+
+    QList<Note> notes;
 };
 
 class RecordingDesktop : public DesktopServices {

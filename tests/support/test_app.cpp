@@ -14,6 +14,7 @@ AppServices TestApp::services(std::function<WebBrowser *(QObject *)> factory)
     s.folder = DataFolder(dir.path());
     s.dialogs = &dialogs;
     s.desktop = &desktop;
+    s.notifier = &notifier;
     s.homePage = QStringLiteral("about:blank");
     s.keyring = keyring;
     if (factory) {

@@ -19,6 +19,7 @@ struct TestApp {
     MemorySettingsStore settings;
     RecordingDialogs dialogs;
     RecordingDesktop desktop;
+    RecordingNotifier notifier;
     std::unique_ptr<MainWindow> window;
     FakeBrowser *fake = nullptr;
     // The keyring the window is given; none answers unless a test sets one.

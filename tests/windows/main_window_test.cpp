@@ -124,9 +124,9 @@ TEST(MainWindow, MenusInOrderWithTheirItems)
         menus.append(a->text());
     EXPECT_EQ(menus, QStringList({ "&File", "&Tools", "&View", "&Help", "About" }));
     EXPECT_EQ(captions(t, "mnuFile", 4), QStringList({ "&New Message", "&Save Message", "&Load Message", "E&xit" }));
-    EXPECT_EQ(captions(t, "mnuTools", 8),
+    EXPECT_EQ(captions(t, "mnuTools", 9),
         QStringList({ "&Preview", "Auto &Insert", "&Check Replies", "&Options", "Paste Message", "Paste Subject",
-            "Paste Username", "Paste Password" }));
+            "Paste Username", "Paste Password", "Check Replies &Automatically" }));
     EXPECT_EQ(captions(t, "mnuView", 4), QStringList({ "&Saved Messages", "&All posts", "&Replies", "&Templates" }));
     EXPECT_EQ(captions(t, "aboutMenuItem", 1), QStringList({ "View &Help" }));
     EXPECT_EQ(t.find<QAction>("mnuAboutItem")->text(), "About this software");

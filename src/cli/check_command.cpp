@@ -1,0 +1,146 @@
+#include "cli/check_command.h"
+
+#include "cli/data_access.h"
+#include "cli/output.h"
+#include "platform/data_lock.h"
+#include "platform/desktop_notifier.h"
+#include "platform/identity.h"
+#include "watch/check_scheduler.h"
+#include "watch/page_fetch.h"
+#include "watch/reply_check.h"
+#include "watch/watch_store.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
+
+namespace {
+
+const QString kJson = QStringLiteral("json");
+const QString kNotify = QStringLiteral("notify");
+
+QJsonValue sizeOrNull(qint64 size)
+{
+    return size < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(size);
+}
+
+void writeJson(const QString &address, qint64 recorded, qint64 current, bool newReplies, const QString &error)
+{
+    const QJsonObject line { { QStringLiteral("address"), address },
+        { QStringLiteral("recordedSize"), sizeOrNull(recorded) },
+        { QStringLiteral("currentSize"), sizeOrNull(current) }, { QStringLiteral("newReplies"), newReplies },
+        { QStringLiteral("error"), error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } };
+    writeOut(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+}
+
+// Records the sizes measured for posts that had none, into the files as they
+// are now: whatever the window wrote while the run went on stays.
+int recordSizes(const QString &folder, DataLock &lock, const QList<QPair<QString, qint64>> &measured)
+{
+    // Another postmaven-cli writes for a moment; the window holds on.
+    if (!lock.tryLock(2000)) {
+        reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
+        return ExitWindowOpen;
+    }
+    WatchStore store { DataFolder(folder) };
+    if (!readPosts(store, lock))
+        return ExitBadUsage;
+    WatchedPostsModel &posts = store.posts();
+    for (const auto &[address, size] : measured) {
+        const int row = posts.watchIndex(address);
+        // Removed, or measured by the window meanwhile: nothing to record.
+        if (row >= 0 && !WatchedPostsModel::sizeValue(posts.at(row).size))
+            posts.setSize(posts.at(row).id, size);
+    }
+    const bool written = writePosts(store);
+    lock.unlock();
+    return written ? ExitOk : ExitBadUsage;
+}
+
+} // namespace
+
+CheckCommand::CheckCommand()
+    : Command(QStringLiteral("check"),
+        QStringLiteral("Checks every watched post for new replies and prints the address of each post whose page "
+                       "grew by more than 500 bytes. Posts that could not be checked are named on standard error."))
+{
+}
+
+void CheckCommand::addOptions(QCommandLineParser &parser)
+{
+    parser.addOption(dataDirOption());
+    parser.addOption(QCommandLineOption(kJson,
+        QStringLiteral("Print one JSON object per post: address, recordedSize, "
+                       "currentSize, newReplies, error.")));
+    parser.addOption(
+        QCommandLineOption(kNotify, QStringLiteral("Also send a desktop notification when new replies are found.")));
+}
+
+int CheckCommand::run(const QCommandLineParser &parser)
+{
+    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
+    if (folder.isEmpty())
+        return ExitBadUsage;
+    DataLock lock(folder);
+    WatchStore store { DataFolder(folder) };
+    if (!readPosts(store, lock))
+        return ExitBadUsage;
+
+    // Measuring a post that has no recorded size records it, which the
+    // window, holding the lists while it is open, would undo at exit.
+    QStringList unmeasured;
+    for (const WatchedPost &post : store.posts().all())
+        if (!WatchedPostsModel::sizeValue(post.size))
+            unmeasured.append(post.url);
+    if (!unmeasured.isEmpty() && lock.isHeldElsewhere()) {
+        reportError(windowOpenText());
+        for (const QString &address : unmeasured)
+            reportError(QStringLiteral("%1: no recorded size yet").arg(address));
+        return ExitWindowOpen;
+    }
+
+    const bool json = parser.isSet(kJson);
+    PageFetch fetch;
+    ReplyCheckRun run(store.posts(), fetch);
+    QList<QPair<QString, qint64>> measured;
+    QObject::connect(&run, &ReplyCheckRun::postChecked,
+        [&](const QString &address, qint64 recorded, qint64 current, bool newReplies) {
+            if (recorded < 0)
+                measured.append({ address, current });
+            if (json)
+                writeJson(address, recorded, current, newReplies, QString());
+            else if (newReplies)
+                writeOut(address + QLatin1Char('\n'));
+        });
+    QObject::connect(&run, &ReplyCheckRun::checkFailed, [&](const QString &address, int number, const QString &why) {
+        reportError(QStringLiteral("%1: %2 (error %3)").arg(address, why).arg(number));
+        if (json) {
+            const int row = store.posts().watchIndex(address);
+            const auto recorded = row < 0 ? std::nullopt : WatchedPostsModel::sizeValue(store.posts().at(row).size);
+            writeJson(address, recorded.value_or(-1), -1, false, why);
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(&run, &ReplyCheckRun::finished, &loop, &QEventLoop::quit);
+    run.start();
+    if (run.isRunning())
+        loop.exec();
+
+    if (parser.isSet(kNotify) && run.newReplyCount() > 0) {
+        DesktopNotifier notifier;
+        QString error;
+        // A timer may run this without a desktop session: that is no failure of the check.
+        if (!notifier.sendNow(Identity::productName(), CheckScheduler::notificationText(run.newReplies()), &error))
+            reportError(QStringLiteral("no desktop notification: %1").arg(error));
+    }
+
+    int status = run.failures().isEmpty() ? ExitOk : ExitNotAllChecked;
+    if (!measured.isEmpty()) {
+        const int recorded = recordSizes(folder, lock, measured);
+        if (recorded != ExitOk)
+            status = recorded;
+    }
+    return status;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class DataLock;
+class WatchStore;
+
+// The data folder the window would use (beside the program when it holds the
+// data files, else ~/.local/share/Postmaven), or the one --data-dir names.
+// Empty, with the reason on standard error, when there is none to use.
+QString chooseFolder(const QString &dataDir);
+
+// Reads posts.txt and sizes.txt; under the lock when it is free, so that a
+// rewrite by another postmaven-cli is never read half-way. False, with the
+// reason on standard error, when a file cannot be read.
+bool readPosts(WatchStore &store, DataLock &lock);
+
+// Writes posts.txt and sizes.txt; the caller holds the lock. False, with the
+// reason on standard error, when they could not be written.
+bool writePosts(const WatchStore &store);
+
+// What the window's presence means for a change that cannot be made now.
+QString windowOpenText();

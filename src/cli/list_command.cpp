@@ -1,0 +1,37 @@
+#include "cli/list_command.h"
+
+#include "cli/data_access.h"
+#include "cli/output.h"
+#include "platform/data_lock.h"
+#include "watch/watch_store.h"
+
+ListCommand::ListCommand()
+    : Command(QStringLiteral("list"),
+        QStringLiteral("Prints every watched post, one a line: its address, a tab, and its recorded size in "
+                       "bytes (\"none\" when it has none yet)."))
+{
+}
+
+void ListCommand::addOptions(QCommandLineParser &parser)
+{
+    parser.addOption(dataDirOption());
+}
+
+int ListCommand::run(const QCommandLineParser &parser)
+{
+    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
+    if (folder.isEmpty())
+        return ExitBadUsage;
+    DataLock lock(folder);
+    WatchStore store { DataFolder(folder) };
+    if (!readPosts(store, lock))
+        return ExitBadUsage;
+    QString text;
+    for (const WatchedPost &post : store.posts().all()) {
+        const auto size = WatchedPostsModel::sizeValue(post.size);
+        text += post.url + QLatin1Char('\t') + (size ? QString::number(*size) : WatchedPostsModel::noSizeText())
+            + QLatin1Char('\n');
+    }
+    writeOut(text);
+    return ExitOk;
+}

@@ -1,0 +1,93 @@
+#include "cli/watch_command.h"
+
+#include "cli/data_access.h"
+#include "cli/output.h"
+#include "platform/data_lock.h"
+#include "watch/page_fetch.h"
+#include "watch/watch_store.h"
+
+#include <QEventLoop>
+
+#include <optional>
+
+WatchCommand::WatchCommand()
+    : Command(QStringLiteral("watch"),
+        QStringLiteral("Adds a watched post and records the size of its page, as Watch This Post does. A post "
+                       "that is watched already gets its size recorded anew."))
+{
+}
+
+void WatchCommand::addOptions(QCommandLineParser &parser)
+{
+    parser.addOption(dataDirOption());
+    parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("The address of the post's page."));
+}
+
+int WatchCommand::run(const QCommandLineParser &parser)
+{
+    const QString url = parser.positionalArguments().constFirst();
+    if (url.trimmed().isEmpty())
+        return badUsage(QStringLiteral("The address is empty."));
+    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
+    if (folder.isEmpty())
+        return ExitBadUsage;
+    DataLock lock(folder);
+    // The window keeps the watched posts while it is open and writes them at exit.
+    if (lock.isHeldElsewhere()) {
+        reportError(windowOpenText());
+        return ExitWindowOpen;
+    }
+    {
+        // Unreadable files are reported before the page is fetched.
+        WatchStore store { DataFolder(folder) };
+        if (!readPosts(store, lock))
+            return ExitBadUsage;
+    }
+
+    PageFetch fetch;
+    std::optional<qint64> size;
+    QString failure;
+    QEventLoop loop;
+    QObject::connect(&fetch, &PageFetch::finished, [&](qint64 bytes) {
+        size = bytes;
+        loop.quit();
+    });
+    QObject::connect(&fetch, &PageFetch::failed, [&](bool, int number, const QString &why) {
+        failure = QStringLiteral("%1: %2 (error %3)").arg(url, why).arg(number);
+        loop.quit();
+    });
+    fetch.start(url);
+    if (fetch.isBusy())
+        loop.exec();
+
+    // The lists are read again under the lock: what changed during the fetch stays.
+    if (!lock.tryLock(2000)) {
+        reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
+        return ExitWindowOpen;
+    }
+    WatchStore store { DataFolder(folder) };
+    if (!readPosts(store, lock))
+        return ExitBadUsage;
+    WatchedPostsModel &posts = store.posts();
+    int row = posts.watchIndex(url);
+    // As in the window, a post whose page could not be fetched is watched
+    // without a size; the next check records it.
+    if (row < 0) {
+        posts.add(url);
+        row = posts.count() - 1;
+    }
+    if (size)
+        posts.setSize(posts.at(row).id, *size);
+    const bool hasSize = WatchedPostsModel::sizeValue(posts.at(row).size).has_value();
+    const bool written = writePosts(store);
+    lock.unlock();
+    if (!written)
+        return ExitBadUsage;
+    if (!failure.isEmpty()) {
+        reportError(failure);
+        reportError(hasSize ? QStringLiteral("%1 keeps the size recorded before").arg(url)
+                            : QStringLiteral("%1 is watched without a size; the next check records it").arg(url));
+        return ExitNotAllChecked;
+    }
+    return ExitOk;
+}

@@ -1,0 +1,422 @@
+// postmaven-cli run as a user runs it: a separate process on a temporary data
+// folder and configuration, against loopback servers in this process.
+#include "platform/data_lock.h"
+#include "support/script_server.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Pages whose size the test sets; any other path is 100 bytes.
+struct Pages {
+    ScriptServer server;
+    QMap<QByteArray, int> sizes;
+    int delayMs = 0;
+    Pages()
+    {
+        server.setHandler([this](const QByteArray &path) {
+            const QByteArray body(sizes.value(path, 100), 'p');
+            ScriptServer::Script s = ScriptServer::response(body);
+            s.pieces.first().delayMs = delayMs;
+            return s;
+        });
+    }
+    QString url(const char *path) const { return server.base() + QLatin1String(path); }
+};
+
+QString deadAddress()
+{
+    return QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort());
+}
+
+struct Cli {
+    QTemporaryDir data;
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+
+    Cli()
+    {
+        for (const char *dir : { "config", "data" })
+            QDir().mkpath(home.filePath(QLatin1String(dir)));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        // No desktop session unless a test brings its own bus.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        env.remove(QStringLiteral("DISPLAY"));
+    }
+
+    // Waits with the event loop running, so that the servers here can answer.
+    Outcome run(QStringList arguments, bool withDataDir = true, const QByteArray &input = {}) const
+    {
+        if (withDataDir)
+            arguments.insert(1, QStringLiteral("--data-dir=%1").arg(data.path()));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        QSignalSpy finished(&p, &QProcess::finished);
+        p.start(QStringLiteral(CLI_PROGRAM), arguments);
+        if (!p.waitForStarted(10000))
+            return {};
+        p.write(input);
+        p.closeWriteChannel();
+        if (!finished.wait(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return {};
+        }
+        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+    }
+    Outcome runWithoutFolder(const QStringList &arguments, const QByteArray &input = {}) const
+    {
+        return run(arguments, false, input);
+    }
+
+    QByteArray file(const char *name) const
+    {
+        QFile f(data.filePath(QLatin1String(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeFile(const char *name, const QByteArray &bytes) const
+    {
+        QFile f(data.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+QByteArray records(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines)
+        out += line.toUtf8() + "\r\n\r\n";
+    return out;
+}
+
+QList<QJsonObject> jsonLines(const QString &out)
+{
+    QList<QJsonObject> objects;
+    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        objects.append(QJsonDocument::fromJson(line.toUtf8()).object());
+    return objects;
+}
+
+} // namespace
+
+TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
+{
+    Pages pages;
+    pages.sizes = { { "/a", 1000 }, { "/b", 1000 } };
+    Cli cli;
+    const QString dead = deadAddress();
+    const Outcome watchDead = cli.run({ "watch", dead });
+    EXPECT_EQ(watchDead.status, 2);
+    EXPECT_TRUE(watchDead.err.contains(dead)) << watchDead.err.toStdString();
+    EXPECT_EQ(cli.run({ "watch", pages.url("/a") }).status, 0);
+    EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
+    EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1000" }));
+    const Outcome listed = cli.run({ "list" });
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out, dead + "\tnone\n" + pages.url("/a") + "\t1000\n" + pages.url("/b") + "\t1000\n");
+
+    pages.sizes["/b"] = 1700;
+    const Outcome check = cli.run({ "check" });
+    EXPECT_EQ(check.status, 2);
+    EXPECT_EQ(check.out, pages.url("/b") + "\n");
+    EXPECT_TRUE(check.err.contains(dead)) << check.err.toStdString();
+    EXPECT_TRUE(check.err.contains("refused")) << check.err.toStdString();
+    EXPECT_FALSE(check.err.contains(pages.url("/a")));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1000" })) << "a check records no new sizes";
+
+    const Outcome json = cli.run({ "check", "--json" });
+    EXPECT_EQ(json.status, 2);
+    const QList<QJsonObject> lines = jsonLines(json.out);
+    ASSERT_EQ(lines.size(), 3) << json.out.toStdString();
+    EXPECT_EQ(lines[0]["address"].toString(), dead);
+    EXPECT_TRUE(lines[0]["recordedSize"].isNull());
+    EXPECT_TRUE(lines[0]["currentSize"].isNull());
+    EXPECT_FALSE(lines[0]["newReplies"].toBool());
+    EXPECT_TRUE(lines[0]["error"].toString().contains("refused"));
+    EXPECT_EQ(lines[1]["address"].toString(), pages.url("/a"));
+    EXPECT_EQ(lines[1]["recordedSize"].toInt(), 1000);
+    EXPECT_EQ(lines[1]["currentSize"].toInt(), 1000);
+    EXPECT_FALSE(lines[1]["newReplies"].toBool());
+    EXPECT_TRUE(lines[1]["error"].isNull());
+    EXPECT_EQ(lines[2]["address"].toString(), pages.url("/b"));
+    EXPECT_EQ(lines[2]["recordedSize"].toInt(), 1000);
+    EXPECT_EQ(lines[2]["currentSize"].toInt(), 1700);
+    EXPECT_TRUE(lines[2]["newReplies"].toBool());
+    EXPECT_TRUE(json.err.contains(dead));
+
+    // Watching the grown page again records its size, as in the window.
+    EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1700" }));
+    EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
+}
+
+TEST(Cli, CheckRecordsMissingSizesWithoutLosingWhatChangedMeanwhile)
+{
+    Pages pages;
+    pages.sizes = { { "/new", 4321 } };
+    pages.delayMs = 300;
+    Cli cli;
+    cli.writeFile("posts.txt", records({ pages.url("/new") }));
+    cli.writeFile("sizes.txt", records({ "none" }));
+    QProcess p;
+    p.setProcessEnvironment(cli.env);
+    QSignalSpy finished(&p, &QProcess::finished);
+    p.start(QStringLiteral(CLI_PROGRAM), { "check", "--data-dir", cli.data.path() });
+    // While the page is on its way, a window opens and closes: it adds a
+    // watch and writes both files.
+    QTRY_VERIFY_WITH_TIMEOUT(!pages.server.requests.isEmpty(), 10000);
+    cli.writeFile("posts.txt", records({ "http://added.example/", pages.url("/new") }));
+    cli.writeFile("sizes.txt", records({ "77", "none" }));
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.readAllStandardOutput(), QByteArray()) << "a first measurement is no news";
+    EXPECT_EQ(cli.file("posts.txt"), records({ "http://added.example/", pages.url("/new") }));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "77", "4321" }));
+}
+
+TEST(Cli, AWindowOpenedDuringTheCheckKeepsTheLists)
+{
+    Pages pages;
+    pages.delayMs = 300;
+    Cli cli;
+    cli.writeFile("posts.txt", records({ pages.url("/new") }));
+    cli.writeFile("sizes.txt", records({ "none" }));
+    QProcess p;
+    p.setProcessEnvironment(cli.env);
+    QSignalSpy finished(&p, &QProcess::finished);
+    p.start(QStringLiteral(CLI_PROGRAM), { "check", "--data-dir", cli.data.path() });
+    QTRY_VERIFY_WITH_TIMEOUT(!pages.server.requests.isEmpty(), 10000);
+    QLockFile window(cli.data.filePath(DataLock::fileName()));
+    ASSERT_TRUE(window.tryLock(0));
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(p.exitCode(), 3);
+    EXPECT_EQ(p.readAllStandardError(), "postmaven-cli: Postmaven is open; watch the post there\n");
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none" })) << "the open window's lists are the ones kept";
+}
+
+TEST(Cli, WhileTheWindowIsOpenOnlyReadingRuns)
+{
+    Pages pages;
+    pages.sizes = { { "/a", 2000 } };
+    Cli cli;
+    const QByteArray posts = records({ pages.url("/a"), pages.url("/b") });
+    const QByteArray sizes = records({ "1000", "100" });
+    cli.writeFile("posts.txt", posts);
+    cli.writeFile("sizes.txt", sizes);
+    QLockFile window(cli.data.filePath(DataLock::fileName()));
+    ASSERT_TRUE(window.tryLock(0));
+
+    const Outcome check = cli.run({ "check" });
+    EXPECT_EQ(check.status, 0) << "every size is recorded: the check only reads";
+    EXPECT_EQ(check.out, pages.url("/a") + "\n");
+    EXPECT_EQ(cli.run({ "list" }).status, 0);
+
+    const Outcome watch = cli.run({ "watch", pages.url("/c") });
+    EXPECT_EQ(watch.status, 3);
+    EXPECT_EQ(watch.err, "postmaven-cli: Postmaven is open; watch the post there\n");
+    EXPECT_EQ(pages.server.requests.size(), 2) << "nothing fetched for the refused watch";
+
+    cli.writeFile("posts.txt", records({ pages.url("/a"), pages.url("/c") }));
+    cli.writeFile("sizes.txt", records({ "1000", "none" }));
+    const Outcome recording = cli.run({ "check" });
+    EXPECT_EQ(recording.status, 3);
+    EXPECT_TRUE(recording.err.startsWith("postmaven-cli: Postmaven is open; watch the post there\n"));
+    EXPECT_TRUE(recording.err.contains(pages.url("/c")));
+    EXPECT_EQ(recording.out, "");
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "1000", "none" }));
+
+    window.unlock();
+    EXPECT_EQ(cli.run({ "check" }).status, 0);
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "1000", "100" }));
+}
+
+TEST(Cli, ConvertFromStandardInput)
+{
+    Cli cli;
+    {
+        QSettings ini(cli.home.filePath("config/Postmaven/Postmaven.ini"), QSettings::IniFormat);
+        ini.setValue("data/cust01Name", "wiki");
+        ini.setValue("data/cust01LinkOpen01", "[[");
+        ini.setValue("data/cust01LinkOpen02", "|");
+        ini.setValue("data/cust01LinkClose01", "]]");
+        ini.setValue("data/cust01MailCall01", "mail:");
+    }
+    struct Row {
+        const char *name;
+        const char *format;
+        QByteArray input;
+        int status;
+        QString out;
+    };
+    const QList<Row> rows = {
+        { "built-in ubb", "ubb", "see http://a.b/c now", 0, "see [url=http://a.b/c ]http://a.b/c [/url]now" },
+        { "a template of the user's own", "wiki", "to me@x.org", 0, "to [[mail:me@x.org|me@x.org]]" },
+        { "text leaves it as it is", "text", "http://a.b/\r\nline two", 0, "http://a.b/\r\nline two" },
+        { "UTF-8 passes through", "html", "caf\xc3\xa9 http://a.b/", 0,
+            QString::fromUtf8("caf\xc3\xa9 <a href='http://a.b/'>http://a.b/</a>") },
+        { "an unknown format", "nope", "x", 1, "" },
+    };
+    for (const Row &r : rows) {
+        const Outcome o = cli.runWithoutFolder({ "convert", "--format", r.format }, r.input);
+        EXPECT_EQ(o.status, r.status) << r.name << o.err.toStdString();
+        EXPECT_EQ(o.out, r.out) << r.name;
+        if (r.status != 0)
+            EXPECT_TRUE(o.err.contains("text, html, ubb, ezboard, wiki")) << r.name << o.err.toStdString();
+    }
+}
+
+TEST(Cli, BadUsageSaysWhatIsWrong)
+{
+    Cli cli;
+    struct Row {
+        const char *name;
+        QStringList arguments;
+        const char *said;
+    };
+    const QList<Row> rows = {
+        { "no command", {}, "no command given" },
+        { "an unknown command", { "frob" }, "unknown command 'frob'" },
+        { "an unknown option", { "--frob" }, "Unknown option 'frob'" },
+        { "an unknown option of a command", { "list", "--frob" }, "Unknown option 'frob'" },
+        { "watch without an address", { "watch" }, "Missing url" },
+        { "watch with two addresses", { "watch", "http://a/", "http://b/" }, "Unexpected argument 'http://b/'" },
+        { "watch with an empty address", { "watch", "" }, "The address is empty" },
+        { "convert without a format", { "convert" }, "No format given" },
+        { "a data folder without a name", { "list", "--data-dir" }, "Missing value after '--data-dir'" },
+    };
+    for (const Row &r : rows) {
+        const Outcome o = cli.runWithoutFolder(r.arguments);
+        EXPECT_EQ(o.status, 1) << r.name;
+        EXPECT_EQ(o.out, "") << r.name;
+        EXPECT_TRUE(o.err.contains(QLatin1String(r.said))) << r.name << ": " << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains("--help")) << r.name;
+    }
+    EXPECT_EQ(cli.file("posts.txt"), "<missing>") << "bad usage writes nothing";
+
+    const Outcome help = cli.runWithoutFolder({ "--help" });
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: postmaven-cli [options] command\n"));
+    for (const char *command : { "check", "watch", "list", "convert" })
+        EXPECT_TRUE(help.out.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(command)))) << command;
+    const Outcome checkHelp = cli.runWithoutFolder({ "check", "--help" });
+    EXPECT_EQ(checkHelp.status, 0);
+    EXPECT_TRUE(checkHelp.out.startsWith("Usage: postmaven-cli check [options]\n"));
+    for (const char *option : { "--data-dir <dir>", "--json", "--notify" })
+        EXPECT_TRUE(checkHelp.out.contains(QLatin1String(option))) << option;
+    const Outcome version = cli.runWithoutFolder({ "--version" });
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "postmaven-cli 2.03\n");
+}
+
+TEST(Cli, DataFilesThatCannotBeRead)
+{
+    Cli cli;
+    QDir(cli.data.path()).mkdir("posts.txt");
+    for (const QStringList &arguments : { QStringList { "list" }, QStringList { "check" } }) {
+        const Outcome o = cli.run(arguments);
+        EXPECT_EQ(o.status, 1) << arguments.first().toStdString();
+        EXPECT_TRUE(o.err.contains("cannot read " + cli.data.filePath("posts.txt"))) << o.err.toStdString();
+    }
+}
+
+TEST(Cli, TheWindowsDataFolderByDefault)
+{
+    Pages pages;
+    Cli cli;
+    const QString folder = cli.home.filePath("data/Postmaven");
+    EXPECT_EQ(cli.runWithoutFolder({ "watch", pages.url("/x") }).status, 0);
+    QFile posts(folder + "/posts.txt");
+    ASSERT_TRUE(posts.open(QIODevice::ReadOnly));
+    EXPECT_EQ(posts.readAll(), records({ pages.url("/x") }));
+    EXPECT_EQ(cli.runWithoutFolder({ "list" }).out, pages.url("/x") + "\t100\n");
+}
+
+// The notification service of a desktop session, on a private bus.
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList summaries;
+    QStringList bodies;
+public slots:
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+        const QStringList &, const QVariantMap &, int)
+    {
+        summaries.append(summary);
+        bodies.append(body);
+        return static_cast<uint>(summaries.size());
+    }
+};
+
+TEST(Cli, NotifyTellsTheDesktopWhenThereIsNews)
+{
+    Pages pages;
+    pages.sizes = { { "/grown", 3000 } };
+    Cli cli;
+    cli.writeFile("posts.txt", records({ pages.url("/grown") }));
+    cli.writeFile("sizes.txt", records({ "1000" }));
+
+    const Outcome noSession = cli.run({ "check", "--notify" });
+    EXPECT_EQ(noSession.status, 0) << "no desktop session is no failure of the check";
+    EXPECT_EQ(noSession.out, pages.url("/grown") + "\n");
+    EXPECT_TRUE(noSession.err.contains("no desktop notification")) << noSession.err.toStdString();
+
+    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+    if (daemon.isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QProcess bus;
+    bus.start(daemon, { "--session", "--nofork", "--print-address=1" });
+    ASSERT_TRUE(bus.waitForStarted(10000));
+    ASSERT_TRUE(bus.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    FakeNotifications service;
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("session-for-test"));
+        ASSERT_TRUE(connection.isConnected());
+        ASSERT_TRUE(
+            connection.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(connection.registerService("org.freedesktop.Notifications"));
+        cli.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+
+        const Outcome told = cli.run({ "check", "--notify" });
+        EXPECT_EQ(told.status, 0);
+        EXPECT_EQ(told.err, "");
+        EXPECT_EQ(service.summaries, QStringList({ "Postmaven" }));
+        EXPECT_EQ(service.bodies, QStringList({ "1 new replies found\n" + pages.url("/grown") }));
+
+        pages.sizes["/grown"] = 1000;
+        EXPECT_EQ(cli.run({ "check", "--notify" }).status, 0);
+        EXPECT_EQ(service.summaries.size(), 1) << "no news, no notification";
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("session-for-test"));
+    bus.terminate();
+    bus.waitForFinished(5000);
+}
+
+#include "cli_test.moc"
