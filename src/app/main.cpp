@@ -62,8 +62,7 @@ int main(int argc, char *argv[])
     services.notifier = &notifier;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
     KeyringPasswordStore keyring;
-    if (keyring.probe().ok())
-        services.keyring = &keyring;
+    services.keyring = &keyring;
     for (const QString &notice : { sandboxNotice, data.notice })
         if (!notice.isEmpty())
             services.startupNotices.append(notice);

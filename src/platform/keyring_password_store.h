@@ -24,6 +24,7 @@ public:
 
     // Whether a keyring answers at all: a read that finds nothing is an answer.
     PasswordResult probe();
+    bool answers() override { return probe().ok(); }
 
     PasswordResult read(const QString &address) override;
     PasswordResult write(const QString &address, const QString &userName, const QString &password) override;

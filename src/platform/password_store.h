@@ -29,6 +29,9 @@ public:
     virtual PasswordResult write(const QString &address, const QString &userName, const QString &password) = 0;
     // Done also when nothing was kept for the address.
     virtual PasswordResult remove(const QString &address) = 0;
+    // Whether the store is there to be used at all; asked once, when the
+    // window opens. A keyring answers when a Secret Service does.
+    virtual bool answers() { return true; }
     // Makes the writes and removals so far last. The keyring keeps each one
     // at once; the file is written here.
     virtual bool flush(QString *error)

@@ -139,7 +139,9 @@ bool ForumLogins::saveLogins()
 
 QString ForumLogins::startPasswords(PasswordStore *keyring, bool keepInFile)
 {
-    m_keyring = keyring;
+    // Asked here, while the splash is up, not before anything shows: a
+    // keyring can take a moment to answer.
+    m_keyring = keyring && keyring->answers() ? keyring : nullptr;
     m_useKeyring = !keepInFile;
     m_inKeyring.clear();
     if (!m_keyring)
