@@ -1,9 +1,12 @@
 // The program's own page fetcher, for comparison with curl on the same
 // loopback server:
-//   bench_fetch single URL        one page; prints seconds, bytes, RSS growth
-//   bench_fetch check LISTFILE    a reply check run over the listed addresses
+//   bench_fetch single URL        one page, measured as Watch This Post does
+//                                 (its links scanned); prints seconds, bytes, RSS growth
+//   bench_fetch check LISTFILE    a reply check run over the listed addresses,
+//                                 each measured over all its thread's pages
 #include "watch/page_fetch.h"
 #include "watch/reply_check.h"
+#include "watch/thread_measurement.h"
 #include "watch/watched_posts_model.h"
 
 #include <QCoreApplication>
@@ -35,11 +38,12 @@ int main(int argc, char **argv)
     QElapsedTimer timer;
     if (mode == "single") {
         const long rssBefore = statusKb("VmRSS:");
-        QSignalSpy done(&fetch, &PageFetch::finished);
+        ThreadMeasurement measure(fetch);
+        QSignalSpy done(&measure, &ThreadMeasurement::finished);
         qint64 bytes = -1;
-        QObject::connect(&fetch, &PageFetch::finished, [&](qint64 b) { bytes = b; });
+        QObject::connect(&measure, &ThreadMeasurement::finished, [&](const ThreadSize &size) { bytes = size.bytes; });
         timer.start();
-        fetch.start(QString::fromLocal8Bit(argv[2]));
+        measure.start(QString::fromLocal8Bit(argv[2]));
         if (!done.wait(600000))
             return 1;
         printf("seconds %.3f bytes %lld rss_growth_kb %ld\n", timer.nsecsElapsed() / 1e9, bytes,
@@ -58,6 +62,10 @@ int main(int argc, char **argv)
     run.start();
     if (done.isEmpty() && !done.wait(600000))
         return 1;
-    printf("seconds %.3f posts %d new %d\n", timer.nsecsElapsed() / 1e9, posts.count(), run.newReplyCount());
+    int pages = 0;
+    for (const CheckedPost &p : run.checkedPosts())
+        pages += p.size.pages;
+    printf("seconds %.3f posts %d pages %d new %d failed %d\n", timer.nsecsElapsed() / 1e9, posts.count(), pages,
+        run.newReplyCount(), static_cast<int>(run.failures().size()));
     return 0;
 }

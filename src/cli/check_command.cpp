@@ -11,10 +11,13 @@
 #include "watch/watch_store.h"
 
 #include <QEventLoop>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QPair>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,21 +29,37 @@ QJsonValue sizeOrNull(qint64 size)
     return size < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(size);
 }
 
-void writeJson(const QString &address, qint64 recorded, qint64 current, bool newReplies, const QString &error)
+void writeJson(
+    const QString &address, qint64 recorded, qint64 current, int pages, bool newReplies, const QString &error)
 {
     const QJsonObject line { { QStringLiteral("address"), address },
         { QStringLiteral("recordedSize"), sizeOrNull(recorded) },
-        { QStringLiteral("currentSize"), sizeOrNull(current) }, { QStringLiteral("newReplies"), newReplies },
+        { QStringLiteral("currentSize"), sizeOrNull(current) },
+        { QStringLiteral("pages"), pages < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(pages) },
+        { QStringLiteral("newReplies"), newReplies },
         { QStringLiteral("error"), error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } };
     writeOut(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
 }
 
-// Records the sizes measured for posts that had none, into the files as they
-// are now: whatever the window wrote while the run went on stays.
-int recordSizes(const QString &folder, DataLock &lock, const QList<QPair<QString, qint64>> &measured)
+// A size record the run wrote: the record it replaces, and whether the post
+// had no size at all (then it must be written; a record of the watched page
+// alone, as an older version kept it, is only brought up to date).
+struct Recorded {
+    QString address;
+    QString before;
+    QString after;
+    bool required = false;
+};
+
+// Writes the records into the files as they are now: whatever the window
+// wrote while the run went on stays.
+int recordSizes(const QString &folder, DataLock &lock, const QList<Recorded> &recorded)
 {
+    const bool required = std::any_of(recorded.cbegin(), recorded.cend(), [](const Recorded &r) { return r.required; });
     // Another postmaven-cli writes for a moment; the window holds on.
     if (!lock.tryLock(2000)) {
+        if (!required && lock.isHeldElsewhere())
+            return ExitOk; // the next check brings them up to date
         reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
         return ExitWindowOpen;
     }
@@ -48,11 +67,14 @@ int recordSizes(const QString &folder, DataLock &lock, const QList<QPair<QString
     if (!readPosts(store, lock))
         return ExitBadUsage;
     WatchedPostsModel &posts = store.posts();
-    for (const auto &[address, size] : measured) {
-        const int row = posts.watchIndex(address);
+    for (const Recorded &r : recorded) {
+        const int row = posts.watchIndex(r.address);
         // Removed, or measured by the window meanwhile: nothing to record.
-        if (row >= 0 && !WatchedPostsModel::sizeValue(posts.at(row).size))
-            posts.setSize(posts.at(row).id, size);
+        if (row < 0 || WatchedPostsModel::sizeRecord(posts.at(row)) != r.before)
+            continue;
+        WatchedPost post = posts.at(row);
+        WatchedPostsModel::readSizeRecord(r.after, post);
+        posts.setThreadSize(post.id, post.size.toLongLong(), post.pages, post.lastPage);
     }
     const bool written = writePosts(store);
     lock.unlock();
@@ -73,7 +95,7 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
     parser.addOption(dataDirOption());
     parser.addOption(QCommandLineOption(kJson,
         QStringLiteral("Print one JSON object per post: address, recordedSize, "
-                       "currentSize, newReplies, error.")));
+                       "currentSize, pages, newReplies, error.")));
     parser.addOption(
         QCommandLineOption(kNotify, QStringLiteral("Also send a desktop notification when new replies are found.")));
 }
@@ -104,23 +126,26 @@ int CheckCommand::run(const QCommandLineParser &parser)
     const bool json = parser.isSet(kJson);
     PageFetch fetch;
     ReplyCheckRun run(store.posts(), fetch);
-    QList<QPair<QString, qint64>> measured;
-    QObject::connect(&run, &ReplyCheckRun::postChecked,
-        [&](const QString &address, qint64 recorded, qint64 current, bool newReplies) {
-            if (recorded < 0)
-                measured.append({ address, current });
-            if (json)
-                writeJson(address, recorded, current, newReplies, QString());
-            else if (newReplies)
-                writeOut(address + QLatin1Char('\n'));
-        });
+    // The records as they were, to tell afterwards which the run wrote.
+    QHash<QString, QString> before;
+    for (const WatchedPost &post : store.posts().all())
+        before.insert(post.url, WatchedPostsModel::sizeRecord(post));
+    auto recordedSize = [&](const QString &address) {
+        WatchedPost post;
+        WatchedPostsModel::readSizeRecord(before.value(address), post);
+        return WatchedPostsModel::sizeValue(post.size).value_or(-1);
+    };
+    QObject::connect(&run, &ReplyCheckRun::postChecked, [&](const CheckedPost &post) {
+        if (json)
+            writeJson(
+                post.address, recordedSize(post.address), post.size.bytes, post.size.pages, post.newReplies, QString());
+        else if (post.newReplies)
+            writeOut(post.address + QLatin1Char('\n'));
+    });
     QObject::connect(&run, &ReplyCheckRun::checkFailed, [&](const QString &address, int number, const QString &why) {
         reportError(QStringLiteral("%1: %2 (error %3)").arg(address, why).arg(number));
-        if (json) {
-            const int row = store.posts().watchIndex(address);
-            const auto recorded = row < 0 ? std::nullopt : WatchedPostsModel::sizeValue(store.posts().at(row).size);
-            writeJson(address, recorded.value_or(-1), -1, false, why);
-        }
+        if (json)
+            writeJson(address, recordedSize(address), -1, -1, false, why);
     });
     QEventLoop loop;
     QObject::connect(&run, &ReplyCheckRun::finished, &loop, &QEventLoop::quit);
@@ -136,11 +161,18 @@ int CheckCommand::run(const QCommandLineParser &parser)
             reportError(QStringLiteral("no desktop notification: %1").arg(error));
     }
 
+    QList<Recorded> recorded;
+    for (const WatchedPost &post : store.posts().all()) {
+        const QString now = WatchedPostsModel::sizeRecord(post);
+        const QString was = before.value(post.url);
+        if (now != was)
+            recorded.append({ post.url, was, now, recordedSize(post.url) < 0 });
+    }
     int status = run.failures().isEmpty() ? ExitOk : ExitNotAllChecked;
-    if (!measured.isEmpty()) {
-        const int recorded = recordSizes(folder, lock, measured);
-        if (recorded != ExitOk)
-            status = recorded;
+    if (!recorded.isEmpty()) {
+        const int written = recordSizes(folder, lock, recorded);
+        if (written != ExitOk)
+            status = written;
     }
     return status;
 }

@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "platform/data_lock.h"
 #include "watch/page_fetch.h"
+#include "watch/thread_measurement.h"
 #include "watch/watch_store.h"
 
 #include <QEventLoop>
@@ -44,20 +45,22 @@ int WatchCommand::run(const QCommandLineParser &parser)
             return ExitBadUsage;
     }
 
+    // The whole thread, over all its pages, as Watch This Post measures it.
     PageFetch fetch;
-    std::optional<qint64> size;
+    ThreadMeasurement measurement(fetch);
+    std::optional<ThreadSize> size;
     QString failure;
     QEventLoop loop;
-    QObject::connect(&fetch, &PageFetch::finished, [&](qint64 bytes) {
-        size = bytes;
+    QObject::connect(&measurement, &ThreadMeasurement::finished, [&](const ThreadSize &measured) {
+        size = measured;
         loop.quit();
     });
-    QObject::connect(&fetch, &PageFetch::failed, [&](bool, int number, const QString &why) {
+    QObject::connect(&measurement, &ThreadMeasurement::failed, [&](bool, int number, const QString &why) {
         failure = QStringLiteral("%1: %2 (error %3)").arg(url, why).arg(number);
         loop.quit();
     });
-    fetch.start(url);
-    if (fetch.isBusy())
+    measurement.start(url);
+    if (measurement.isBusy())
         loop.exec();
 
     // The lists are read again under the lock: what changed during the fetch stays.
@@ -77,7 +80,7 @@ int WatchCommand::run(const QCommandLineParser &parser)
         row = posts.count() - 1;
     }
     if (size)
-        posts.setSize(posts.at(row).id, *size);
+        posts.setThreadSize(posts.at(row).id, size->bytes, size->pages, size->lastPage);
     const bool hasSize = WatchedPostsModel::sizeValue(posts.at(row).size).has_value();
     const bool written = writePosts(store);
     lock.unlock();

@@ -201,6 +201,11 @@ QByteArray buildRequest(const FetchAddress &address)
     return r;
 }
 
+QString fetchAddressText(const FetchAddress &address)
+{
+    return (address.tls ? QLatin1String("https://") : QLatin1String("http://")) + address.host + address.path;
+}
+
 RedirectTarget resolveRedirect(const FetchAddress &current, const QByteArray &location, quint16 httpPort)
 {
     RedirectTarget result;

@@ -25,6 +25,10 @@ QByteArray requestTarget(const QByteArray &pathAndQuery);
 
 QByteArray buildRequest(const FetchAddress &address);
 
+// The address as text that parseFetchAddress reads back to the same place
+// (a port left out is the default it is given).
+QString fetchAddressText(const FetchAddress &address);
+
 // Where a redirect leads, or why it is not followed.
 struct RedirectTarget {
     bool ok = false;

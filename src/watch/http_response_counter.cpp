@@ -156,6 +156,7 @@ void HttpResponseCounter::resetHeader()
     m_location.clear();
     m_framing = Framing::Unknown;
     m_complete = false;
+    m_sinkOpen = false;
 }
 
 void HttpResponseCounter::parseHeader()
@@ -229,6 +230,7 @@ void HttpResponseCounter::parseHeader()
         m_framing = Framing::UntilClose;
     }
     m_complete = m_framing == Framing::NoBody || (m_framing == Framing::Length && m_declaredLength == 0);
+    m_sinkOpen = m_sink && !isRedirect();
 }
 
 qint64 HttpResponseCounter::countBody(const char *data, qint64 size)
@@ -237,9 +239,13 @@ qint64 HttpResponseCounter::countBody(const char *data, qint64 size)
     switch (m_framing) {
     case Framing::UntilClose:
         used = size;
+        if (m_sinkOpen)
+            m_sink(data, used);
         break;
     case Framing::Length:
         used = std::min(size, m_declaredLength - m_bodyBytes);
+        if (m_sinkOpen && used > 0)
+            m_sink(data, used);
         break;
     case Framing::Chunked:
         used = countChunked(data, size);
@@ -303,6 +309,8 @@ qint64 HttpResponseCounter::countChunked(const char *data, qint64 size)
         }
         case ChunkState::Data: {
             const qint64 take = std::min(m_chunkLeft, size - i);
+            if (m_sinkOpen && take > 0)
+                m_sink(data + i, take);
             i += take;
             m_chunkLeft -= take;
             if (m_chunkLeft == 0) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Counts an HTTP response as it arrives: finds the blank line that ends the
 // header, reads the status, Location and the framing of the body, and counts
 // the body bytes without keeping them. Memory stays bounded by the header.
@@ -22,6 +24,11 @@ public:
         Chunked, // Transfer-Encoding: chunked
         NoBody, // 204 and 304 answers
     };
+
+    // Sees the bytes of the page as they are counted: the body of the answer
+    // that is measured, without chunk framing; never a redirect's own body.
+    using BodySink = std::function<void(const char *data, qint64 size)>;
+    void setBodySink(BodySink sink) { m_sink = std::move(sink); }
 
     // Returns true when the arrival changed the progress text.
     bool feed(const char *data, qint64 size);
@@ -72,6 +79,8 @@ private:
     // Chunk extensions are not read, only skipped, up to this length.
     static constexpr qint64 kMaxChunkLine = 4096;
 
+    BodySink m_sink;
+    bool m_sinkOpen = false; // the body reaches the sink
     QByteArray m_header;
     QByteArray m_start; // the first bytes of the response
     LineState m_line;

@@ -67,6 +67,7 @@ void PageFetch::connectTo(const FetchAddress &address)
 {
     m_address = address;
     m_counter = HttpResponseCounter();
+    m_counter.setBodySink(m_sink);
     m_busy = true;
     emit statusText(2, QStringLiteral("Connecting to the web server"));
     m_timer.start(m_timeoutMs);

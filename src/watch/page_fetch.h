@@ -34,6 +34,12 @@ public:
     void setDeadlineMs(int ms) { m_deadlineMs = ms; }
     void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
     void setIgnoreSslErrors(bool ignore);
+    quint16 defaultPort() const { return m_defaultPort; }
+
+    // Sees the body of each measured page as it arrives (see HttpResponseCounter).
+    void setBodySink(HttpResponseCounter::BodySink sink) { m_sink = std::move(sink); }
+    // The page being fetched, after any redirects so far.
+    const FetchAddress &currentAddress() const { return m_address; }
 
     static constexpr int kMaxRedirects = 5;
     // The longest silence of a server.
@@ -67,6 +73,7 @@ private:
 
     SocketControl *m_socket = nullptr;
     HttpResponseCounter m_counter;
+    HttpResponseCounter::BodySink m_sink;
     FetchAddress m_address;
     QTimer m_timer;
     QTimer m_deadline;

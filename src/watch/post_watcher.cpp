@@ -1,17 +1,16 @@
 #include "watch/post_watcher.h"
 
 #include "platform/dialog_service.h"
-#include "watch/page_fetch.h"
 #include "watch/watched_posts_model.h"
 
 PostWatcher::PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogService &dialogs, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
-    , m_channel(channel)
+    , m_measure(channel)
     , m_dialogs(dialogs)
 {
-    connect(&m_channel, &PageFetch::finished, this, &PostWatcher::onMeasured);
-    connect(&m_channel, &PageFetch::failed, this, &PostWatcher::onFailed);
+    connect(&m_measure, &ThreadMeasurement::finished, this, &PostWatcher::onMeasured);
+    connect(&m_measure, &ThreadMeasurement::failed, this, &PostWatcher::onFailed);
 }
 
 void PostWatcher::watch(const QString &url)
@@ -26,7 +25,7 @@ void PostWatcher::watch(const QString &url)
 
 void PostWatcher::measure(quint64 postId)
 {
-    if (m_channel.isBusy() && m_target != postId) {
+    if (m_measure.isBusy() && m_target != postId) {
         // Another post is being measured: this one waits its turn.
         if (!m_queue.contains(postId))
             m_queue.append(postId);
@@ -36,7 +35,7 @@ void PostWatcher::measure(quint64 postId)
     if (row < 0)
         return measureNext();
     m_target = postId;
-    m_channel.start(m_posts.at(row).url);
+    m_measure.start(m_posts.at(row).url);
 }
 
 void PostWatcher::measureNext()
@@ -48,10 +47,10 @@ void PostWatcher::measureNext()
     }
 }
 
-void PostWatcher::onMeasured(qint64 bytes)
+void PostWatcher::onMeasured(const ThreadSize &size)
 {
     // A post removed meanwhile just drops its result.
-    m_posts.setSize(m_target, bytes);
+    m_posts.setThreadSize(m_target, size.bytes, size.pages, size.lastPage);
     m_target = 0;
     emit statusText(2, QStringLiteral("Response completed"));
     measureNext();
@@ -71,6 +70,6 @@ void PostWatcher::onFailed(bool startError, int number, const QString &descripti
     // measurement is already under way when the box closes.
     m_dialogs.message(nullptr, fetchErrorText(startError, number, description), QStringLiteral("Error"),
         DialogService::Icon::Exclamation);
-    if (!m_channel.isBusy())
+    if (!m_measure.isBusy())
         measureNext();
 }

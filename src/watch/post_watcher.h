@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/thread_measurement.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -9,7 +11,7 @@ class PageFetch;
 class WatchedPostsModel;
 
 // Watch This Post: adds an address to the watched posts (once) and records
-// the size of its page with the size channel. Posts asked for while the
+// the size of its thread, all its pages, with the size channel. Posts asked for while the
 // channel is busy wait their turn, so no measurement is lost.
 class PostWatcher : public QObject {
     Q_OBJECT
@@ -32,11 +34,11 @@ signals:
 private:
     void measure(quint64 postId);
     void measureNext();
-    void onMeasured(qint64 bytes);
+    void onMeasured(const ThreadSize &size);
     void onFailed(bool startError, int number, const QString &description);
 
     WatchedPostsModel &m_posts;
-    PageFetch &m_channel;
+    ThreadMeasurement m_measure;
     DialogService &m_dialogs;
     QList<quint64> m_queue;
     quint64 m_target = 0;

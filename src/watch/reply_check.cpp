@@ -6,10 +6,13 @@
 ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
-    , m_fetch(fetch)
+    , m_measure(fetch)
 {
-    connect(&m_fetch, &PageFetch::finished, this, &ReplyCheckRun::onFetched);
-    connect(&m_fetch, &PageFetch::failed, this, &ReplyCheckRun::onFailed);
+    connect(&m_measure, &ThreadMeasurement::finished, this, &ReplyCheckRun::onMeasured);
+    connect(&m_measure, &ThreadMeasurement::failed, this, &ReplyCheckRun::onFailed);
+    connect(&m_measure, &ThreadMeasurement::pageStarted, this, [this](int page, int pagesKnown) {
+        emit status(QStringLiteral("checking post %1 (page %2 of %3)").arg(m_checkIndex + 1).arg(page).arg(pagesKnown));
+    });
 }
 
 bool ReplyCheckRun::hasNewReplies(qint64 bodyBytes, qint64 recordedSize)
@@ -17,14 +20,30 @@ bool ReplyCheckRun::hasNewReplies(qint64 bodyBytes, qint64 recordedSize)
     return static_cast<double>(bodyBytes) - static_cast<double>(recordedSize) > kGrowthThreshold;
 }
 
+bool ReplyCheckRun::hasNewReplies(const WatchedPost &recorded, const ThreadSize &now)
+{
+    const auto size = WatchedPostsModel::sizeValue(recorded.size);
+    if (!size)
+        return false;
+    // A plain number is the watched page alone: only that page compares with it.
+    if (recorded.pages <= 0)
+        return hasNewReplies(now.firstPageBytes, *size);
+    if (hasNewReplies(now.bytes, *size))
+        return true;
+    // With more pages than are measured, a new last page can take the place
+    // of a full one in the sum; its number still shows it.
+    return now.capped && recorded.lastPage >= 0 && now.lastPage > recorded.lastPage;
+}
+
 void ReplyCheckRun::start()
 {
-    m_fetch.abandon();
+    m_measure.abandon();
     m_found.clear();
     m_newReplies.setStringList(m_found);
     emit newRepliesChanged();
     m_failures.clear();
     emit failuresChanged();
+    m_checkedPosts.clear();
     m_checked.clear();
     m_checkIndex = 0;
     m_running = true;
@@ -60,35 +79,36 @@ void ReplyCheckRun::checkNextPost()
         m_checked.insert(m_current);
         m_starting = true;
         m_failedWhileStarting = false;
-        m_fetch.start(m_currentAddress);
+        m_measure.start(m_currentAddress);
         m_starting = false;
         if (!m_failedWhileStarting)
             return;
     }
 }
 
-void ReplyCheckRun::onFetched(qint64 bodyBytes)
+void ReplyCheckRun::onMeasured(const ThreadSize &size)
 {
     if (!m_running)
         return;
     const int row = m_posts.rowOf(m_current);
     if (row >= 0) {
-        const WatchedPost &post = m_posts.at(row);
-        const auto recorded = WatchedPostsModel::sizeValue(post.size);
-        const QString address = post.url;
-        const bool grown = recorded && hasNewReplies(bodyBytes, *recorded);
-        if (!recorded) {
-            // Its first measurement failed: this one becomes its size.
-            m_posts.setSize(m_current, bodyBytes);
-            emit sizeRecorded();
-        } else if (grown) {
-            m_found.append(address);
+        const WatchedPost post = m_posts.at(row);
+        const bool found = hasNewReplies(post, size);
+        if (found) {
+            m_found.append(post.url);
             const int at = m_newReplies.rowCount();
             m_newReplies.insertRows(at, 1);
-            m_newReplies.setData(m_newReplies.index(at), address);
+            m_newReplies.setData(m_newReplies.index(at), post.url);
             emit newRepliesChanged();
+        } else if (!WatchedPostsModel::sizeValue(post.size) || post.pages <= 0) {
+            // Its first measurement failed, or it holds the watched page alone
+            // as an older version recorded it: from now on the whole thread
+            // is compared. A post listed keeps its size until watched again.
+            m_posts.setThreadSize(m_current, size.bytes, size.pages, size.lastPage);
+            emit sizeRecorded();
         }
-        emit postChecked(address, recorded ? *recorded : -1, bodyBytes, grown);
+        m_checkedPosts.append({ post.url, size, found });
+        emit postChecked(m_checkedPosts.last());
     }
     ++m_checkIndex;
     checkNextPost();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/thread_measurement.h"
+
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -8,6 +10,7 @@
 
 class PageFetch;
 class WatchedPostsModel;
+struct WatchedPost;
 
 // A post that a run could not measure, and why.
 struct CheckFailure {
@@ -16,10 +19,18 @@ struct CheckFailure {
     QString description;
 };
 
-// A reply check run: fetches every watched post in turn and lists those whose
-// page grew by more than 500 bytes. The run walks the posts themselves (by
-// id), so watches added or removed while it runs never shift it. A post that
-// cannot be fetched is noted and the run goes on with the next one.
+// A post that a run measured.
+struct CheckedPost {
+    QString address;
+    ThreadSize size; // size.pages: how many pages of its thread were measured
+    bool newReplies = false;
+};
+
+// A reply check run: measures every watched post in turn, over all the pages
+// of its thread, and lists those whose thread grew by more than 500 bytes.
+// The run walks the posts themselves (by id), so watches added or removed
+// while it runs never shift it. A post that cannot be measured is noted and
+// the run goes on with the next one.
 class ReplyCheckRun : public QObject {
     Q_OBJECT
 public:
@@ -37,17 +48,23 @@ public:
     // The posts of this run that could not be checked, in list order.
     const QList<CheckFailure> &failures() const { return m_failures; }
 
+    // The posts of this run that were measured, in list order.
+    const QList<CheckedPost> &checkedPosts() const { return m_checkedPosts; }
+
     static bool hasNewReplies(qint64 bodyBytes, qint64 recordedSize);
+    // A thread measured now against the post's recorded size.
+    static bool hasNewReplies(const WatchedPost &recorded, const ThreadSize &now);
 
 signals:
     void status(const QString &text); // panel 1
     void started();
     void newRepliesChanged();
-    // A post that had no recorded size was measured.
+    // A post that had no recorded size, or one of the watched page alone, was
+    // measured and its thread's size recorded.
     void sizeRecorded();
-    // A post was measured: its recorded size (-1 when it had none), the size
-    // now, and whether that counts as new replies.
-    void postChecked(const QString &address, qint64 recordedSize, qint64 currentSize, bool newReplies);
+    // A post was measured: its size now (over all its pages) and whether
+    // that counts as new replies.
+    void postChecked(const CheckedPost &post);
     // A post could not be checked; the run goes on.
     void checkFailed(const QString &address, int number, const QString &description);
     void failuresChanged();
@@ -55,15 +72,16 @@ signals:
 
 private:
     void checkNextPost();
-    void onFetched(qint64 bodyBytes);
+    void onMeasured(const ThreadSize &size);
     void onFailed(bool startError, int number, const QString &description);
 
     WatchedPostsModel &m_posts;
-    PageFetch &m_fetch;
+    ThreadMeasurement m_measure;
     QSet<quint64> m_checked;
     QStringList m_found;
     QStringListModel m_newReplies;
     QList<CheckFailure> m_failures;
+    QList<CheckedPost> m_checkedPosts;
     QString m_currentAddress;
     quint64 m_current = 0;
     int m_checkIndex = 0;

@@ -2,6 +2,8 @@
 
 #include "watch/list_records.h"
 
+#include <algorithm>
+
 WatchedPostsModel::WatchedPostsModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -18,14 +20,71 @@ std::optional<qint64> WatchedPostsModel::sizeValue(const QString &text)
     return v;
 }
 
+// A thread measured over its pages is written "48213 pages=4 last=4". Versions
+// that measured the watched page alone read such a record as no size and
+// measure the post afresh, so they never take a thread's sum for the size of
+// its first page; a plain number is always such a version's one page. Every
+// size measured as a thread carries the word, one page too: otherwise a
+// thread that gains its second page could not be told from a page recorded
+// by an older version, whose other pages would look like new replies.
+QString WatchedPostsModel::sizeRecord(const WatchedPost &post)
+{
+    const auto bytes = sizeValue(post.size);
+    if (!bytes)
+        return noSizeText();
+    if (post.pages <= 0)
+        return post.size;
+    QString record = QStringLiteral("%1 pages=%2").arg(*bytes).arg(post.pages);
+    if (post.lastPage >= 0)
+        record += QStringLiteral(" last=%1").arg(post.lastPage);
+    return record;
+}
+
+void WatchedPostsModel::readSizeRecord(const QString &record, WatchedPost &post)
+{
+    post.size = record;
+    post.pages = 0;
+    post.lastPage = -1;
+    const QStringList words = record.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() < 2)
+        return;
+    // Anything but a whole thread record is no size.
+    post.size = noSizeText();
+    auto digits = [](const QString &text) {
+        return !text.isEmpty() && text.size() <= 18 && std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    };
+    if (!digits(words[0]))
+        return;
+    int pages = 0;
+    qint64 lastPage = -1;
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (words[i].startsWith(QLatin1String("pages=")) && digits(words[i].mid(6)))
+            pages = words[i].mid(6).toInt();
+        else if (words[i].startsWith(QLatin1String("last=")) && digits(words[i].mid(5)))
+            lastPage = words[i].mid(5).toLongLong();
+    }
+    if (pages < 1)
+        return;
+    post.size = words[0];
+    post.pages = pages;
+    post.lastPage = lastPage;
+}
+
 void WatchedPostsModel::load(const QStringList &postLines, const QStringList &sizeLines)
 {
     beginResetModel();
     m_posts.clear();
     const QStringList posts = listRecords(postLines);
     const QStringList sizes = listRecords(sizeLines);
-    for (int i = 0; i < posts.size(); ++i)
-        m_posts.append({ m_nextId++, posts[i], i < sizes.size() ? sizes[i] : QString() });
+    for (int i = 0; i < posts.size(); ++i) {
+        WatchedPost post;
+        post.id = m_nextId++;
+        post.url = posts[i];
+        readSizeRecord(i < sizes.size() ? sizes[i] : QString(), post);
+        m_posts.append(post);
+    }
     endResetModel();
 }
 
@@ -41,7 +100,7 @@ QString WatchedPostsModel::sizesFileText() const
 {
     QStringList records;
     for (const WatchedPost &p : m_posts)
-        records.append(sizeValue(p.size) ? p.size : noSizeText());
+        records.append(sizeRecord(p));
     return listFileText(records);
 }
 
@@ -70,7 +129,11 @@ quint64 WatchedPostsModel::add(const QString &url, const QString &size)
 {
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    m_posts.append({ m_nextId++, url, size });
+    WatchedPost post;
+    post.id = m_nextId++;
+    post.url = url;
+    readSizeRecord(size, post);
+    m_posts.append(post);
     endInsertRows();
     return m_posts.last().id;
 }
@@ -90,6 +153,20 @@ bool WatchedPostsModel::setSize(quint64 id, qint64 size)
     if (row < 0)
         return false;
     m_posts[row].size = QString::number(size);
+    m_posts[row].pages = 0;
+    m_posts[row].lastPage = -1;
+    emit dataChanged(index(row, SizeColumn), index(row, SizeColumn));
+    return true;
+}
+
+bool WatchedPostsModel::setThreadSize(quint64 id, qint64 bytes, int pages, qint64 lastPage)
+{
+    const int row = rowOf(id);
+    if (row < 0)
+        return false;
+    m_posts[row].size = QString::number(bytes);
+    m_posts[row].pages = std::max(pages, 1);
+    m_posts[row].lastPage = lastPage;
     emit dataChanged(index(row, SizeColumn), index(row, SizeColumn));
     return true;
 }

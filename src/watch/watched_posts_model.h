@@ -14,6 +14,11 @@ struct WatchedPost {
     quint64 id = 0;
     QString url;
     QString size; // decimal digits; anything else means "no recorded size"
+    // How the size was measured: 0 for the watched page alone (a plain number
+    // in sizes.txt, as versions that measured one page wrote it), else the
+    // number of the thread's pages that were added up.
+    int pages = 0;
+    qint64 lastPage = -1; // the highest page number among the thread's links
 };
 
 // The watched posts, in the order they were added. Column 0 is the address,
@@ -29,6 +34,9 @@ public:
     // files stay in step; it is not a number, so it never passes for one.
     static QString noSizeText() { return QStringLiteral("none"); }
     static std::optional<qint64> sizeValue(const QString &text);
+    // The sizes.txt record of a post and back.
+    static QString sizeRecord(const WatchedPost &post);
+    static void readSizeRecord(const QString &record, WatchedPost &post);
 
     // posts.txt and sizes.txt lines, paired by row.
     void load(const QStringList &postLines, const QStringList &sizeLines);
@@ -46,8 +54,10 @@ public:
 
     quint64 add(const QString &url, const QString &size = QString());
     void removeAt(int row);
-    // False when the post is gone.
+    // False when the post is gone. setSize records the watched page alone;
+    // setThreadSize the sum of a thread's pages.
     bool setSize(quint64 id, qint64 size);
+    bool setThreadSize(quint64 id, qint64 bytes, int pages, qint64 lastPage);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -136,7 +136,8 @@ TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
     EXPECT_EQ(cli.run({ "watch", pages.url("/a") }).status, 0);
     EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
     EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1000" }));
+    // A size now names the pages it adds up; older versions read it as no size.
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1000 pages=1" }));
     const Outcome listed = cli.run({ "list" });
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.out, dead + "\tnone\n" + pages.url("/a") + "\t1000\n" + pages.url("/b") + "\t1000\n");
@@ -148,7 +149,8 @@ TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
     EXPECT_TRUE(check.err.contains(dead)) << check.err.toStdString();
     EXPECT_TRUE(check.err.contains("refused")) << check.err.toStdString();
     EXPECT_FALSE(check.err.contains(pages.url("/a")));
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1000" })) << "a check records no new sizes";
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1000 pages=1" }))
+        << "a check records no new sizes";
 
     const Outcome json = cli.run({ "check", "--json" });
     EXPECT_EQ(json.status, 2);
@@ -168,11 +170,13 @@ TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
     EXPECT_EQ(lines[2]["recordedSize"].toInt(), 1000);
     EXPECT_EQ(lines[2]["currentSize"].toInt(), 1700);
     EXPECT_TRUE(lines[2]["newReplies"].toBool());
+    EXPECT_EQ(lines[2]["pages"].toInt(), 1) << "the pages of its thread that were added up";
+    EXPECT_TRUE(lines[0]["pages"].isNull());
     EXPECT_TRUE(json.err.contains(dead));
 
     // Watching the grown page again records its size, as in the window.
     EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000", "1700" }));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1700 pages=1" }));
     EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
 }
 
@@ -197,7 +201,7 @@ TEST(Cli, CheckRecordsMissingSizesWithoutLosingWhatChangedMeanwhile)
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_EQ(p.readAllStandardOutput(), QByteArray()) << "a first measurement is no news";
     EXPECT_EQ(cli.file("posts.txt"), records({ "http://added.example/", pages.url("/new") }));
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "77", "4321" }));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "77", "4321 pages=1" }));
 }
 
 TEST(Cli, AWindowOpenedDuringTheCheckKeepsTheLists)
@@ -253,7 +257,7 @@ TEST(Cli, WhileTheWindowIsOpenOnlyReadingRuns)
 
     window.unlock();
     EXPECT_EQ(cli.run({ "check" }).status, 0);
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "1000", "100" }));
+    EXPECT_EQ(cli.file("sizes.txt"), records({ "1000", "100 pages=1" }));
 }
 
 TEST(Cli, ConvertFromStandardInput)

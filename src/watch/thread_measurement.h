@@ -1,0 +1,70 @@
+#pragma once
+
+#include "watch/thread_links.h"
+#include "watch/thread_page_scanner.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+class PageFetch;
+
+// What a thread measured.
+struct ThreadSize {
+    qint64 bytes = 0; // the body bytes of all its pages together
+    qint64 firstPageBytes = 0; // the watched page alone
+    int pages = 0;
+    // More pages were found than are measured: the sum covers some of them.
+    bool capped = false;
+    qint64 lastPage = -1; // the highest page number among the thread's links
+};
+
+// Measures a watched thread over all its pages with one fetch channel: the
+// watched page first, scanned for links to the thread's other pages as it
+// arrives (see ThreadLinks), then each page found, one at a time, with the
+// pages found on those, up to kMaxPages. A thread without other pages is the
+// one fetch it always was. Any page that fails fails the whole measurement:
+// a sum without one of its pages would look like lost replies.
+class ThreadMeasurement : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxPages = 50;
+
+    explicit ThreadMeasurement(PageFetch &fetch, QObject *parent = nullptr);
+    ~ThreadMeasurement() override;
+
+    // Starts anew, abandoning a measurement still running.
+    void start(const QString &address);
+    void abandon();
+    bool isBusy() const { return m_busy; }
+
+signals:
+    // Page 2 and on: the page now fetched, counting from 1, of the pages known so far.
+    void pageStarted(int page, int pagesKnown);
+    void finished(const ThreadSize &size);
+    void failed(bool startError, int number, const QString &description);
+
+private:
+    void onLink(const ThreadPageScanner::Link &link);
+    void onPageFinished(qint64 bytes);
+    void onPageFailed(bool startError, int number, const QString &description);
+    void noteWatchedPage();
+    void fetchNext();
+
+    PageFetch &m_fetch;
+    QPointer<PageFetch> m_fetchAlive; // the channel may go first
+    ThreadPageScanner m_scanner;
+    std::optional<ThreadLinks> m_links;
+    std::optional<FetchAddress> m_base; // the <base> of the page being fetched
+    QList<ThreadLinks::Page> m_queue;
+    QSet<QString> m_known; // pages fetched or waiting, by key
+    QSet<QString> m_measured; // pages counted, by the key of where they ended up
+    QString m_pageAddress;
+    ThreadSize m_size;
+    int m_page = 0; // the page being fetched, counting from 1
+    bool m_busy = false;
+};

@@ -1,0 +1,591 @@
+#include "watch/thread_page_scanner.h"
+
+#include <QString>
+
+#include <cstring>
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// A tag or attribute name ends at a space, "/", ">" or, for attributes, "=".
+bool endsName(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ' ? isSpace(c) : (c == '/' || c == '>' || c == '=');
+}
+
+bool isAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool relHasNext(QByteArrayView rel)
+{
+    qsizetype i = 0;
+    while (i < rel.size()) {
+        while (i < rel.size() && isSpace(rel[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < rel.size() && !isSpace(rel[i]))
+            ++i;
+        if (i - start == 4 && lower(rel[start]) == 'n' && lower(rel[start + 1]) == 'e' && lower(rel[start + 2]) == 'x'
+            && lower(rel[start + 3]) == 't')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ThreadPageScanner::ThreadPageScanner(LinkSink sink)
+    : m_sink(std::move(sink))
+{
+}
+
+void ThreadPageScanner::reset()
+{
+    m_state = State::Text;
+    m_tag = Tag::Other;
+    m_nameLength = 0;
+    m_hrefView = {};
+    m_relView = {};
+    m_valuePending = false;
+    m_rawEnd.resize(0);
+    m_rawMatched = 0;
+    m_dashes = 0;
+    m_declarationDashes = 0;
+    m_hasHref = false;
+    m_hasRel = false;
+}
+
+void ThreadPageScanner::feed(const char *data, qint64 size)
+{
+    scan(data, size);
+    // A value read in place must outlive the piece it was read from.
+    auto keep = [&](QByteArrayView &view, QByteArray &buffer) {
+        if (view.data() >= data && view.data() <= data + size) {
+            buffer.resize(0);
+            buffer.append(view);
+            view = buffer;
+        }
+    };
+    keep(m_hrefView, m_href);
+    keep(m_relView, m_rel);
+}
+
+inline void ThreadPageScanner::appendName(char c)
+{
+    if (m_nameLength < kMaxName)
+        m_name[m_nameLength++] = lower(c);
+    else
+        m_nameTooLong = true;
+}
+
+void ThreadPageScanner::scan(const char *data, qint64 size)
+{
+    qint64 i = 0;
+    while (i < size) {
+        const char c = data[i];
+        switch (m_state) {
+        case State::Text:
+            i = scanText(data, i, size);
+            break;
+        case State::TagOpen:
+            if (c == '!') {
+                m_declarationDashes = 0;
+                m_state = State::MarkupDeclaration;
+                ++i;
+            } else if (c == '/') {
+                // Only the end tag of a raw-text element matters, and that
+                // one is found inside the raw text itself.
+                m_state = State::InsideEndTag;
+                ++i;
+            } else if (isAlpha(c)) {
+                beginTag();
+                m_state = State::TagName;
+            } else if (c == '?') {
+                m_state = State::BogusComment;
+                ++i;
+            } else {
+                // A "<" that opens no tag is text.
+                m_state = State::Text;
+            }
+            break;
+        case State::MarkupDeclaration:
+            if (c == '-') {
+                ++i;
+                if (++m_declarationDashes == 2) {
+                    // "<!-->" and "<!--->" are whole comments.
+                    m_dashes = 2;
+                    m_state = State::Comment;
+                }
+            } else {
+                m_state = State::BogusComment;
+            }
+            break;
+        case State::Comment:
+            i = scanComment(data, i, size);
+            break;
+        case State::BogusComment:
+        case State::InsideEndTag: {
+            const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
+            if (!gt)
+                return;
+            i = gt - data + 1;
+            m_state = State::Text;
+            break;
+        }
+        case State::TagName:
+            while (i < size && !endsName(data[i]))
+                appendName(data[i++]);
+            if (i == size)
+                return;
+            if (data[i] != '=') {
+                endTagName();
+                // Most tags hold no link: only their end is looked for.
+                const bool links = m_tag == Tag::Anchor || m_tag == Tag::LinkTag || m_tag == Tag::Base;
+                m_lastNonSpace = 0;
+                m_state = links ? State::BeforeAttributeName : State::SkipTag;
+            } else {
+                appendName('=');
+                ++i;
+            }
+            break;
+        case State::BeforeAttributeName:
+        case State::AfterAttributeName:
+            if (isSpace(c)) {
+                ++i;
+            } else if (c == '/') {
+                m_state = State::SelfClosing;
+                ++i;
+            } else if (c == '>') {
+                ++i;
+                emitTag();
+            } else if (c == '=' && m_state == State::AfterAttributeName) {
+                m_state = State::BeforeAttributeValue;
+                ++i;
+            } else {
+                beginAttribute();
+                m_state = State::AttributeName;
+            }
+            break;
+        case State::AttributeName: {
+            // An attribute's name may begin with "=".
+            if (m_nameLength == 0 && !m_nameTooLong && c == '=')
+                appendName(data[i++]);
+            while (i < size && !endsName(data[i]))
+                appendName(data[i++]);
+            if (i == size)
+                return;
+            const char end = data[i];
+            endAttributeName();
+            m_state = end == '=' ? State::BeforeAttributeValue : State::AfterAttributeName;
+            if (end == '=' || isSpace(end))
+                ++i;
+            break;
+        }
+        case State::BeforeAttributeValue:
+            if (isSpace(c)) {
+                ++i;
+            } else if (c == '"' || c == '\'') {
+                m_quote = c;
+                m_state = State::QuotedValue;
+                ++i;
+            } else if (c == '>') {
+                endAttributeValue({});
+                ++i;
+                emitTag();
+            } else {
+                m_state = State::UnquotedValue;
+            }
+            break;
+        case State::QuotedValue: {
+            const char *q = static_cast<const char *>(std::memchr(data + i, m_quote, static_cast<size_t>(size - i)));
+            const qint64 end = q ? q - data : size;
+            const QByteArrayView part(data + i, end - i);
+            i = end;
+            if (q) {
+                ++i;
+                endAttributeValue(part);
+                m_state = State::BeforeAttributeName;
+            } else {
+                appendValue(part);
+            }
+            break;
+        }
+        case State::UnquotedValue: {
+            qint64 end = i;
+            while (end < size && !isSpace(data[end]) && data[end] != '>')
+                ++end;
+            const QByteArrayView part(data + i, end - i);
+            i = end;
+            if (end < size) {
+                endAttributeValue(part);
+                m_state = State::BeforeAttributeName;
+            } else {
+                appendValue(part);
+            }
+            break;
+        }
+        case State::SelfClosing:
+            if (c == '>') {
+                ++i;
+                emitTag();
+            } else {
+                m_state = State::BeforeAttributeName;
+            }
+            break;
+        case State::SkipTag:
+            i = skipTag(data, i, size);
+            break;
+        case State::SkipQuoted: {
+            const auto *q = static_cast<const char *>(std::memchr(data + i, m_quote, static_cast<size_t>(size - i)));
+            if (!q)
+                return;
+            i = q - data + 1;
+            m_lastNonSpace = m_quote;
+            m_state = State::SkipTag;
+            break;
+        }
+        case State::RawText:
+            i = scanRawText(data, i, size);
+            break;
+        }
+    }
+}
+
+qint64 ThreadPageScanner::skipTag(const char *data, qint64 i, qint64 size)
+{
+    // A quote opens a value only right after "=": an apostrophe elsewhere is
+    // part of a name or of an unquoted value.
+    char last = m_lastNonSpace;
+    while (i < size) {
+        const char c = data[i++];
+        if (c == '>') {
+            emitTag();
+            return i;
+        }
+        if ((c == '"' || c == '\'') && last == '=') {
+            const char *q = static_cast<const char *>(std::memchr(data + i, c, static_cast<size_t>(size - i)));
+            if (!q) {
+                m_quote = c;
+                m_state = State::SkipQuoted;
+                return size;
+            }
+            i = q - data + 1;
+        }
+        if (!isSpace(c))
+            last = c;
+    }
+    m_lastNonSpace = last;
+    return i;
+}
+
+qint64 ThreadPageScanner::scanText(const char *data, qint64 i, qint64 size)
+{
+    // The way most bytes go: text, tags without links and end tags, without
+    // a turn through the state machine for each.
+    while (i < size) {
+        const char *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
+        if (!lt)
+            return size;
+        i = lt - data + 1;
+        m_state = State::TagOpen;
+        if (i == size)
+            return i;
+        const char c = data[i];
+        if (c == '/') {
+            ++i;
+            m_state = State::InsideEndTag;
+            while (i < size && data[i] != '>')
+                ++i;
+            if (i == size)
+                return i;
+            ++i;
+            m_state = State::Text;
+            continue;
+        }
+        if (!isAlpha(c))
+            return i;
+        beginTag();
+        m_state = State::TagName;
+        while (i < size && !endsName(data[i]))
+            appendName(data[i++]);
+        if (i == size || data[i] == '=')
+            return i;
+        endTagName();
+        if (m_tag == Tag::Anchor || m_tag == Tag::LinkTag || m_tag == Tag::Base) {
+            m_state = State::BeforeAttributeName;
+            return i;
+        }
+        m_lastNonSpace = 0;
+        m_state = State::SkipTag;
+        i = skipTag(data, i, size);
+        if (m_state != State::Text)
+            return i;
+    }
+    return i;
+}
+
+qint64 ThreadPageScanner::scanComment(const char *data, qint64 i, qint64 size)
+{
+    while (i < size) {
+        const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
+        const qint64 end = gt ? gt - data : size;
+        // The dashes right before the ">", or at the end of this piece.
+        qint64 trailing = 0;
+        while (trailing < end - i && data[end - 1 - trailing] == '-')
+            ++trailing;
+        const int dashes = trailing == end - i ? m_dashes + static_cast<int>(trailing) : static_cast<int>(trailing);
+        if (!gt) {
+            m_dashes = dashes;
+            return size;
+        }
+        i = end + 1;
+        if (dashes >= 2) {
+            m_dashes = 0;
+            m_state = State::Text;
+            return i;
+        }
+        m_dashes = 0;
+    }
+    return i;
+}
+
+qint64 ThreadPageScanner::scanRawText(const char *data, qint64 i, qint64 size)
+{
+    while (i < size) {
+        if (m_rawMatched == 0) {
+            const auto *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
+            if (!lt)
+                return size;
+            i = lt - data + 1;
+            m_rawMatched = 1;
+        } else if (m_rawMatched < m_rawEnd.size()) {
+            if (lower(data[i]) == m_rawEnd[m_rawMatched]) {
+                ++m_rawMatched;
+                ++i;
+            } else {
+                m_rawMatched = 0;
+            }
+        } else {
+            const char c = data[i];
+            m_rawMatched = 0;
+            if (isSpace(c) || c == '/' || c == '>') {
+                m_state = State::InsideEndTag;
+                return i;
+            }
+        }
+    }
+    return i;
+}
+
+void ThreadPageScanner::beginTag()
+{
+    m_tag = Tag::Other;
+    m_nameLength = 0;
+    m_nameTooLong = false;
+    m_hasHref = false;
+    m_hasRel = false;
+    m_hrefView = {};
+    m_relView = {};
+}
+
+void ThreadPageScanner::endTagName()
+{
+    m_tag = Tag::Other;
+    if (m_nameTooLong)
+        return;
+    const QByteArrayView n = name();
+    auto is = [&n](const char *word) { return std::memcmp(n.data(), word, static_cast<size_t>(n.size())) == 0; };
+    switch (n.size()) {
+    case 1:
+        if (n[0] == 'a')
+            m_tag = Tag::Anchor;
+        break;
+    case 3:
+        if (is("xmp"))
+            m_tag = Tag::RawText;
+        break;
+    case 4:
+        m_tag = is("area") ? Tag::Anchor : is("link") ? Tag::LinkTag : is("base") ? Tag::Base : Tag::Other;
+        break;
+    case 5:
+        if (is("style") || is("title"))
+            m_tag = Tag::RawText;
+        break;
+    case 6:
+        if (is("script") || is("iframe"))
+            m_tag = Tag::RawText;
+        break;
+    case 7:
+        if (is("noembed"))
+            m_tag = Tag::RawText;
+        break;
+    case 8:
+        if (is("noscript") || is("textarea") || is("noframes"))
+            m_tag = Tag::RawText;
+        break;
+    case 9:
+        if (is("plaintext"))
+            m_tag = Tag::RawText;
+        break;
+    default:
+        break;
+    }
+    if (m_tag == Tag::RawText) {
+        m_rawEnd.resize(0);
+        m_rawEnd.append("</").append(n);
+    }
+}
+
+void ThreadPageScanner::beginAttribute()
+{
+    m_nameLength = 0;
+    m_nameTooLong = false;
+    m_attribute = Attribute::Other;
+}
+
+void ThreadPageScanner::endAttributeName()
+{
+    m_attribute = Attribute::Other;
+    m_valueTooLong = false;
+    m_valuePending = false;
+    // Only the links of link tags are kept; the first href and rel count, as in browsers.
+    if (m_nameTooLong || m_tag == Tag::Other || m_tag == Tag::RawText)
+        return;
+    const QByteArrayView n = name();
+    if (n == "href" && !m_hasHref)
+        m_attribute = Attribute::Href;
+    else if (n == "rel" && !m_hasRel)
+        m_attribute = Attribute::Rel;
+}
+
+void ThreadPageScanner::appendValue(QByteArrayView part)
+{
+    if (m_attribute == Attribute::Other || m_valueTooLong)
+        return;
+    // A value cut by the end of a piece waits in its buffer for the rest.
+    QByteArray &value = m_attribute == Attribute::Href ? m_href : m_rel;
+    if (!m_valuePending)
+        value.resize(0);
+    m_valuePending = true;
+    const int limit = m_attribute == Attribute::Href ? kMaxHref : kMaxRel;
+    if (value.size() + part.size() > limit) {
+        m_valueTooLong = true;
+        value.resize(0);
+        return;
+    }
+    value.append(part);
+}
+
+void ThreadPageScanner::endAttributeValue(QByteArrayView last)
+{
+    if (m_attribute == Attribute::Other)
+        return;
+    // Most values lie whole in one piece and are read where they are.
+    QByteArrayView value = last;
+    if (m_valuePending) {
+        appendValue(last);
+        value = m_attribute == Attribute::Href ? m_href : m_rel;
+    }
+    const int limit = m_attribute == Attribute::Href ? kMaxHref : kMaxRel;
+    const bool tooLong = m_valueTooLong || value.size() > limit;
+    if (m_attribute == Attribute::Href) {
+        m_hasHref = true;
+        m_hrefView = value;
+        // An address too long to keep leaves the tag without a link.
+        if (tooLong)
+            m_tag = Tag::Other;
+    } else {
+        m_hasRel = true;
+        m_relView = tooLong ? QByteArrayView() : value;
+    }
+    m_attribute = Attribute::Other;
+    m_valuePending = false;
+}
+
+void ThreadPageScanner::emitTag()
+{
+    m_state = State::Text;
+    if (m_tag == Tag::RawText) {
+        m_rawMatched = 0;
+        m_state = State::RawText;
+        return;
+    }
+    if (m_tag == Tag::Other || !m_hasHref || !m_sink)
+        return;
+    Link link;
+    link.kind = m_tag == Tag::Anchor ? Link::Kind::Anchor
+        : m_tag == Tag::LinkTag      ? Link::Kind::LinkTag
+                                     : Link::Kind::Base;
+    // rel words hold no references worth decoding.
+    link.relNext = m_hasRel && relHasNext(m_relView);
+    if (m_hrefView.contains('&')) {
+        decodeReferences(m_hrefView, m_decoded);
+        link.href = m_decoded;
+    } else {
+        link.href = m_hrefView;
+    }
+    m_sink(link);
+}
+
+void ThreadPageScanner::decodeReferences(QByteArrayView value, QByteArray &out)
+{
+    out.resize(0);
+    const qsizetype n = value.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = value[i];
+        if (c != '&') {
+            out += c;
+            continue;
+        }
+        const qsizetype semi = value.indexOf(';', i + 1);
+        if (semi < 0 || semi - i > 10) {
+            out += c;
+            continue;
+        }
+        const QByteArrayView name = value.sliced(i + 1, semi - i - 1);
+        char simple = 0;
+        if (name == "amp")
+            simple = '&';
+        else if (name == "lt")
+            simple = '<';
+        else if (name == "gt")
+            simple = '>';
+        else if (name == "quot")
+            simple = '"';
+        else if (name == "apos")
+            simple = '\'';
+        if (simple) {
+            out += simple;
+            i = semi;
+            continue;
+        }
+        QByteArray decoded;
+        if (name.startsWith('#') && name.size() > 1) {
+            bool ok = false;
+            const bool hex = name[1] == 'x' || name[1] == 'X';
+            const QByteArray digits = name.sliced(hex ? 2 : 1).toByteArray();
+            const uint code = digits.toUInt(&ok, hex ? 16 : 10);
+            if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+                const char32_t ucs = code;
+                decoded = QString::fromUcs4(&ucs, 1).toUtf8();
+            }
+        }
+        if (decoded.isEmpty()) {
+            out += c;
+            continue;
+        }
+        out += decoded;
+        i = semi;
+    }
+}
