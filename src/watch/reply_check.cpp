@@ -45,6 +45,7 @@ void ReplyCheckRun::start()
     emit failuresChanged();
     m_checkedPosts.clear();
     m_checked.clear();
+    m_lastRow = -1;
     m_checkIndex = 0;
     m_running = true;
     emit started();
@@ -57,14 +58,7 @@ void ReplyCheckRun::checkNextPost()
     // here rather than recurse, however many posts fail in a row.
     for (;;) {
         emit status(QStringLiteral("checking post %1").arg(m_checkIndex + 1));
-        // The next post in list order that this run has not checked yet.
-        const WatchedPost *next = nullptr;
-        for (const WatchedPost &p : m_posts.all()) {
-            if (!m_checked.contains(p.id)) {
-                next = &p;
-                break;
-            }
-        }
+        const WatchedPost *next = nextUnchecked();
         if (!next) {
             m_running = false;
             QString text = QStringLiteral("finished - %1 new replies found").arg(m_found.size());
@@ -84,6 +78,26 @@ void ReplyCheckRun::checkNextPost()
         if (!m_failedWhileStarting)
             return;
     }
+}
+
+const WatchedPost *ReplyCheckRun::nextUnchecked()
+{
+    // The next post in list order that this run has not checked yet. Posts
+    // are only ever added at the end, so the search starts after the post
+    // checked last (where it still stands), and from the top only when that
+    // finds none: a run over n posts costs n steps, not n squared.
+    const QList<WatchedPost> &all = m_posts.all();
+    auto from = [&](qsizetype row) -> const WatchedPost * {
+        for (; row < all.size(); ++row)
+            if (!m_checked.contains(all[row].id)) {
+                m_lastRow = row;
+                return &all[row];
+            }
+        return nullptr;
+    };
+    const bool inPlace = m_lastRow >= 0 && m_lastRow < all.size() && all[m_lastRow].id == m_current;
+    const WatchedPost *next = inPlace ? from(m_lastRow + 1) : nullptr;
+    return next ? next : from(0);
 }
 
 void ReplyCheckRun::onMeasured(const ThreadSize &size)

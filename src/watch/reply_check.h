@@ -72,6 +72,7 @@ signals:
 
 private:
     void checkNextPost();
+    const WatchedPost *nextUnchecked();
     void onMeasured(const ThreadSize &size);
     void onFailed(bool startError, int number, const QString &description);
 
@@ -85,6 +86,7 @@ private:
     QString m_currentAddress;
     quint64 m_current = 0;
     int m_checkIndex = 0;
+    qsizetype m_lastRow = -1; // where the post checked last stood
     bool m_running = false;
     bool m_starting = false; // inside the fetch's start
     bool m_failedWhileStarting = false;
