@@ -15,7 +15,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
-#include <QPair>
 
 #include <algorithm>
 
@@ -102,13 +101,12 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
 
 int CheckCommand::run(const QCommandLineParser &parser)
 {
-    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
-    if (folder.isEmpty())
+    const auto data = openWatchedData(parser);
+    if (!data)
         return ExitBadUsage;
-    DataLock lock(folder);
-    WatchStore store { DataFolder(folder) };
-    if (!readPosts(store, lock))
-        return ExitBadUsage;
+    const QString &folder = data->folder;
+    DataLock &lock = data->lock;
+    WatchStore &store = data->store;
 
     // Measuring a post that has no recorded size records it, which the
     // window, holding the lists while it is open, would undo at exit.

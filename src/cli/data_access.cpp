@@ -5,6 +5,7 @@
 #include "platform/data_lock.h"
 #include "watch/watch_store.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -25,18 +26,13 @@ QString chooseFolder(const QString &dataDir)
 bool readPosts(WatchStore &store, DataLock &lock)
 {
     const bool tookLock = !lock.isLocked() && lock.tryLock(0);
-    const QList<FileProblem> problems = store.load();
+    // The forums with their logins are the window's business alone.
+    const QList<FileProblem> problems = store.loadPosts();
     if (tookLock)
         lock.unlock();
-    bool ok = true;
-    for (const FileProblem &p : problems) {
-        // The forums with their logins are the window's business alone.
-        if (p.name == WatchStore::kForumsFile)
-            continue;
+    for (const FileProblem &p : problems)
         reportError(QStringLiteral("cannot read %1: %2").arg(p.path, p.error));
-        ok = false;
-    }
-    return ok;
+    return problems.isEmpty();
 }
 
 bool writePosts(const WatchStore &store)
@@ -45,6 +41,17 @@ bool writePosts(const WatchStore &store)
     for (const FileProblem &p : problems)
         reportError(QStringLiteral("cannot write %1: %2").arg(p.path, p.error));
     return problems.isEmpty();
+}
+
+std::unique_ptr<WatchedData> openWatchedData(const QCommandLineParser &parser)
+{
+    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
+    if (folder.isEmpty())
+        return nullptr;
+    auto data = std::make_unique<WatchedData>(folder);
+    if (!readPosts(data->store, data->lock))
+        return nullptr;
+    return data;
 }
 
 QString windowOpenText()

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "platform/data_lock.h"
+#include "watch/watch_store.h"
+
 #include <QString>
 
-class DataLock;
-class WatchStore;
+#include <memory>
+
+class QCommandLineParser;
 
 // The data folder the window would use (beside the program when it holds the
 // data files, else ~/.local/share/Postmaven), or the one --data-dir names.
@@ -21,3 +25,19 @@ bool writePosts(const WatchStore &store);
 
 // What the window's presence means for a change that cannot be made now.
 QString windowOpenText();
+
+// The data folder the command line names, its lock, and its watched posts read.
+struct WatchedData {
+    explicit WatchedData(const QString &folder)
+        : folder(folder)
+        , lock(folder)
+        , store(DataFolder(folder))
+    {
+    }
+    QString folder;
+    DataLock lock;
+    WatchStore store;
+};
+// Null, with the reason on standard error, when there is no folder or the
+// lists cannot be read.
+std::unique_ptr<WatchedData> openWatchedData(const QCommandLineParser &parser);

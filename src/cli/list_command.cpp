@@ -2,8 +2,6 @@
 
 #include "cli/data_access.h"
 #include "cli/output.h"
-#include "platform/data_lock.h"
-#include "watch/watch_store.h"
 
 ListCommand::ListCommand()
     : Command(QStringLiteral("list"),
@@ -19,15 +17,11 @@ void ListCommand::addOptions(QCommandLineParser &parser)
 
 int ListCommand::run(const QCommandLineParser &parser)
 {
-    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
-    if (folder.isEmpty())
-        return ExitBadUsage;
-    DataLock lock(folder);
-    WatchStore store { DataFolder(folder) };
-    if (!readPosts(store, lock))
+    const auto data = openWatchedData(parser);
+    if (!data)
         return ExitBadUsage;
     QString text;
-    for (const WatchedPost &post : store.posts().all()) {
+    for (const WatchedPost &post : data->store.posts().all()) {
         const auto size = WatchedPostsModel::sizeValue(post.size);
         text += post.url + QLatin1Char('\t') + (size ? QString::number(*size) : WatchedPostsModel::noSizeText())
             + QLatin1Char('\n');

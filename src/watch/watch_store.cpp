@@ -16,27 +16,39 @@ FileProblem WatchStore::problemFor(const QString &name, const QString &error, in
     return { name, m_folder.filePath(name), error, number };
 }
 
+QStringList WatchStore::readList(const QString &name, QList<FileProblem> &problems)
+{
+    // A file that is not there yet is an empty list.
+    if (!QFileInfo::exists(m_folder.filePath(name)))
+        return QStringList();
+    // No value in these files holds a line break: a Linux editor's LF ends a line too.
+    LineFile f = m_folder.readListLines(name);
+    if (!f.ok) {
+        m_unreadable.insert(name);
+        problems.append(problemFor(name, f.error));
+    }
+    return f.lines;
+}
+
 QList<FileProblem> WatchStore::load()
 {
     QList<FileProblem> problems;
     m_unreadable.clear();
-    auto read = [&](const QString &name) {
-        // A file that is not there yet is an empty list.
-        if (!QFileInfo::exists(m_folder.filePath(name)))
-            return QStringList();
-        // No value in these files holds a line break: a Linux editor's LF ends a line too.
-        LineFile f = m_folder.readListLines(name);
-        if (!f.ok) {
-            m_unreadable.insert(name);
-            problems.append(problemFor(name, f.error));
-        }
-        return f.lines;
-    };
-    const QStringList posts = read(kPostsFile);
-    const QStringList forums = read(kForumsFile);
-    const QStringList sizes = read(kSizesFile);
+    const QStringList posts = readList(kPostsFile, problems);
+    const QStringList forums = readList(kForumsFile, problems);
+    const QStringList sizes = readList(kSizesFile, problems);
     m_posts.load(posts, sizes);
     m_forums.load(forums);
+    return problems;
+}
+
+QList<FileProblem> WatchStore::loadPosts()
+{
+    QList<FileProblem> problems;
+    m_unreadable.clear();
+    const QStringList posts = readList(kPostsFile, problems);
+    const QStringList sizes = readList(kSizesFile, problems);
+    m_posts.load(posts, sizes);
     return problems;
 }
 

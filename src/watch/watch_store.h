@@ -36,6 +36,8 @@ public:
     // Reads posts.txt, posts2.txt and sizes.txt; returns those that could not
     // be read. Their lists start empty.
     QList<FileProblem> load();
+    // posts.txt and sizes.txt alone, for what needs no forums.
+    QList<FileProblem> loadPosts();
     bool wasUnreadable(const QString &name) const { return m_unreadable.contains(name); }
 
     // Writes posts.txt, then sizes.txt. Both are left as they are when
@@ -45,6 +47,7 @@ public:
     bool saveForums(FileProblem *problem) const;
 
 private:
+    QStringList readList(const QString &name, QList<FileProblem> &problems);
     FileProblem problemFor(const QString &name, const QString &error, int number = 0) const;
 
     DataFolder m_folder;
