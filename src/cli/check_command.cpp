@@ -45,15 +45,16 @@ void writeJson(
 // alone, as an older version kept it, is only brought up to date).
 struct Recorded {
     QString address;
-    QString before;
-    QString after;
+    QString before; // the record in the file
+    WatchedPost after;
     bool required = false;
 };
 
 // Writes the records into the files as they are now: whatever the window
 // wrote while the run went on stays.
-int recordSizes(const QString &folder, DataLock &lock, const QList<Recorded> &recorded)
+int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
 {
+    DataLock &lock = data.lock;
     const bool required = std::any_of(recorded.cbegin(), recorded.cend(), [](const Recorded &r) { return r.required; });
     // Another postmaven-cli writes for a moment; the window holds on.
     if (!lock.tryLock(2000)) {
@@ -62,20 +63,17 @@ int recordSizes(const QString &folder, DataLock &lock, const QList<Recorded> &re
         reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
         return ExitWindowOpen;
     }
-    WatchStore store { DataFolder(folder) };
-    if (!readPosts(store, lock))
+    if (!readPosts(data.store, lock))
         return ExitBadUsage;
-    WatchedPostsModel &posts = store.posts();
+    WatchedPostsModel &posts = data.store.posts();
     for (const Recorded &r : recorded) {
         const int row = posts.watchIndex(r.address);
         // Removed, or measured by the window meanwhile: nothing to record.
         if (row < 0 || WatchedPostsModel::sizeRecord(posts.at(row)) != r.before)
             continue;
-        WatchedPost post = posts.at(row);
-        WatchedPostsModel::readSizeRecord(r.after, post);
-        posts.setThreadSize(post.id, post.size.toLongLong(), post.pages, post.lastPage);
+        posts.setThreadSize(posts.at(row).id, r.after.size.toLongLong(), r.after.pages, r.after.lastPage);
     }
-    const bool written = writePosts(store);
+    const bool written = writePosts(data.store);
     lock.unlock();
     return written ? ExitOk : ExitBadUsage;
 }
@@ -104,7 +102,6 @@ int CheckCommand::run(const QCommandLineParser &parser)
     const auto data = openWatchedData(parser);
     if (!data)
         return ExitBadUsage;
-    const QString &folder = data->folder;
     DataLock &lock = data->lock;
     WatchStore &store = data->store;
 
@@ -124,15 +121,12 @@ int CheckCommand::run(const QCommandLineParser &parser)
     const bool json = parser.isSet(kJson);
     PageFetch fetch;
     ReplyCheckRun run(store.posts(), fetch);
-    // The records as they were, to tell afterwards which the run wrote.
-    QHash<QString, QString> before;
+    // The posts as they were, to tell afterwards which records the run wrote.
+    QHash<QString, WatchedPost> before;
     for (const WatchedPost &post : store.posts().all())
-        before.insert(post.url, WatchedPostsModel::sizeRecord(post));
-    auto recordedSize = [&](const QString &address) {
-        WatchedPost post;
-        WatchedPostsModel::readSizeRecord(before.value(address), post);
-        return WatchedPostsModel::sizeValue(post.size).value_or(-1);
-    };
+        before.insert(post.url, post);
+    auto recordedSize
+        = [&](const QString &address) { return WatchedPostsModel::sizeValue(before.value(address).size).value_or(-1); };
     QObject::connect(&run, &ReplyCheckRun::postChecked, [&](const CheckedPost &post) {
         if (json)
             writeJson(
@@ -161,14 +155,13 @@ int CheckCommand::run(const QCommandLineParser &parser)
 
     QList<Recorded> recorded;
     for (const WatchedPost &post : store.posts().all()) {
-        const QString now = WatchedPostsModel::sizeRecord(post);
-        const QString was = before.value(post.url);
-        if (now != was)
-            recorded.append({ post.url, was, now, recordedSize(post.url) < 0 });
+        const QString was = WatchedPostsModel::sizeRecord(before.value(post.url));
+        if (WatchedPostsModel::sizeRecord(post) != was)
+            recorded.append({ post.url, was, post, recordedSize(post.url) < 0 });
     }
     int status = run.failures().isEmpty() ? ExitOk : ExitNotAllChecked;
     if (!recorded.isEmpty()) {
-        const int written = recordSizes(folder, lock, recorded);
+        const int written = recordSizes(*data, recorded);
         if (written != ExitOk)
             status = written;
     }

@@ -29,12 +29,10 @@ QString windowOpenText();
 // The data folder the command line names, its lock, and its watched posts read.
 struct WatchedData {
     explicit WatchedData(const QString &folder)
-        : folder(folder)
-        , lock(folder)
+        : lock(folder)
         , store(DataFolder(folder))
     {
     }
-    QString folder;
     DataLock lock;
     WatchStore store;
 };

@@ -72,13 +72,9 @@ int WatchCommand::run(const QCommandLineParser &parser)
     if (!readPosts(store, lock))
         return ExitBadUsage;
     WatchedPostsModel &posts = store.posts();
-    int row = posts.watchIndex(url);
     // As in the window, a post whose page could not be fetched is watched
     // without a size; the next check records it.
-    if (row < 0) {
-        posts.add(url);
-        row = posts.count() - 1;
-    }
+    const int row = posts.rowFor(url);
     if (size)
         posts.setThreadSize(posts.at(row).id, size->bytes, size->pages, size->lastPage);
     const bool hasSize = WatchedPostsModel::sizeValue(posts.at(row).size).has_value();

@@ -76,10 +76,10 @@ bool HttpResponseCounter::wholeAtClose() const
     return false;
 }
 
-bool HttpResponseCounter::feed(const char *data, qint64 size)
+void HttpResponseCounter::feed(const char *data, qint64 size)
 {
     if (size <= 0 || m_complete || m_malformed)
-        return false;
+        return;
     const bool wasDone = m_headerDone;
     if (m_start.size() < 5)
         m_start.append(data, std::min<qint64>(size, 5 - m_start.size()));
@@ -89,12 +89,9 @@ bool HttpResponseCounter::feed(const char *data, qint64 size)
         used += scanHeader(data + used, size - used);
     if (m_headerDone && used < size)
         countBody(data + used, size - used);
-    if (!wasDone)
-        return false;
-    const QString next = progressFor(m_bodyBytes, m_contentLength, m_progress);
-    const bool changed = next != m_progress;
-    m_progress = next;
-    return changed;
+    // The progress is told from the arrival after the header's on.
+    if (wasDone)
+        m_progress = progressFor(m_bodyBytes, m_contentLength, m_progress);
 }
 
 qint64 HttpResponseCounter::findBlankLine(LineState &state, const char *data, qint64 size, bool firstLineMayEnd)

@@ -30,9 +30,8 @@ public:
     using BodySink = std::function<void(const char *data, qint64 size)>;
     void setBodySink(BodySink sink) { m_sink = std::move(sink); }
 
-    // Returns true when the arrival changed the progress text.
-    bool feed(const char *data, qint64 size);
-    bool feed(const QByteArray &data) { return feed(data.constData(), data.size()); }
+    void feed(const char *data, qint64 size);
+    void feed(const QByteArray &data) { feed(data.constData(), data.size()); }
 
     bool headerDone() const { return m_headerDone; }
     // Bytes after the blank line, or every byte while no blank line was seen.

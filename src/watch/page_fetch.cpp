@@ -52,11 +52,6 @@ void PageFetch::start(const QString &address)
 
 void PageFetch::abandon()
 {
-    stop();
-}
-
-void PageFetch::stop()
-{
     m_timer.stop();
     m_deadline.stop();
     m_socket->close();
@@ -161,13 +156,13 @@ void PageFetch::onClosed()
 
 void PageFetch::finish()
 {
-    stop();
+    abandon();
     emit finished(m_counter.bodyBytes());
 }
 
 void PageFetch::fail(int number, const QString &description)
 {
-    stop();
+    abandon();
     emit failed(false, number, description);
 }
 

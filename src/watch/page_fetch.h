@@ -69,7 +69,6 @@ private:
     bool tooLarge() const;
     void finish();
     void fail(int number, const QString &description);
-    void stop();
 
     SocketControl *m_socket = nullptr;
     HttpResponseCounter m_counter;

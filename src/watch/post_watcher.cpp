@@ -15,12 +15,7 @@ PostWatcher::PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogSer
 
 void PostWatcher::watch(const QString &url)
 {
-    int row = m_posts.watchIndex(url);
-    if (row < 0) {
-        m_posts.add(url);
-        row = m_posts.count() - 1;
-    }
-    measure(m_posts.at(row).id);
+    measure(m_posts.at(m_posts.rowFor(url)).id);
 }
 
 void PostWatcher::measure(quint64 postId)

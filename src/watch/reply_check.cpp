@@ -38,9 +38,7 @@ bool ReplyCheckRun::hasNewReplies(const WatchedPost &recorded, const ThreadSize 
 void ReplyCheckRun::start()
 {
     m_measure.abandon();
-    m_found.clear();
-    m_newReplies.setStringList(m_found);
-    emit newRepliesChanged();
+    m_newReplies.setStringList({});
     m_failures.clear();
     emit failuresChanged();
     m_checkedPosts.clear();
@@ -61,11 +59,11 @@ void ReplyCheckRun::checkNextPost()
         const WatchedPost *next = nextUnchecked();
         if (!next) {
             m_running = false;
-            QString text = QStringLiteral("finished - %1 new replies found").arg(m_found.size());
+            QString text = QStringLiteral("finished - %1 new replies found").arg(newReplyCount());
             if (!m_failures.isEmpty())
                 text += QStringLiteral(", %1 could not be checked").arg(m_failures.size());
             emit status(text);
-            emit finished(m_found.size());
+            emit finished(newReplyCount());
             return;
         }
         m_current = next->id;
@@ -109,11 +107,9 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
         const WatchedPost post = m_posts.at(row);
         const bool found = hasNewReplies(post, size);
         if (found) {
-            m_found.append(post.url);
             const int at = m_newReplies.rowCount();
             m_newReplies.insertRows(at, 1);
             m_newReplies.setData(m_newReplies.index(at), post.url);
-            emit newRepliesChanged();
         } else if (!WatchedPostsModel::sizeValue(post.size) || post.pages <= 0) {
             // Its first measurement failed, or it holds the watched page alone
             // as an older version recorded it: from now on the whole thread

@@ -41,8 +41,8 @@ public:
     // Starts anew, also while a run is busy.
     void start();
     bool isRunning() const { return m_running; }
-    const QStringList &newReplies() const { return m_found; }
-    int newReplyCount() const { return m_found.size(); }
+    QStringList newReplies() const { return m_newReplies.stringList(); }
+    int newReplyCount() const { return m_newReplies.rowCount(); }
     // The addresses found by the last run, for the new-replies list.
     QStringListModel *newRepliesModel() { return &m_newReplies; }
     // The posts of this run that could not be checked, in list order.
@@ -58,7 +58,6 @@ public:
 signals:
     void status(const QString &text); // panel 1
     void started();
-    void newRepliesChanged();
     // A post that had no recorded size, or one of the watched page alone, was
     // measured and its thread's size recorded.
     void sizeRecorded();
@@ -79,7 +78,6 @@ private:
     WatchedPostsModel &m_posts;
     ThreadMeasurement m_measure;
     QSet<quint64> m_checked;
-    QStringList m_found;
     QStringListModel m_newReplies;
     QList<CheckFailure> m_failures;
     QList<CheckedPost> m_checkedPosts;

@@ -1,13 +1,13 @@
 #include "watch/thread_page_scanner.h"
 
+#include "watch/html_chars.h"
+
 #include <cstring>
 
 namespace {
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+using HtmlChars::isSpace;
+using HtmlChars::lower;
 
 // A tag or attribute name ends at a space, "/", ">" or, for attributes, "=".
 bool endsName(char c)
@@ -18,11 +18,6 @@ bool endsName(char c)
 bool isAlpha(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 } // namespace

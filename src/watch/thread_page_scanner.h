@@ -21,7 +21,6 @@ public:
     using LinkSink = std::function<void(const Link &link)>;
 
     explicit ThreadPageScanner(LinkSink sink = {});
-    void setSink(LinkSink sink) { m_sink = std::move(sink); }
 
     void feed(const char *data, qint64 size);
     void feed(const QByteArray &data) { feed(data.constData(), data.size()); }

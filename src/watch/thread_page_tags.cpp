@@ -5,19 +5,14 @@
 
 #include <QString>
 
+#include "watch/html_chars.h"
+
 #include <cstring>
 
 namespace {
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
+using HtmlChars::isSpace;
+using HtmlChars::lower;
 
 bool relHasNext(QByteArrayView rel)
 {

@@ -31,7 +31,6 @@ public:
     const WatchedPostsModel &posts() const { return m_posts; }
     ForumsModel &forums() { return m_forums; }
     const ForumsModel &forums() const { return m_forums; }
-    const DataFolder &folder() const { return m_folder; }
 
     // Reads posts.txt, posts2.txt and sizes.txt; returns those that could not
     // be read. Their lists start empty.

@@ -138,6 +138,15 @@ quint64 WatchedPostsModel::add(const QString &url, const QString &size)
     return m_posts.last().id;
 }
 
+int WatchedPostsModel::rowFor(const QString &url)
+{
+    const int row = watchIndex(url);
+    if (row >= 0)
+        return row;
+    add(url);
+    return count() - 1;
+}
+
 void WatchedPostsModel::removeAt(int row)
 {
     if (row < 0 || row >= count())

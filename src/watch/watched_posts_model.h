@@ -53,6 +53,9 @@ public:
     int watchIndex(const QString &url) const;
 
     quint64 add(const QString &url, const QString &size = QString());
+    // The row of the post with that address, added without a size when it
+    // is not watched yet.
+    int rowFor(const QString &url);
     void removeAt(int row);
     // False when the post is gone. setSize records the watched page alone;
     // setThreadSize the sum of a thread's pages.
