@@ -1,6 +1,6 @@
 #include "app/list_files.h"
 
-#include "messages/message_store.h"
+#include "platform/data_location.h"
 #include "platform/data_lock.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
@@ -35,11 +35,10 @@ std::unique_ptr<DataLock> lock(AppServices &services)
 void createMissing(const AppServices &services, QWidget *window)
 {
     const DataFolder &folder = services.folder;
-    for (const QString &name : { QStringLiteral("htmltemp.txt"), QString::fromLatin1(MessageStore::kFileName),
-             WatchStore::kPostsFile, WatchStore::kForumsFile, WatchStore::kSizesFile }) {
+    for (const QString &name : dataFileNames()) {
         // Something that is there but is no readable file is reported when
         // the lists are read, and left alone.
-        if (xfileExists(folder.filePath(name)) || QFileInfo::exists(folder.filePath(name)))
+        if (QFileInfo::exists(folder.filePath(name)))
             continue;
         QString error;
         if (!folder.createWithEmptyLine(name, &error))

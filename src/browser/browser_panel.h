@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 
-class QAction;
 class QCheckBox;
 class QLineEdit;
 class QToolButton;

@@ -7,6 +7,16 @@
 
 #include <QUrl>
 
+namespace {
+// The host name of an address, in lower case; empty when it names none.
+QString hostOf(const QString &address)
+{
+    if (address.trimmed().isEmpty())
+        return QString();
+    return QUrl::fromUserInput(address).host().toLower();
+}
+} // namespace
+
 MessageDelivery::MessageDelivery(WebBrowser &browser, DesktopServices &desktop, DialogService &dialogs)
     : m_browser(browser)
     , m_desktop(desktop)
@@ -38,13 +48,6 @@ bool MessageDelivery::pastePassword(const QString &password, const QString &foru
     }
     paste(password);
     return true;
-}
-
-QString MessageDelivery::hostOf(const QString &address)
-{
-    if (address.trimmed().isEmpty())
-        return QString();
-    return QUrl::fromUserInput(address).host().toLower();
 }
 
 void MessageDelivery::copy(const QString &text)

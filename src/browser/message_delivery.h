@@ -22,9 +22,6 @@ public:
     void copy(const QString &text);
     void preview(const QString &text);
 
-    // The host name of an address, in lower case; empty when it names none.
-    static QString hostOf(const QString &address);
-
 private:
     WebBrowser &m_browser;
     DesktopServices &m_desktop;

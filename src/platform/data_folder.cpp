@@ -132,6 +132,11 @@ LineFile DataFolder::readListLines(const QString &name) const
 
 bool DataFolder::writeText(const QString &name, const QString &text, QString *error, int *errorNumber) const
 {
+    return writeBytes(name, text.toUtf8(), error, errorNumber);
+}
+
+bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
+{
     QSaveFile file(filePath(name));
     auto fail = [&](QFileDevice &device) {
         if (error)
@@ -144,7 +149,6 @@ bool DataFolder::writeText(const QString &name, const QString &text, QString *er
         return fail(file);
     // posts2.txt holds passwords: files are for their owner only.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size())
         return fail(file);
     if (!file.commit())

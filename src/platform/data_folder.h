@@ -37,6 +37,9 @@ public:
     // is readable and writable by its owner only. Returns false with a reason.
     bool writeText(
         const QString &name, const QString &text, QString *error = nullptr, int *errorNumber = nullptr) const;
+    // The bytes as they are, in the same way.
+    bool writeBytes(
+        const QString &name, const QByteArray &bytes, QString *error = nullptr, int *errorNumber = nullptr) const;
     // Appends one empty line; used to create a missing data file.
     bool createWithEmptyLine(const QString &name, QString *error = nullptr) const;
 

@@ -1,9 +1,10 @@
 #include "platform/data_location.h"
 
+#include "platform/data_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -71,10 +72,10 @@ bool prepareFolder(const QString &path, QString *error)
     return true;
 }
 
-// Copies a file byte for byte; the copy is for its owner only whatever the
-// original's mode, since posts2.txt holds passwords and the copy must be
-// writable.
-bool copyFile(const QString &from, const QString &to, QString *error)
+// Copies a file byte for byte into the folder; like every data file the copy
+// is for its owner only whatever the original's mode, since posts2.txt holds
+// passwords and the copy must be writable.
+bool copyFile(const QString &from, const DataFolder &to, const QString &name, QString *error)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) {
@@ -86,17 +87,7 @@ bool copyFile(const QString &from, const QString &to, QString *error)
         *error = in.errorString();
         return false;
     }
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *error = out.errorString();
-        return false;
-    }
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
+    return to.writeBytes(name, bytes, error);
 }
 
 } // namespace
@@ -143,7 +134,7 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
         const QFileInfo from(QDir(input.programFolder).filePath(name));
         if (!from.isFile())
             continue;
-        if (copyFile(from.filePath(), QDir(result.folder).filePath(name), &error))
+        if (copyFile(from.filePath(), DataFolder(result.folder), name, &error))
             result.copied.append(name);
         else
             failures.append(QStringLiteral("%1 (%2)").arg(name, error));

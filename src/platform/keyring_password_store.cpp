@@ -144,9 +144,7 @@ PasswordResult KeyringPasswordStore::run(QKeychain::Job *job)
 
 PasswordResult KeyringPasswordStore::probe()
 {
-    auto *job = new QKeychain::ReadPasswordJob(kService);
-    job->setKey(kProbeKey);
-    return run(job);
+    return read(kProbeKey);
 }
 
 PasswordResult KeyringPasswordStore::read(const QString &address)

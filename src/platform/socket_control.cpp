@@ -31,10 +31,9 @@ bool SocketControl::isOpen() const
 void SocketControl::attach()
 {
     QTcpSocket *s = m_socket;
-    connect(s, &QTcpSocket::connected, this, [this] {
-        if (!m_tls)
-            emit connected();
-    });
+    // A TLS connection is connected once it is encrypted (below).
+    if (!qobject_cast<QSslSocket *>(s))
+        connect(s, &QTcpSocket::connected, this, &SocketControl::connected);
     connect(s, &QTcpSocket::bytesWritten, this, [this](qint64 n) {
         m_toSend -= n;
         emit sendProgress(n, std::max<qint64>(m_toSend, 0));
@@ -72,7 +71,6 @@ void SocketControl::connectTo(const QString &host, quint16 port, bool tls)
     // page needs it, which saves postmaven-cli several milliseconds a run.
     QSslSocket *secure = tls ? new QSslSocket(this) : nullptr;
     m_socket = secure ? secure : new QTcpSocket(this);
-    m_tls = tls;
     m_toSend = 0;
     m_reported = false;
     // A bounded buffer: a large page never sits in memory whole.

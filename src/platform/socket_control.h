@@ -51,7 +51,6 @@ private:
 
     QTcpSocket *m_socket = nullptr; // a QSslSocket for TLS
     qint64 m_toSend = 0;
-    bool m_tls = false;
     bool m_ignoreSslErrors = false;
     bool m_reported = false;
 };

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
 QString sandboxOffNotice()
 {
     return QStringLiteral("Running as root: the web page sandbox is off");
 }
+} // namespace
 
 QString prepareWebSandbox(bool runningAsRoot)
 {

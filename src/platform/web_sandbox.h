@@ -12,5 +12,3 @@ QString prepareWebSandbox(bool runningAsRoot);
 
 // The same for the real process: root is an effective user id of 0.
 QString prepareWebSandbox();
-
-QString sandboxOffNotice();

@@ -32,7 +32,6 @@ void Parser::parse()
                 ++m_overflow;
             ++i;
             pendingSkip = 0;
-            m_groupStart = true;
             continue;
         }
         if (c == '}') {
@@ -42,14 +41,12 @@ void Parser::parse()
                 m_state = m_stack.takeLast();
             ++i;
             pendingSkip = 0;
-            m_groupStart = false;
             continue;
         }
         if (c == '\\') {
             i = controlWord(i, &pendingSkip);
             continue;
         }
-        m_groupStart = false;
         if (c == '\r' || c == '\n') {
             ++i;
             continue;
@@ -77,7 +74,6 @@ void Parser::parse()
 qsizetype Parser::controlWord(qsizetype i, int *pendingSkip)
 {
     const qsizetype n = m_in.size();
-    m_groupStart = false;
     ++i;
     if (i >= n)
         return i;

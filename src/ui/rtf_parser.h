@@ -75,7 +75,6 @@ private:
     CharState m_state;
     QVector<CharState> m_stack;
     int m_overflow = 0;
-    bool m_groupStart = false;
     QList<int> m_colors; // 0xRRGGBB, or -1 for an entry without a colour
     bool m_haveColor = false;
     int m_r = 0, m_g = 0, m_b = 0;

@@ -2,9 +2,7 @@
 
 #include "ui/rtf_parser.h"
 
-#include <QList>
 #include <QMap>
-#include <QVector>
 
 #include <algorithm>
 

@@ -39,7 +39,7 @@ void Skin::apply(QWidget *window) const
     // One style for the whole program, set before the first window is built
     // where possible: setting it later polishes every widget again.
     if (qApp && !qobject_cast<SkinStyle *>(QApplication::style()))
-        QApplication::setStyle(new SkinStyle);
+        QApplication::setStyle(new SkinStyle(*this));
     window->setProperty("skin", description());
 }
 

@@ -1,5 +1,7 @@
 #include "ui/skin_style.h"
 
+#include "ui/skin.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLinearGradient>
@@ -11,11 +13,10 @@
 
 namespace {
 
-// The skin's colours, "Gem Blue".
+// The shades of "Gem Blue" that only the drawing uses; the skin's own four
+// colours come from the Skin.
 const QColor kWindow(0xdf, 0xe9, 0xf8);
-const QColor kText(0x0b, 0x24, 0x47);
 const QColor kTitle(0x13, 0x40, 0x7f);
-const QColor kAccent(0x2b, 0x5f, 0xae);
 const QColor kFrame(0x7f, 0x9f, 0xcc);
 const QColor kButtonBorder(0x5d, 0x83, 0xbb);
 const QColor kDisabledText(0x8a, 0x9b, 0xb5);
@@ -39,7 +40,7 @@ void roundedPanel(QPainter *p, const QRectF &r, qreal radius, const QBrush &fill
 }
 
 // A glossy button: a light upper half over a deeper lower half.
-void buttonPanel(QPainter *p, const QStyleOption *option)
+void buttonPanel(QPainter *p, const QStyleOption *option, const QColor &accent)
 {
     const QRectF r = option->rect;
     const bool enabled = option->state & QStyle::State_Enabled;
@@ -49,20 +50,23 @@ void buttonPanel(QPainter *p, const QStyleOption *option)
         roundedPanel(p, r, 5, QColor(0xe3, 0xea, 0xf4), QColor(0xa9, 0xbb, 0xd6));
     } else if (down) {
         roundedPanel(
-            p, r, 5, vertical(r, { { 0.0, QColor(0x9d, 0xbb, 0xe6) }, { 1.0, QColor(0xcf, 0xe0, 0xf7) } }), kAccent);
+            p, r, 5, vertical(r, { { 0.0, QColor(0x9d, 0xbb, 0xe6) }, { 1.0, QColor(0xcf, 0xe0, 0xf7) } }), accent);
     } else {
         const QColor mid1 = hover ? QColor(0xe7, 0xf1, 0xfd) : QColor(0xdc, 0xe9, 0xfa);
         const QColor mid2 = hover ? QColor(0xc9, 0xdd, 0xf7) : QColor(0xbc, 0xd3, 0xf2);
         const QColor low = hover ? QColor(0xb5, 0xd0, 0xf3) : QColor(0xa9, 0xc6, 0xee);
         roundedPanel(p, r, 5, vertical(r, { { 0.0, Qt::white }, { 0.48, mid1 }, { 0.52, mid2 }, { 1.0, low } }),
-            hover ? kAccent : kButtonBorder);
+            hover ? accent : kButtonBorder);
     }
 }
 
 } // namespace
 
-SkinStyle::SkinStyle()
+SkinStyle::SkinStyle(const Skin &skin)
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+    , m_text(skin.foreColor())
+    , m_accent(skin.panelColor())
+    , m_tipBack(skin.backColor())
 {
 }
 
@@ -70,14 +74,14 @@ void SkinStyle::polish(QPalette &palette)
 {
     QProxyStyle::polish(palette);
     palette.setColor(QPalette::Window, kWindow);
-    palette.setColor(QPalette::WindowText, kText);
+    palette.setColor(QPalette::WindowText, m_text);
     palette.setColor(QPalette::Button, QColor(0xdc, 0xe9, 0xfa));
-    palette.setColor(QPalette::ButtonText, kText);
-    palette.setColor(QPalette::Text, kText);
-    palette.setColor(QPalette::Highlight, kAccent);
+    palette.setColor(QPalette::ButtonText, m_text);
+    palette.setColor(QPalette::Text, m_text);
+    palette.setColor(QPalette::Highlight, m_accent);
     palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, QColor(0xe4, 0xee, 0xfb));
-    palette.setColor(QPalette::ToolTipText, kText);
+    palette.setColor(QPalette::ToolTipBase, m_tipBack);
+    palette.setColor(QPalette::ToolTipText, m_text);
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, kDisabledText);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
     palette.setColor(QPalette::Disabled, QPalette::Text, kDisabledText);
@@ -104,13 +108,13 @@ void SkinStyle::drawPrimitive(
     switch (element) {
     case PE_PanelButtonCommand:
     case PE_PanelButtonBevel:
-        buttonPanel(painter, option);
+        buttonPanel(painter, option, m_accent);
         return;
     case PE_PanelButtonTool:
         // Tool buttons that rise only under the mouse stay flat otherwise.
         if ((option->state & State_AutoRaise) && !(option->state & (State_MouseOver | State_Sunken | State_On)))
             return;
-        buttonPanel(painter, option);
+        buttonPanel(painter, option, m_accent);
         return;
     case PE_FrameGroupBox: {
         const QRectF r = option->rect;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QProxyStyle>
+
+class Skin;
 
 // The skin's look drawn by a style over Fusion: glossy blue buttons and tabs,
 // a soft gradient in group boxes, the menu bar and the status bar. It does
@@ -8,7 +11,7 @@
 class SkinStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    SkinStyle();
+    explicit SkinStyle(const Skin &skin);
 
     void polish(QPalette &palette) override;
     void polish(QWidget *widget) override;
@@ -18,4 +21,9 @@ public:
         ControlElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
         const QWidget *widget) const override;
+
+private:
+    QColor m_text;
+    QColor m_accent;
+    QColor m_tipBack;
 };
