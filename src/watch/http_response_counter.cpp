@@ -277,9 +277,12 @@ qint64 HttpResponseCounter::countChunked(const char *data, qint64 size)
             const char c = data[i++];
             const int digit = hexValue(c);
             if (digit >= 0) {
-                // Fifteen hex digits already exceed any page.
-                if (++m_chunkDigits > 15)
+                // Fifteen hex digits already exceed any page; a sixteenth
+                // would not even fit the count.
+                if (++m_chunkDigits > 15) {
                     m_malformed = true;
+                    break;
+                }
                 m_chunkLeft = m_chunkLeft * 16 + digit;
             } else if (m_chunkDigits == 0) {
                 m_malformed = true;
