@@ -7,7 +7,7 @@ set(POSTMAVEN_ASSETS_DIR ${CMAKE_BINARY_DIR}/assets)
 set(POSTMAVEN_ICON_SIZES 16 32 48 64 128 256)
 
 add_executable(postmaven-render-assets tools/render_assets.cpp)
-target_link_libraries(postmaven-render-assets PRIVATE postmaven_gui)
+target_link_libraries(postmaven-render-assets PRIVATE postmaven_art)
 
 set(POSTMAVEN_ICON_PNGS)
 foreach(size IN LISTS POSTMAVEN_ICON_SIZES)
@@ -31,7 +31,3 @@ target_link_libraries(postmaven_start_page PRIVATE Qt6::Core)
 target_link_libraries(postmaven PRIVATE postmaven_start_page)
 target_link_libraries(postmaven-tour PRIVATE postmaven_start_page)
 
-# Help.rtf is also looked for under the prefix the program is built for.
-include(GNUInstallDirs)
-set_source_files_properties(${CMAKE_SOURCE_DIR}/src/platform/data_location.cpp DIRECTORY ${CMAKE_SOURCE_DIR}/src
-  PROPERTIES COMPILE_DEFINITIONS "POSTMAVEN_INSTALL_DATADIR=\"${CMAKE_INSTALL_FULL_DATADIR}/postmaven\"")

@@ -1,13 +1,15 @@
 #include "app/command_bar.h"
 
+#include "app/window_layout.h"
 #include "ui/placement.h"
 
 #include <QComboBox>
 #include <QToolButton>
 
 namespace {
-constexpr int kHeight = 900;
-}
+// The bar ends where the frames below it begin.
+constexpr int kHeight = Design::editorTop;
+} // namespace
 
 CommandBar::CommandBar(QWidget *parent)
     : QWidget(parent)

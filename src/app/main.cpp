@@ -47,11 +47,7 @@ int main(int argc, char *argv[])
     QtDesktopServices desktop;
     TrayNotifier notifier;
     const QString programFolder = QCoreApplication::applicationDirPath();
-    DataLocationInput where;
-    where.programFolder = programFolder;
-    where.userFolder = userDataFolder();
-    where.overrideFolder = commandLine.dataDir;
-    const DataLocation data = chooseDataLocation(where);
+    const DataLocation data = chooseDataLocation(commandLine.dataDir);
 
     AppServices services;
     services.settings = &settings;

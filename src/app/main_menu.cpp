@@ -13,7 +13,7 @@ struct Item {
     QAction **action;
 };
 
-void addMenu(QMenuBar *bar, const QString &title, const char *menuName, const char *itemPrefix,
+QMenu *addMenu(QMenuBar *bar, const QString &title, const char *menuName, const char *itemPrefix,
     std::initializer_list<Item> items)
 {
     QMenu *menu = bar->addMenu(title);
@@ -24,6 +24,7 @@ void addMenu(QMenuBar *bar, const QString &title, const char *menuName, const ch
         a->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(itemPrefix)).arg(index++));
         *item.action = a;
     }
+    return menu;
 }
 
 } // namespace
@@ -34,13 +35,12 @@ MainMenu MainMenu::build(QMenuBar *bar)
     addMenu(bar, QStringLiteral("&File"), "mnuFileMenu", "mnuFile",
         { { "&New Message", &m.newMessage }, { "&Save Message", &m.saveMessage }, { "&Load Message", &m.loadMessage },
             { "E&xit", &m.exit } });
-    addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
+    QMenu *tools = addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
         { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
             { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
             { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword },
             { "Check Replies &Automatically", &m.autoCheck } });
     // A setting, set apart from the commands; named for the place after "mnuTools_8".
-    QMenu *tools = bar->findChild<QMenu *>(QStringLiteral("mnuToolsMenu"));
     tools->addSeparator();
     m.keepPasswordsInFile = tools->addAction(QStringLiteral("Keep Passwords in the File"));
     m.keepPasswordsInFile->setObjectName(QStringLiteral("mnuTools_9"));

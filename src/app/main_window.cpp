@@ -82,9 +82,9 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     setCentralWidget(central);
     m_commandBar = new CommandBar(central);
     m_editor = new MessageEditorPanel(*m_services.settings, central);
-    placeInTwips(m_editor, 60, 900, 3735, 4095);
+    placeInTwips(m_editor, 60, Design::editorTop, Design::editorWidth, Design::editorHeight);
     m_browserPanel = new BrowserPanel(*m_browser, central);
-    placeInTwips(m_browserPanel, 3840, 900, 6375, 7395);
+    placeInTwips(m_browserPanel, Design::browserFrameLeft, Design::editorTop, 6375, 7395);
     m_lists = new ListsPanel(*m_store, *m_logins, *m_check, central);
     placeInTwips(m_lists, 60, 5040, 3735, 4815);
     m_status = new StatusPanels(this);
@@ -93,7 +93,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
 
     connectCommands(MainMenu::build(menuBar()));
     connectWork();
-    resize(twipsToPixels(11145), twipsToPixels(8985 + 300));
+    resize(twipsToPixels(Design::windowWidth), twipsToPixels(Design::windowHeight));
 }
 
 MainWindow::~MainWindow()

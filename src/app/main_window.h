@@ -61,7 +61,6 @@ public:
     AutoInsertController &autoInsertController() const { return *m_autoInsert; }
     TemplateSet &templates() { return m_templates; }
     PageFetch &sizeChannel() const { return *m_sizeChannel; }
-    PageFetch &checkChannel() const { return *m_checkChannel; }
     ReplyCheckRun &checkRun() const { return *m_check; }
     CheckScheduler &checkScheduler() const { return *m_scheduler; }
     SideWindows &sideWindows() const { return *m_sideWindows; }

@@ -14,7 +14,6 @@ public:
     explicit StatusPanels(QWidget *parent = nullptr);
 
     void addPanels();
-    int count() const { return static_cast<int>(m_panels.size()); }
     QString text(int panel) const;
     // The widths from the layout, in twips.
     void fitTo(int panel1Width, int panel2Width, int panel3Width);

@@ -38,6 +38,9 @@ struct WindowLayout {
 
 namespace Design {
 // Designed places, in twips, that the layout reads.
+// The window: its client area, and room for the menu bar and the status bar.
+constexpr int windowWidth = 11145;
+constexpr int windowHeight = 8985 + 300;
 constexpr int minWidth = 7000;
 constexpr int minHeight = 5000;
 constexpr int editorTop = 900;

@@ -1,7 +1,7 @@
 #include "app/window_placement.h"
 
+#include "app/window_layout.h"
 #include "platform/settings_store.h"
-#include "ui/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -12,9 +12,6 @@ namespace WindowPlacement {
 namespace {
 const QString kSection = QStringLiteral("Settings");
 const QString kKey = QStringLiteral("windowGeometry");
-// The designed client area, and room for the menu bar and the status bar.
-constexpr int kDesignedWidth = 11145;
-constexpr int kDesignedHeight = 8985 + 300;
 } // namespace
 
 void restore(QWidget *window, const SettingsStore &settings)
@@ -27,8 +24,8 @@ void restore(QWidget *window, const SettingsStore &settings)
     if (!screen)
         return;
     const QRect available = screen->availableGeometry();
-    const QSize size(std::max(twipsToPixels(kDesignedWidth), available.width() * 8 / 10),
-        std::max(twipsToPixels(kDesignedHeight), available.height() * 8 / 10));
+    const QSize size(std::max(twipsToPixels(Design::windowWidth), available.width() * 8 / 10),
+        std::max(twipsToPixels(Design::windowHeight), available.height() * 8 / 10));
     window->resize(size);
     window->move(available.center() - QPoint(size.width() / 2, size.height() / 2));
 }

@@ -6,16 +6,11 @@
 #include "watch/watch_store.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFileInfo>
 
 QString chooseFolder(const QString &dataDir)
 {
-    DataLocationInput where;
-    where.programFolder = QCoreApplication::applicationDirPath();
-    where.userFolder = userDataFolder();
-    where.overrideFolder = dataDir;
-    const DataLocation data = chooseDataLocation(where);
+    const DataLocation data = chooseDataLocation(dataDir);
     if (!data.notice.isEmpty())
         reportError(data.notice);
     if (!QFileInfo(data.folder).isDir())

@@ -1,6 +1,7 @@
 #include "messages/message_editor_panel.h"
 
 #include "messages/first_run_text.h"
+#include "messages/message_store.h"
 #include "platform/settings_store.h"
 #include "ui/placement.h"
 
@@ -13,14 +14,6 @@ namespace {
 const QString kData = QStringLiteral("data");
 const QString kLastMessage = QStringLiteral("lastMessage");
 const QString kLastSubject = QStringLiteral("lastSubject");
-
-QString singleLine(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
-}
 } // namespace
 
 MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
@@ -51,7 +44,7 @@ MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
     m_pasteMessage = pasteButtonAction(m_pasteMessageButton, "pasteMessage");
     connect(m_subjectBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         // A subject is one line: a pasted line break becomes a space.
-        const QString oneLine = singleLine(text);
+        const QString oneLine = MessageStore::singleLineSubject(text);
         if (oneLine != text) {
             const int cursor = m_subjectBox->cursorPosition();
             m_subjectBox->setText(oneLine);

@@ -29,14 +29,19 @@ QString MessageStore::encodeRecord(const QString &body, const QString &subject)
     return encoded + QLatin1Char('|') + encodeSubject(subject);
 }
 
+QString MessageStore::singleLineSubject(QString subject)
+{
+    subject.replace(kCrLf, QStringLiteral(" "));
+    subject.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    subject.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return subject;
+}
+
 QString MessageStore::encodeSubject(const QString &subject)
 {
     // The subject is one line: a pasted line break becomes a space rather
     // than ending the record and starting a phantom one.
-    QString oneLine = subject;
-    oneLine.replace(kCrLf, QStringLiteral(" "));
-    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString oneLine = singleLineSubject(subject);
     QString out;
     out.reserve(oneLine.size());
     for (qsizetype i = 0; i < oneLine.size(); ++i) {

@@ -28,6 +28,8 @@ public:
     static QString decodeBody(const QString &encoded);
     // The subject on one line, "|" written as "[bar]" and "[bar" as "[bar[".
     static QString encodeSubject(const QString &subject);
+    // A subject on one line: each line break, CR LF, CR or LF, a space.
+    static QString singleLineSubject(QString subject);
     static QString decodeSubject(const QString &encoded);
 
     bool exists() const;

@@ -3,6 +3,7 @@
 #include "messages/message_store.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
+#include "ui/placement.h"
 #include "ui/skin.h"
 
 #include <QLabel>
@@ -54,9 +55,7 @@ SavedMessagesWindow::SavedMessagesWindow(DataFolder folder, DialogService &dialo
     auto *remove = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("delete message"), this);
     remove->setObjectName(QStringLiteral("Command1"));
     remove->setGeometry(12, 356, 260, 32);
-    auto *model = label(this, "SkinLabel1_0", QString(), 0, 0, 0, 0);
-    model->setProperty("skinLabel", true);
-    model->hide();
+    makeSkinLabelModel(this, "SkinLabel1_0");
 
     connect(m_messageList, &QListWidget::currentRowChanged, this, &SavedMessagesWindow::showSelectedMessage);
     connect(m_messageList, &QListWidget::itemClicked, this, &SavedMessagesWindow::showSelectedMessage);
@@ -134,6 +133,5 @@ void SavedMessagesWindow::deleteSelectedMessage()
             DialogService::Icon::Exclamation);
         return;
     }
-    m_messageList->clear();
     loadMessageList();
 }

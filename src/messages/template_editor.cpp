@@ -1,6 +1,7 @@
 #include "messages/template_editor.h"
 
 #include "messages/markup_template.h"
+#include "ui/placement.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
@@ -70,9 +71,7 @@ TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, 
     auto *save = new QPushButton(QStringLiteral("Save and Close"), this);
     save->setObjectName(QStringLiteral("Command1"));
     save->setGeometry(600, top + kRows * rowH + 6, 148, 32);
-    auto *model = label(this, QStringLiteral("SkinLabel1_0"), QString(), 0, 0, 0, 0);
-    model->setProperty("skinLabel", true);
-    model->hide();
+    makeSkinLabelModel(this, "SkinLabel1_0");
 
     connect(m_unlockBox, &QCheckBox::clicked, this, &TemplateEditor::unlockDefaultTemplates);
     connect(save, &QPushButton::clicked, this, &TemplateEditor::saveAndClose);

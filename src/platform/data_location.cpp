@@ -2,6 +2,7 @@
 
 #include "platform/data_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -147,6 +148,15 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
         result.notice += QStringLiteral("not copied from %1: %2").arg(input.programFolder, failures.join(u", "));
     }
     return result;
+}
+
+DataLocation chooseDataLocation(const QString &overrideFolder)
+{
+    DataLocationInput where;
+    where.programFolder = QCoreApplication::applicationDirPath();
+    where.userFolder = userDataFolder();
+    where.overrideFolder = overrideFolder;
+    return chooseDataLocation(where);
 }
 
 QString userDataFolder()

@@ -36,6 +36,9 @@ struct DataLocation {
 // it is taken into use while the program's folder holds data files that
 // cannot be written there, those files are copied over. An override wins.
 DataLocation chooseDataLocation(const DataLocationInput &input);
+// The same for the running program: its own folder, the user's folder, and
+// --data-dir when given.
+DataLocation chooseDataLocation(const QString &overrideFolder);
 
 // ~/.local/share/Postmaven, following XDG_DATA_HOME.
 QString userDataFolder();

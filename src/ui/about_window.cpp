@@ -1,6 +1,7 @@
 #include "ui/about_window.h"
 
 #include "platform/identity.h"
+#include "ui/placement.h"
 #include "ui/program_icon.h"
 #include "ui/skin.h"
 
@@ -38,8 +39,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     m_company = at(this, "lblCompany", QString(), 130, 176, 270, 22, true);
     at(this, "Label4", QStringLiteral("Website:"), 20, 204, 100, 22, false);
     m_website = at(this, "lblWebsite", QString(), 130, 204, 270, 22, true);
-    auto *model = at(this, "SkinLabel1_0", QString(), 0, 0, 0, 0, true);
-    model->hide();
+    makeSkinLabelModel(this, "SkinLabel1_0");
 }
 
 void AboutWindow::loadWindow()

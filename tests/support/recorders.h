@@ -42,9 +42,8 @@ public:
     }
     // Choices are answered from choiceAnswers in turn; with none left the
     // user cancels.
-    bool choose(QWidget *, const QString &prompt, const QString &, const QStringList &items, int *index) override
+    bool choose(QWidget *, const QString &, const QString &, const QStringList &items, int *index) override
     {
-        choicePrompts.append(prompt);
         choiceItems = items;
         choiceOffered = *index;
         if (choiceAnswers.isEmpty())
@@ -58,7 +57,6 @@ public:
     QStringList inputAnswers;
     QList<bool> answers;
     QList<int> choiceAnswers;
-    QStringList choicePrompts;
     QStringList choiceItems;
     int choiceOffered = -1;
     int questions = 0;
