@@ -1,5 +1,6 @@
 #include "app/list_files.h"
 
+#include "logins/forum_store.h"
 #include "platform/data_location.h"
 #include "platform/data_lock.h"
 #include "platform/dialog_service.h"
@@ -48,23 +49,25 @@ void createMissing(const AppServices &services, QWidget *window)
     }
 }
 
-void read(WatchStore &store, const AppServices &services, QWidget *window)
+void read(WatchStore &store, ForumStore &forums, const AppServices &services, QWidget *window)
 {
-    for (const FileProblem &problem : store.load())
+    QList<FileProblem> problems = store.load();
+    problems += forums.load();
+    for (const FileProblem &problem : problems)
         services.dialogs->message(window,
             tr("The data file %1 could not be read:\r\n%2\r\n\r\nIts list starts empty, and the file is left as it is.")
                 .arg(problem.path, problem.error),
             Identity::productName(), DialogService::Icon::Exclamation);
 }
 
-bool writeAtTheEnd(WatchStore &store, const AppServices &services, QWidget *window, Asking asking)
+bool writeAtTheEnd(WatchStore &store, ForumStore &forums, const AppServices &services, QWidget *window, Asking asking)
 {
     for (;;) {
         QList<FileProblem> problems = store.savePosts();
-        FileProblem forums;
+        FileProblem problem;
         // A file unreadable at start-up is left alone on purpose, and was reported then.
-        if (!store.saveForums(&forums) && !store.wasUnreadable(WatchStore::kForumsFile))
-            problems.append(forums);
+        if (!forums.saveForums(&problem) && !forums.wasUnreadable())
+            problems.append(problem);
         if (problems.isEmpty())
             return true;
         QStringList lines;

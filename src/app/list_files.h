@@ -6,6 +6,7 @@
 
 class DataLock;
 class QWidget;
+class ForumStore;
 class WatchStore;
 
 // The main window's data files at start-up and at the end.
@@ -20,14 +21,14 @@ std::unique_ptr<DataLock> lock(AppServices &services);
 // created is reported in a box.
 void createMissing(const AppServices &services, QWidget *window);
 
-// Reads the three list files into the store; each one that cannot be read is
+// Reads the three list files into the stores; each one that cannot be read is
 // reported in a box, starts as an empty list and is left as it is.
-void read(WatchStore &store, const AppServices &services, QWidget *window);
+void read(WatchStore &store, ForumStore &forums, const AppServices &services, QWidget *window);
 
 enum class Asking { User, Nobody };
 // Writes posts.txt, sizes.txt and posts2.txt. When one cannot be written
 // and a user is there, a box offers Retry and Cancel (false); with nobody to
 // ask, each failure is reported on standard error and the end goes on.
-bool writeAtTheEnd(WatchStore &store, const AppServices &services, QWidget *window, Asking asking);
+bool writeAtTheEnd(WatchStore &store, ForumStore &forums, const AppServices &services, QWidget *window, Asking asking);
 
 } // namespace ListFiles

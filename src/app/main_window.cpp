@@ -1,17 +1,21 @@
 #include "app/main_window.h"
 
-#include "app/command_bar.h"
 #include "app/list_files.h"
 #include "app/main_menu.h"
 #include "app/side_windows.h"
-#include "app/status_panels.h"
 #include "app/window_placement.h"
 #include "browser/auto_insert_controller.h"
-#include "browser/browser_panel.h"
 #include "browser/message_delivery.h"
-#include "messages/message_editor_panel.h"
+#include "logins/forum_logins.h"
+#include "logins/forum_store.h"
 #include "messages/message_store.h"
 #include "messages/outgoing_message.h"
+#include "net/page_fetch.h"
+#include "panels/browser_panel.h"
+#include "panels/command_bar.h"
+#include "panels/lists_panel.h"
+#include "panels/message_editor_panel.h"
+#include "panels/status_panels.h"
 #include "platform/data_lock.h"
 #include "platform/desktop_services.h"
 #include "platform/dialog_service.h"
@@ -23,9 +27,6 @@
 #include "ui/skin.h"
 #include "ui/start_page.h"
 #include "watch/check_scheduler.h"
-#include "watch/forum_logins.h"
-#include "watch/lists_panel.h"
-#include "watch/page_fetch.h"
 #include "watch/post_watcher.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
@@ -54,6 +55,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     : QMainWindow(parent)
     , m_services(std::move(services))
     , m_store(std::make_unique<WatchStore>(m_services.folder))
+    , m_forums(std::make_unique<ForumStore>(m_services.folder))
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -67,7 +69,7 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_check = new ReplyCheckRun(m_store->posts(), *m_checkChannel, this);
     m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
     m_watcher = new PostWatcher(m_store->posts(), *m_sizeChannel, dialogs, this);
-    m_logins = new ForumLogins(*m_store, dialogs, this);
+    m_logins = new ForumLogins(*m_forums, dialogs, this);
     m_autoInsert = new AutoInsertController(
         *m_browser, m_services.folder, dialogs,
         [this] {
@@ -166,7 +168,7 @@ void MainWindow::load()
     m_status->addPanels();
     m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
-    ListFiles::read(*m_store, m_services, this);
+    ListFiles::read(*m_store, *m_forums, m_services, this);
     m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
     m_services.startupNotices.append(
         m_logins->startPasswords(m_services.keyring, ForumLogins::fileChosen(*m_services.settings)));
@@ -199,7 +201,7 @@ bool MainWindow::unload(Shutdown how)
     if (m_unloaded)
         return true;
     const auto asking = how == Shutdown::Interactive ? ListFiles::Asking::User : ListFiles::Asking::Nobody;
-    if (!ListFiles::writeAtTheEnd(*m_store, m_services, this, asking))
+    if (!ListFiles::writeAtTheEnd(*m_store, *m_forums, m_services, this, asking))
         return false;
     m_unloaded = true;
     m_editor->storeLastMessage();

@@ -25,6 +25,7 @@ class QAction;
 class ReplyCheckRun;
 class SideWindows;
 class StatusPanels;
+class ForumStore;
 class WatchStore;
 class WebBrowser;
 struct MainMenu;
@@ -102,6 +103,7 @@ private:
     AppServices m_services;
     TemplateSet m_templates;
     std::unique_ptr<WatchStore> m_store;
+    std::unique_ptr<ForumStore> m_forums;
     std::unique_ptr<DataLock> m_lock;
     WebBrowser *m_browser = nullptr;
     PageFetch *m_sizeChannel = nullptr;

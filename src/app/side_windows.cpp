@@ -1,8 +1,8 @@
 #include "app/side_windows.h"
 
-#include "messages/message_editor_panel.h"
 #include "messages/saved_messages_window.h"
 #include "messages/template_editor.h"
+#include "panels/message_editor_panel.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 

@@ -2,11 +2,11 @@
 
 #include "cli/data_access.h"
 #include "cli/output.h"
+#include "net/page_fetch.h"
 #include "platform/data_lock.h"
 #include "platform/desktop_notifier.h"
 #include "platform/identity.h"
 #include "watch/check_scheduler.h"
-#include "watch/page_fetch.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
 

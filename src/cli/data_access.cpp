@@ -22,7 +22,7 @@ bool readPosts(WatchStore &store, DataLock &lock)
 {
     const bool tookLock = !lock.isLocked() && lock.tryLock(0);
     // The forums with their logins are the window's business alone.
-    const QList<FileProblem> problems = store.loadPosts();
+    const QList<FileProblem> problems = store.load();
     if (tookLock)
         lock.unlock();
     for (const FileProblem &p : problems)

@@ -2,9 +2,9 @@
 
 #include "cli/data_access.h"
 #include "cli/output.h"
+#include "net/page_fetch.h"
 #include "platform/data_lock.h"
-#include "watch/page_fetch.h"
-#include "watch/thread_measurement.h"
+#include "threads/thread_measurement.h"
 #include "watch/watch_store.h"
 
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #include "watch/reply_check.h"
 
-#include "watch/page_fetch.h"
+#include "net/page_fetch.h"
 #include "watch/watched_posts_model.h"
 
 ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject *parent)

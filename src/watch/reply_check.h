@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/thread_measurement.h"
+#include "threads/thread_measurement.h"
 
 #include <QList>
 #include <QObject>

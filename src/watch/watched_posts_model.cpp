@@ -1,6 +1,6 @@
 #include "watch/watched_posts_model.h"
 
-#include "watch/list_records.h"
+#include "platform/list_records.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
-#include "messages/message_editor_panel.h"
+#include "net/page_fetch.h"
+#include "panels/message_editor_panel.h"
 #include "support/list_items.h"
 #include "support/test_app.h"
-#include "watch/page_fetch.h"
 
 #include <gtest/gtest.h>
 

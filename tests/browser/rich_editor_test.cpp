@@ -2,7 +2,7 @@
 // loopback, other editable boxes, and plain text areas that must see no change.
 #include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
-#include "messages/message_editor_panel.h"
+#include "panels/message_editor_panel.h"
 #include "support/test_app.h"
 
 #include <gtest/gtest.h>

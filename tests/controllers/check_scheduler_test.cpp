@@ -1,7 +1,7 @@
+#include "net/page_fetch.h"
 #include "support/recorders.h"
 #include "support/script_server.h"
 #include "watch/check_scheduler.h"
-#include "watch/page_fetch.h"
 #include "watch/reply_check.h"
 #include "watch/watched_posts_model.h"
 

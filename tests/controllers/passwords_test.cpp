@@ -1,7 +1,7 @@
+#include "logins/forum_logins.h"
+#include "logins/forum_store.h"
 #include "support/memory_password_store.h"
 #include "support/recorders.h"
-#include "watch/forum_logins.h"
-#include "watch/watch_store.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 // posts2.txt in a temporary folder with the forum list read from it, as at start-up.
 struct Logins {
     QTemporaryDir dir;
-    WatchStore store { DataFolder(dir.path()) };
+    ForumStore store { DataFolder(dir.path()) };
     RecordingDialogs dialogs;
     ForumLogins logins { store, dialogs };
 

@@ -1,6 +1,6 @@
+#include "net/page_fetch.h"
 #include "support/recorders.h"
 #include "support/script_server.h"
-#include "watch/page_fetch.h"
 #include "watch/post_watcher.h"
 #include "watch/watched_posts_model.h"
 

@@ -1,9 +1,9 @@
 // Every fetch ends: with the size of a whole page, or with a failure that
 // says why. Hostile and careless servers run on loopback.
 #include "fetch/fetch_helpers.h"
-#include "platform/socket_control.h"
+#include "net/fetch_error.h"
+#include "net/socket_control.h"
 #include "support/script_server.h"
-#include "watch/fetch_error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/page_fetch.h"
+#include "net/page_fetch.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 #include "fetch/fetch_helpers.h"
-#include "platform/socket_control.h"
+#include "net/fetch_error.h"
+#include "net/socket_control.h"
 #include "support/script_server.h"
-#include "watch/fetch_error.h"
 
 #include <gtest/gtest.h>
 

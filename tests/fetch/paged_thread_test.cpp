@@ -1,8 +1,8 @@
 // Threads spread over several pages, served on loopback as forum and blog
 // software pages them: the check adds up every page of a watched thread.
+#include "net/page_fetch.h"
 #include "support/recorders.h"
 #include "support/script_server.h"
-#include "watch/page_fetch.h"
 #include "watch/post_watcher.h"
 #include "watch/reply_check.h"
 #include "watch/watched_posts_model.h"

@@ -1,8 +1,8 @@
 // Redirects on loopback: how many are followed, where they lead, and which
 // are refused.
 #include "fetch/fetch_helpers.h"
+#include "net/fetch_error.h"
 #include "support/script_server.h"
-#include "watch/fetch_error.h"
 
 #include <gtest/gtest.h>
 

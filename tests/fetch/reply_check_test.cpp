@@ -1,5 +1,5 @@
+#include "net/page_fetch.h"
 #include "support/script_server.h"
-#include "watch/page_fetch.h"
 #include "watch/reply_check.h"
 #include "watch/watched_posts_model.h"
 

@@ -4,8 +4,8 @@
 // counter reads a response the same however it is split, never counts more
 // than arrived, and nothing reaches the request that could break its lines.
 // The fuzz target and the regression test check the same properties.
-#include "watch/fetch_address.h"
-#include "watch/http_response_counter.h"
+#include "net/fetch_address.h"
+#include "net/http_response_counter.h"
 
 #include <QByteArray>
 #include <QString>

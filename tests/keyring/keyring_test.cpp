@@ -2,11 +2,11 @@
 // gnome-keyring-daemon of the test's own, on a private bus, started by
 // keyring-session. Run outside it, every test here is skipped, so the user's
 // keyring is never reached.
+#include "logins/forum_logins.h"
+#include "logins/forum_store.h"
 #include "platform/keyring_password_store.h"
 #include "support/memory_password_store.h"
 #include "support/recorders.h"
-#include "watch/forum_logins.h"
-#include "watch/watch_store.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +81,7 @@ struct Logins {
     {
         store.load();
     }
-    WatchStore store;
+    ForumStore store;
     RecordingDialogs dialogs;
     ForumLogins logins { store, dialogs };
 };

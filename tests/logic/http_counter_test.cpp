@@ -1,6 +1,6 @@
 #include "fuzz/http_properties.h"
-#include "watch/fetch_address.h"
-#include "watch/http_response_counter.h"
+#include "net/fetch_address.h"
+#include "net/http_response_counter.h"
 
 #include <gtest/gtest.h>
 

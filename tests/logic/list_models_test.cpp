@@ -1,5 +1,5 @@
-#include "watch/forums_model.h"
-#include "watch/list_records.h"
+#include "logins/forums_model.h"
+#include "platform/list_records.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>

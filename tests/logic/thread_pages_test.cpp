@@ -1,5 +1,5 @@
-#include "watch/thread_links.h"
-#include "watch/thread_page_scanner.h"
+#include "threads/thread_links.h"
+#include "threads/thread_page_scanner.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>

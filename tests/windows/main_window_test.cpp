@@ -1,14 +1,14 @@
 #include "app/side_windows.h"
 #include "browser/auto_insert_controller.h"
-#include "messages/message_editor_panel.h"
 #include "messages/saved_messages_window.h"
 #include "messages/template_editor.h"
+#include "net/page_fetch.h"
+#include "panels/message_editor_panel.h"
 #include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
-#include "watch/page_fetch.h"
 #include "watch/reply_check.h"
 
 #include <gtest/gtest.h>

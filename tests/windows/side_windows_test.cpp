@@ -1,7 +1,7 @@
 #include "app/side_windows.h"
-#include "messages/message_editor_panel.h"
 #include "messages/saved_messages_window.h"
 #include "messages/template_editor.h"
+#include "panels/message_editor_panel.h"
 #include "support/list_items.h"
 #include "support/test_app.h"
 #include "ui/about_window.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "messages/message_editor_panel.h"
+#include "panels/message_editor_panel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "watch/thread_page_scanner.h"
+#include "threads/thread_page_scanner.h"
 
-#include "watch/html_chars.h"
+#include "threads/html_chars.h"
 
 #include <cstring>
 

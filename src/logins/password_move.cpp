@@ -1,4 +1,4 @@
-#include "watch/password_move.h"
+#include "logins/password_move.h"
 
 #include "platform/password_store.h"
 

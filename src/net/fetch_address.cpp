@@ -1,4 +1,4 @@
-#include "watch/fetch_address.h"
+#include "net/fetch_address.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/fetch_address.h"
+#include "net/fetch_address.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

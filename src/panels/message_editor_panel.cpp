@@ -1,4 +1,4 @@
-#include "messages/message_editor_panel.h"
+#include "panels/message_editor_panel.h"
 
 #include "messages/first_run_text.h"
 #include "messages/message_store.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "watch/fetch_address.h"
-#include "watch/http_response_counter.h"
+#include "net/fetch_address.h"
+#include "net/http_response_counter.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "watch/http_response_counter.h"
+#include "net/http_response_counter.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "app/command_bar.h"
+#include "panels/command_bar.h"
 
 #include "app/window_layout.h"
 #include "ui/placement.h"

@@ -1,11 +1,11 @@
-#include "watch/forum_logins.h"
+#include "logins/forum_logins.h"
 
+#include "logins/file_password_store.h"
+#include "logins/forum_store.h"
+#include "logins/password_move.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
 #include "platform/settings_store.h"
-#include "watch/file_password_store.h"
-#include "watch/password_move.h"
-#include "watch/watch_store.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ QString problemLines(const QList<PasswordMoveProblem> &problems)
 
 } // namespace
 
-ForumLogins::ForumLogins(WatchStore &store, DialogService &dialogs, QObject *parent)
+ForumLogins::ForumLogins(ForumStore &store, DialogService &dialogs, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_dialogs(dialogs)
@@ -115,6 +115,11 @@ PasswordResult ForumLogins::password(int row)
     m_keyringProblemShown = false;
     m_inKeyring.insert(forum.url, { ForumsModel::userName(forum.login), kept.password });
     return kept;
+}
+
+ForumsModel &ForumLogins::forums()
+{
+    return m_store.forums();
 }
 
 bool ForumLogins::saveLogins()

@@ -1,4 +1,4 @@
-#include "watch/thread_links.h"
+#include "threads/thread_links.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "watch/thread_measurement.h"
+#include "threads/thread_measurement.h"
 
-#include "watch/page_fetch.h"
+#include "net/page_fetch.h"
 
 #include <algorithm>
 

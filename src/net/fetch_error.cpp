@@ -1,4 +1,4 @@
-#include "watch/fetch_error.h"
+#include "net/fetch_error.h"
 
 #include <QCoreApplication>
 

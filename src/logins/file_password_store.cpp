@@ -1,6 +1,6 @@
-#include "watch/file_password_store.h"
+#include "logins/file_password_store.h"
 
-#include "watch/forums_model.h"
+#include "logins/forums_model.h"
 
 #include <QSet>
 

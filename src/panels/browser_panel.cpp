@@ -1,4 +1,4 @@
-#include "browser/browser_panel.h"
+#include "panels/browser_panel.h"
 
 #include "platform/web_browser.h"
 #include "ui/placement.h"

@@ -1,7 +1,7 @@
-#include "watch/page_fetch.h"
+#include "net/page_fetch.h"
 
-#include "platform/socket_control.h"
-#include "watch/fetch_error.h"
+#include "net/fetch_error.h"
+#include "net/socket_control.h"
 
 namespace {
 constexpr qsizetype kChunkSize = 64 * 1024;

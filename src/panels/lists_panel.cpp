@@ -1,7 +1,8 @@
-#include "watch/lists_panel.h"
+#include "panels/lists_panel.h"
 
+#include "logins/forum_logins.h"
+#include "logins/forums_model.h"
 #include "ui/placement.h"
-#include "watch/forum_logins.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
 
@@ -87,7 +88,7 @@ void ListsPanel::buildForumsPage()
     pastePassword->setText(QStringLiteral("Paste"));
     pastePassword->setToolTip(
         QStringLiteral("Click within the Password field on the form you want to paste into, then click here."));
-    ForumsModel *forums = &m_store.forums();
+    ForumsModel *forums = &m_logins.forums();
     m_forumList = makeList(page, "lstPosts2", forums, ForumsModel::AddressColumn, 60, 1380, 3435, 1425);
     m_loginList = makeList(page, "lstLogins", forums, ForumsModel::LoginColumn, 600, 6780, 3735, 450);
     m_loginList->hide();
@@ -156,7 +157,7 @@ QString ListsPanel::password() const
 QString ListsPanel::selectedForum() const
 {
     const int row = selectedRow(m_forumList);
-    return row < 0 ? QString() : m_store.forums().at(row).url;
+    return row < 0 ? QString() : m_logins.forums().at(row).url;
 }
 
 void ListsPanel::fitTo(int postsPageHeight, int forumsPageHeight, int postsHeight, int forumsHeight,
@@ -249,9 +250,9 @@ void ListsPanel::removeSelectedForum()
 void ListsPanel::onForumSelected(const QModelIndex &current)
 {
     const int row = current.row();
-    if (!current.isValid() || row >= m_store.forums().count())
+    if (!current.isValid() || row >= m_logins.forums().count())
         return;
-    const Forum &forum = m_store.forums().at(row);
+    const Forum &forum = m_logins.forums().at(row);
     emit statusText(2, forum.url);
     m_userNameBox->setEnabled(true);
     m_passwordBox->setEnabled(true);

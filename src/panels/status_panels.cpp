@@ -1,4 +1,4 @@
-#include "app/status_panels.h"
+#include "panels/status_panels.h"
 
 #include "ui/twips.h"
 #include "watch/reply_check.h"

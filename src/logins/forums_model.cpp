@@ -1,6 +1,6 @@
-#include "watch/forums_model.h"
+#include "logins/forums_model.h"
 
-#include "watch/list_records.h"
+#include "platform/list_records.h"
 
 ForumsModel::ForumsModel(QObject *parent)
     : QAbstractTableModel(parent)

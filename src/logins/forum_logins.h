@@ -11,7 +11,8 @@
 class DialogService;
 class FilePasswordStore;
 class SettingsStore;
-class WatchStore;
+class ForumStore;
+class ForumsModel;
 struct PasswordMoveReport;
 
 // Edits the forum list and its logins. Every change is written to posts2.txt
@@ -25,7 +26,7 @@ struct PasswordMoveReport;
 class ForumLogins : public QObject {
     Q_OBJECT
 public:
-    ForumLogins(WatchStore &store, DialogService &dialogs, QObject *parent = nullptr);
+    ForumLogins(ForumStore &store, DialogService &dialogs, QObject *parent = nullptr);
     ~ForumLogins() override;
 
     // Adds a forum with an empty user name and password; -1 when the address is listed already.
@@ -37,6 +38,7 @@ public:
     PasswordResult password(int row);
 
     bool saveLogins();
+    ForumsModel &forums();
 
     // At start-up, once the lists are read. keyring: the keyring when one
     // answered, else null. Unless the file is chosen, the passwords found in
@@ -64,7 +66,7 @@ private:
         QString password;
     };
 
-    WatchStore &m_store;
+    ForumStore &m_store;
     DialogService &m_dialogs;
     std::unique_ptr<FilePasswordStore> m_file;
     PasswordStore *m_keyring = nullptr;

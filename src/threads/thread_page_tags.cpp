@@ -1,11 +1,11 @@
 // The tags and attributes half of ThreadPageScanner: what a tag is, which
 // of its attributes are kept, and the link it makes. The scanning of text,
 // comments and raw text is in thread_page_scanner.cpp.
-#include "watch/thread_page_scanner.h"
+#include "threads/thread_page_scanner.h"
 
 #include <QString>
 
-#include "watch/html_chars.h"
+#include "threads/html_chars.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/socket_control.h"
+#include "net/socket_control.h"
 
 #include <QSslSocket>
 

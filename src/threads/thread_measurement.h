@@ -1,7 +1,7 @@
 #pragma once
 
-#include "watch/thread_links.h"
-#include "watch/thread_page_scanner.h"
+#include "threads/thread_links.h"
+#include "threads/thread_page_scanner.h"
 
 #include <QList>
 #include <QObject>

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class DataFolder;
+
+// The list files (posts.txt, sizes.txt, posts2.txt) keep an empty line after
+// every record. Reading skips lines that are empty or one space.
+QStringList listRecords(const QStringList &lines);
+// Each record followed by CR LF CR LF.
+QString listFileText(const QStringList &records);
+
+// A data file that could not be read or written, and why.
+struct FileProblem {
+    QString name; // "posts.txt"
+    QString path;
+    QString error;
+    int number = 0;
+};
+
+FileProblem fileProblem(const DataFolder &folder, const QString &name, const QString &error, int number = 0);
+
+// The lines of a list file, or nothing when it could not be read (the
+// problem is added). A file that is not there yet is an empty list.
+std::optional<QStringList> readListFile(const DataFolder &folder, const QString &name, QList<FileProblem> &problems);
+// Rewrites a list file whole; false with the problem when it could not.
+bool writeListFile(const DataFolder &folder, const QString &name, const QString &text, FileProblem *problem);
