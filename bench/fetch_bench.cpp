@@ -4,9 +4,9 @@
 //                                 (its links scanned); prints seconds, bytes, RSS growth
 //   bench_fetch check LISTFILE    a reply check run over the listed addresses,
 //                                 each measured over all its thread's pages
-#include "watch/page_fetch.h"
+#include "net/page_fetch.h"
+#include "threads/thread_measurement.h"
 #include "watch/reply_check.h"
-#include "watch/thread_measurement.h"
 #include "watch/watched_posts_model.h"
 
 #include <QCoreApplication>
