@@ -3,6 +3,7 @@
 #include "fetch/fetch_helpers.h"
 #include "net/connection_pool.h"
 #include "net/fetch_error.h"
+#include "net/socket_control.h"
 #include "support/script_server.h"
 
 #include <gtest/gtest.h>
@@ -270,31 +271,41 @@ TEST(KeepAlive, StoppingAndWaiting)
         const char *name;
         // Acts on two channels sharing a pool of one connection to the host,
         // the first busy with a slow page.
-        std::function<void(std::unique_ptr<PageFetch> &busy, PageFetch &other, ConnectionPool &pool)> act;
+        std::function<void(std::unique_ptr<PageFetch> &busy, PageFetch &other, std::unique_ptr<ConnectionPool> &pool)>
+            act;
         int openAfter; // connections the server still has open; -1: not checked
         QList<Seen> requests; // with the page a third channel fetches next
     };
     const QList<Row> rows = {
         { "a fetch stopped half way closes its connection",
-            [](std::unique_ptr<PageFetch> &busy, PageFetch &, ConnectionPool &) { busy->abandon(); }, -1,
-            { { "/slow", 1 }, { "/fast", 2 } } },
+            [](std::unique_ptr<PageFetch> &busy, PageFetch &, std::unique_ptr<ConnectionPool> &) { busy->abandon(); },
+            -1, { { "/slow", 1 }, { "/fast", 2 } } },
         { "a channel that goes away closes its connection",
-            [](std::unique_ptr<PageFetch> &busy, PageFetch &, ConnectionPool &) { busy.reset(); }, -1,
+            [](std::unique_ptr<PageFetch> &busy, PageFetch &, std::unique_ptr<ConnectionPool> &) { busy.reset(); }, -1,
             { { "/slow", 1 }, { "/fast", 2 } } },
         { "a connection idle longer than the idle time is closed",
-            [](std::unique_ptr<PageFetch> &busy, PageFetch &, ConnectionPool &pool) {
-                pool.setIdleTimeoutMs(100);
+            [](std::unique_ptr<PageFetch> &busy, PageFetch &, std::unique_ptr<ConnectionPool> &pool) {
+                pool->setIdleTimeoutMs(100);
                 QSignalSpy(busy.get(), &PageFetch::finished).wait(3000);
             },
             0, { { "/slow", 1 }, { "/fast", 2 } } },
         { "a stopped channel that waited takes no connection",
-            [](std::unique_ptr<PageFetch> &busy, PageFetch &other, ConnectionPool &) {
+            [](std::unique_ptr<PageFetch> &busy, PageFetch &other, std::unique_ptr<ConnectionPool> &) {
                 other.start(fetchAddressText(busy->currentAddress()).replace("/slow", "/fast"));
                 QTest::qWait(50);
                 other.abandon();
                 QSignalSpy(busy.get(), &PageFetch::finished).wait(3000);
             },
             1, { { "/slow", 1 }, { "/fast", 1 } } },
+        { "a channel whose pool goes away while it waits goes on with its own",
+            [](std::unique_ptr<PageFetch> &busy, PageFetch &other, std::unique_ptr<ConnectionPool> &pool) {
+                QSignalSpy done(&other, &PageFetch::finished);
+                other.start(fetchAddressText(busy->currentAddress()).replace("/slow", "/fast"));
+                QTest::qWait(50);
+                pool.reset();
+                EXPECT_TRUE(done.wait(3000)) << "the waiting channel never fetched";
+            },
+            -1, { { "/slow", 1 }, { "/fast", 2 }, { "/fast", 3 } } },
     };
     for (const Row &r : rows) {
         ScriptServer server;
@@ -306,23 +317,47 @@ TEST(KeepAlive, StoppingAndWaiting)
         auto pool = std::make_unique<ConnectionPool>();
         pool->setMaxPerHost(1);
         auto busy = std::make_unique<PageFetch>();
-        PageFetch other;
-        PageFetch next;
-        for (PageFetch *f : { busy.get(), &other, &next })
+        auto other = std::make_unique<PageFetch>();
+        auto next = std::make_unique<PageFetch>();
+        for (PageFetch *f : { busy.get(), other.get(), next.get() })
             f->setConnectionPool(pool.get());
         busy->start(server.base() + "/slow");
         QTest::qWait(100);
-        r.act(busy, other, *pool);
+        r.act(busy, *other, pool);
         QTest::qWait(50);
         if (r.openAfter >= 0)
             EXPECT_TRUE(QTest::qWaitFor([&] { return server.tally.open == r.openAfter; }, 1000))
                 << r.name << ": " << server.tally.open << " open";
         // The next page is whole and right, whatever came before.
-        const FetchOutcome out = runFetch(next, server.base() + "/fast", 3000);
+        const FetchOutcome out = runFetch(*next, server.base() + "/fast", 3000);
         EXPECT_EQ(out.bytes, 10) << r.name << ": " << out.description.toStdString();
         EXPECT_EQ(seen(server), r.requests) << r.name;
         pool.reset();
+        busy.reset();
+        other.reset();
+        next.reset();
         EXPECT_TRUE(QTest::qWaitFor([&] { return server.tally.open == 0; }, 2000))
-            << r.name << ": the pool's connections outlive it";
+            << r.name << ": connections outlive their channels and pool";
     }
+}
+
+TEST(KeepAlive, SecureConnectionsAreKeptOnlyForTheTrustTheyWereMadeWith)
+{
+    ScriptServer server;
+    if (!server.useTls())
+        GTEST_SKIP() << "no TLS backend";
+    server.route("/a", ScriptServer::keptAlive(page('a', 100)));
+    server.route("/b", ScriptServer::keptAlive(page('b', 200)));
+    ConnectionPool pool;
+    PageFetch lenient; // trusts the test's throw-away certificate
+    PageFetch strict;
+    lenient.setIgnoreSslErrors(true);
+    lenient.setConnectionPool(&pool);
+    strict.setConnectionPool(&pool);
+    EXPECT_EQ(runFetch(lenient, server.base() + "/a").bytes, 100);
+    EXPECT_EQ(runFetch(lenient, server.base() + "/b").bytes, 200);
+    const FetchOutcome refused = runFetch(strict, server.base() + "/a");
+    EXPECT_TRUE(refused.failed) << "a strict channel was lent a connection it would not have trusted";
+    EXPECT_EQ(refused.number, SocketControl::SecureFailure) << refused.description.toStdString();
+    EXPECT_EQ(seen(server), (QList<Seen> { { "/a", 1 }, { "/b", 1 } }));
 }
