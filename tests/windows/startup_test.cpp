@@ -1,4 +1,5 @@
 #include "messages/first_run_text.h"
+#include "platform/data_location.h"
 #include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
@@ -16,6 +17,9 @@
 #include <QListView>
 #include <QScreen>
 #include <QToolButton>
+
+#include <cerrno>
+#include <cstring>
 
 TEST(Startup, FirstStartInAnEmptyFolder)
 {
@@ -157,6 +161,23 @@ TEST(Startup, UnreadableDataFileIsReportedAndLeftUntouched)
     w.unload();
     EXPECT_TRUE(QFileInfo(t.path("posts2.txt")).isDir()) << "left as it was";
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));
+}
+
+TEST(Startup, ADataFolderThatCannotBeMadeIsOneBoxThatSaysWhy)
+{
+    TestApp t;
+    // As when the home folder cannot be written: a file where a folder above the data folder belongs.
+    t.writeFile("home", "a file");
+    const DataLocation location = chooseDataLocation({ t.path("app"), t.path("home/.local/share/Postmaven"), {}, {} });
+    AppServices services = t.services();
+    services.folder = DataFolder(location.folder);
+    services.folderProblem = location.error;
+    t.window = std::make_unique<MainWindow>(services);
+    t.window->load();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains(location.folder)) << t.dialogs.boxes[0].text.toStdString();
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))))
+        << t.dialogs.boxes[0].text.toStdString();
 }
 
 TEST(Startup, UnreadableSizesLeaveBothPostFilesAlone)
