@@ -73,6 +73,14 @@ TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
                 return QStringList { "watch", "--data-dir", root + "/dangling", url };
             },
             1, "which does not exist", "gone" },
+        { "a home folder that cannot be written",
+            [&](const QString &root, Cli &cli) {
+                QFile file(root + "/home");
+                EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+                cli.env.insert("XDG_DATA_HOME", root + "/home/.local/share");
+                return QStringList { "watch", url };
+            },
+            1, "/home/.local/share/Postmaven cannot be used: Not a directory", nullptr },
         { "a lock that is a folder",
             [&](const QString &root, Cli &) {
                 makeFolder(root + "/d/postmaven.lock");
