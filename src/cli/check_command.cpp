@@ -97,7 +97,7 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
 
 int CheckCommand::run(const QCommandLineParser &parser)
 {
-    const auto data = openWatchedData(dataDir(), true);
+    const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
     DataLock &lock = data->lock;

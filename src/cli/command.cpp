@@ -31,9 +31,9 @@ int Command::execute(const QStringList &arguments, const QString &dataDir)
     case ProgramOptions::Outcome::Error:
         return badUsage(options.errorText());
     case ProgramOptions::Outcome::Help:
-    case ProgramOptions::Outcome::Version:
         writeOut(options.helpText());
         return ExitOk;
+    case ProgramOptions::Outcome::Version: // a command has no --version of its own
     case ProgramOptions::Outcome::Run:
         break;
     }

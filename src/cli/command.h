@@ -29,7 +29,6 @@ public:
 
     const QString &name() const { return m_name; }
     const QString &description() const { return m_description; }
-    DataUse dataUse() const { return m_dataUse; }
 
     // The arguments start with the command's name; dataDir is a --data-dir
     // given before it, which one given after it overrides. Handles --help
@@ -46,6 +45,7 @@ protected:
 
     // The data folder the command line names; empty for the window's.
     const QString &dataDir() const { return m_dataDir; }
+    bool mayCreateDataFolder() const { return m_dataUse == DataUse::Writes; }
 
     int badUsage(const QString &message) const;
 

@@ -15,7 +15,7 @@ void ListCommand::addOptions(QCommandLineParser &) { }
 
 int ListCommand::run(const QCommandLineParser &)
 {
-    const auto data = openWatchedData(dataDir(), false);
+    const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
     QString text;

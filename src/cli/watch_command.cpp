@@ -29,7 +29,7 @@ int WatchCommand::run(const QCommandLineParser &parser)
     const QString url = parser.positionalArguments().constFirst();
     if (url.trimmed().isEmpty())
         return badUsage(QStringLiteral("The address is empty."));
-    const QString folder = chooseFolder(dataDir(), true);
+    const QString folder = chooseFolder(dataDir(), mayCreateDataFolder());
     if (folder.isEmpty())
         return ExitBadUsage;
     DataLock lock(folder, DataLock::Holder::CommandLine);
