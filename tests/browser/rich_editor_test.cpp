@@ -151,7 +151,8 @@ struct EditorApp {
     EditorApp()
     {
         server.serveFolder("/ckeditor/", QStringLiteral(CKEDITOR_DIR));
-        server.serveFolder("/tinymce/", QStringLiteral(TINYMCE_DIR));
+        server.serveFolder("/tinymce/", QStringLiteral(NPM_DIR "/tinymce"));
+        server.serveFolder("/npm/", QStringLiteral(NPM_DIR));
         w = &t.start([this](QObject *parent) {
             browser = new CountingBrowser(false, parent);
             return browser;
