@@ -19,6 +19,7 @@ int nextWriteId()
 struct MessageWriter::Job {
     int id = 0;
     int checksLeft = kChecks;
+    int stepsLeft = kMaxSteps;
     bool finished = false;
     Done done;
 };
@@ -72,7 +73,9 @@ void MessageWriter::onEditorAnswer(const std::shared_ptr<Job> &job, const QVaria
         finish(job, map.value(QStringLiteral("ok")).toBool());
         return;
     }
-    if (--job->checksLeft < 0) {
+    // Waits for the editor have a budget of their own: a long message typed
+    // line by line takes many steps that are not waits.
+    if ((map.value(QStringLiteral("wait")).toBool() && --job->checksLeft < 0) || --job->stepsLeft < 0) {
         finish(job, false);
         return;
     }
