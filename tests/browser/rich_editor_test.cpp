@@ -119,6 +119,30 @@ window.editorReady = true;
 </script></body></html>)";
 }
 
+// Draft.js, an editor on React whose document lives in the page's React state.
+QByteArray draftPage(const char *text)
+{
+    return QByteArray(R"(<!DOCTYPE html><html><head><title>Reply</title>
+<script src="/npm/react/umd/react.production.min.js"></script>
+<script src="/npm/react-dom/umd/react-dom.production.min.js"></script>
+<script src="/npm/immutable/dist/immutable.min.js"></script>
+<script src="/npm/draft-js/dist/Draft.min.js"></script></head>
+<body><div id="composer" style="width:600px;height:200px;border:1px solid"></div>
+<script>
+function Composer() {
+  const [state, setState] = React.useState(
+    () => Draft.EditorState.createWithContent(Draft.ContentState.createFromText(')")
+        + text + R"(')));
+  window.editorText = () => state.getCurrentContent().getPlainText();
+  window.clearEditor = () => setState(Draft.EditorState.createEmpty());
+  React.useEffect(() => { window.editorReady = true; }, []);
+  return React.createElement(Draft.Editor, { editorState: state, onChange: setState });
+}
+window.focusEditor = () => document.querySelector('#composer [contenteditable]').focus();
+ReactDOM.createRoot(document.getElementById('composer')).render(React.createElement(Composer));
+</script></body></html>)";
+}
+
 // Lexical with a paragraph of text in it.
 QByteArray lexicalText(const char *text)
 {
@@ -299,6 +323,8 @@ const QList<EditorKind> &editorKinds()
             tinymcePage({}, "ed.on('init',function(){ed.setContent=function(){throw new Error('blocked');};});"),
             "tinymce.get('message').getContent()", true, "tinymce.triggerSave()", false },
         { "Lexical, a composer without a form", lexicalPage(lexicalText("Old draft")), "editorText()", false, nullptr,
+            true },
+        { "Draft.js on React, a composer without a form", draftPage("Old draft"), "editorText()", false, nullptr,
             true },
         { "Quill 2", quillPage("quill.setText('Old draft');"), "quill.getText()", false,
             "document.getElementById('message').value=quill.getText()", true },
