@@ -46,6 +46,12 @@ function area(el){return el&&el.tagName=='TEXTAREA'?el:null;}
 function focusIn(host){var d=host.ownerDocument,r=d.createRange(),s=d.defaultView.getSelection();
  try{d.defaultView.focus();}catch(x){}
  host.focus();r.selectNodeContents(host);s.removeAllRanges();s.addRange(r);}
+// Selects the whole content, once the page has the keyboard focus (a moment
+// after the program gave it), then waits a step: an editor takes the
+// selection from the page's selection events.
+function* selectAll(host){focusIn(host);
+ for(var n=0;n<10&&!host.ownerDocument.hasFocus();n++){yield WAIT;focusIn(host);}
+ yield;}
 function exec(host,name,value){try{return host.ownerDocument.execCommand(name,false,value);}catch(x){return false;}}
 function paste(host,text,html){var dt=new DataTransfer();dt.setData('text/plain',text);if(html)dt.setData('text/html',html);
  host.dispatchEvent(new ClipboardEvent('paste',{clipboardData:dt,bubbles:true,cancelable:true}));}
@@ -135,17 +141,16 @@ function generic(host){return {host:host,
  text:function(){return host.innerText;},
  keep:function(){return {html:host.innerHTML,text:host.innerText};}};}
 function modelFor(host){return lexical(host)||quill(host)||generic(host);}
-// Each way waits a moment after it selects and after it writes, so that the
-// editor has taken the selection and rendered its document before the next
-// step or the read-back.
-function* pasteMessage(ed){focusIn(ed.host);yield;paste(ed.host,plain,asHtml?h:'');}
-function* typeMessage(ed){var host=ed.host;focusIn(host);yield;exec(host,'delete');yield;
+// Each way waits a step after it writes, so that the editor has rendered its
+// document before the next step or the read-back.
+function* pasteMessage(ed){yield* selectAll(ed.host);paste(ed.host,plain,asHtml?h:'');}
+function* typeMessage(ed){var host=ed.host;yield* selectAll(host);exec(host,'delete');yield;
  if(asHtml){exec(host,'insertHTML',h);return;}
  for(var k=0;k<lines.length;k++){if(k){exec(host,'insertParagraph');yield;}if(lines[k]){exec(host,'insertText',lines[k]);yield;}}}
 function* apiWrite(ed){ed.write();}
 function* pageWrite(ed){domWrite(ed.host,h);}
 function* restore(ed,kept,was){var host=ed.host,ways=ed.put?[function*(){ed.put(kept);}]:[
-  function*(){focusIn(host);yield;if(flat(was))paste(host,kept.text,kept.html);else exec(host,'delete');},
+  function*(){yield* selectAll(host);if(flat(was))paste(host,kept.text,kept.html);else exec(host,'delete');},
   function*(){domWrite(host,kept.html);}];
  for(var k=0;k<ways.length;k++){try{yield* ways[k]();}catch(x){}yield;if(same(ed.text(),was))return true;}
  return false;}

@@ -45,7 +45,10 @@ void MessageWriter::write(int formIndex, int fieldIndex, const QString &message,
         if (self)
             self->onEditorAnswer(job, result);
     };
+    // An editor takes a selection made by script only while its page has the
+    // keyboard focus, as when the user clicks into it before pasting.
     if (formIndex < 0 || fieldIndex < 0) {
+        m_browser->setFocus();
         m_browser->runJavaScriptInPage(EditorScripts::writeEditable(message, html, insertAsHtml, job->id), answer);
         return;
     }
@@ -61,6 +64,7 @@ void MessageWriter::write(int formIndex, int fieldIndex, const QString &message,
             }
             if (!self->m_browser)
                 return;
+            self->m_browser->setFocus();
             self->m_browser->runJavaScriptInPage(
                 EditorScripts::writeFormEditor(formIndex, fieldIndex, message, html, insertAsHtml, job->id), answer);
         });
