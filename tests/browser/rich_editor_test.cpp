@@ -1,6 +1,6 @@
-// Auto-Insert into rich-text editors: real CKEditor 4, TinyMCE, Lexical and
-// Quill served on loopback, other editable boxes, and plain text areas that
-// must see no change.
+// Auto-Insert and Paste Message into rich-text editors: real CKEditor 4,
+// TinyMCE, Lexical, Draft.js and Quill served on loopback, other editable
+// boxes, and plain text areas that must see no change.
 #include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
 #include "panels/message_editor_panel.h"
