@@ -183,7 +183,6 @@ void MainWindow::load()
     setWindowTitle(Identity::productName() + QLatin1String(" by ") + Identity::companyName());
     m_commandBar->setPublisherAddress(Identity::publisherAddress());
     m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
-    m_status->addPanels();
     m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, *m_forums, m_services, this);

@@ -14,27 +14,15 @@ StatusPanels::StatusPanels(QWidget *parent)
 {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(true);
-    addPanel(1);
+    for (int number = 1; number <= 3; ++number) {
+        auto *panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(number));
+        // A long text is cut at the panel's edge; it never makes the window wider.
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        addWidget(panel, kStretch[number - 1]);
+        m_panels.append(panel);
+    }
     connect(this, &QStatusBar::messageChanged, this, [this](const QString &notice) { showPanels(notice.isEmpty()); });
-}
-
-QLabel *StatusPanels::addPanel(int number)
-{
-    auto *panel = new QLabel(this);
-    panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(number));
-    // A long text is cut at the panel's edge; it never makes the window wider.
-    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    addWidget(panel, kStretch[number - 1]);
-    if (!currentMessage().isEmpty())
-        panel->hide();
-    m_panels.append(panel);
-    return panel;
-}
-
-void StatusPanels::addPanels()
-{
-    while (m_panels.size() < 3)
-        addPanel(static_cast<int>(m_panels.size()) + 1);
 }
 
 void StatusPanels::showPanels(bool shown)

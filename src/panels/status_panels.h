@@ -5,8 +5,8 @@
 class QLabel;
 struct CheckFailure;
 
-// The main window's status bar: one panel at first, three after the load
-// sequence adds two. It decides where each report goes: panel 1 carries
+// The main window's status bar, with three panels. It decides where each
+// report goes: panel 1 carries
 // results, panel 2 an address or the connection's step, panel 3 the
 // download's progress. A notice (showMessage) hides the panels while it
 // shows, so the two never draw over each other.
@@ -15,7 +15,6 @@ class StatusPanels : public QStatusBar {
 public:
     explicit StatusPanels(QWidget *parent = nullptr);
 
-    void addPanels();
     QString text(int panel) const;
     // Panel 1's tip: the posts the last check run could not reach, and why.
     void setCheckFailures(const QList<CheckFailure> &failures);
@@ -28,7 +27,6 @@ public slots:
     void showPageLoaded();
 
 private:
-    QLabel *addPanel(int number);
     void showPanels(bool shown);
 
     QList<QLabel *> m_panels;
