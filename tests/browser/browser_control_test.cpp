@@ -18,7 +18,7 @@ TEST(BrowserControl, EventsLocationAndBody)
     QObject::connect(&browser, &WebBrowser::loadFinished, [&] { events.append("loadFinished"); });
     ASSERT_TRUE(loadAndWait(&browser, server.base() + "/page"));
     ASSERT_GE(events.size(), 3);
-    EXPECT_EQ(events.first(), "loadStarted");
+    EXPECT_TRUE(events.contains("loadStarted"));
     EXPECT_TRUE(events.contains("urlChanged"));
     EXPECT_EQ(events.last(), "loadFinished");
     EXPECT_LT(events.indexOf("urlChanged"), events.lastIndexOf("loadFinished"));
