@@ -56,13 +56,11 @@ int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
 {
     DataLock &lock = data.lock;
     const bool required = std::any_of(recorded.cbegin(), recorded.cend(), [](const Recorded &r) { return r.required; });
-    // Another postmaven-cli writes for a moment; the window holds on.
-    if (!lock.tryLock(2000)) {
-        if (!required && lock.isHeldElsewhere())
-            return ExitOk; // the next check brings them up to date
-        reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
-        return ExitWindowOpen;
-    }
+    const DataLock::State state = takeLock(lock);
+    if (state == DataLock::State::HeldByWindow && !required)
+        return ExitOk; // the next check brings them up to date
+    if (state != DataLock::State::Taken)
+        return lockNotTaken(lock, state);
     if (!readPosts(data.store, lock))
         return ExitBadUsage;
     WatchedPostsModel &posts = data.store.posts();
@@ -83,13 +81,13 @@ int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
 CheckCommand::CheckCommand()
     : Command(QStringLiteral("check"),
         QStringLiteral("Checks every watched post for new replies and prints the address of each post whose page "
-                       "grew by more than 500 bytes. Posts that could not be checked are named on standard error."))
+                       "grew by more than 500 bytes. Posts that could not be checked are named on standard error."),
+        DataUse::Writes)
 {
 }
 
 void CheckCommand::addOptions(QCommandLineParser &parser)
 {
-    parser.addOption(dataDirOption());
     parser.addOption(QCommandLineOption(kJson,
         QStringLiteral("Print one JSON object per post: address, recordedSize, "
                        "currentSize, pages, newReplies, error.")));
@@ -99,7 +97,7 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
 
 int CheckCommand::run(const QCommandLineParser &parser)
 {
-    const auto data = openWatchedData(parser);
+    const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
     DataLock &lock = data->lock;
@@ -111,7 +109,7 @@ int CheckCommand::run(const QCommandLineParser &parser)
     for (const WatchedPost &post : store.posts().all())
         if (!WatchedPostsModel::sizeValue(post.size))
             unmeasured.append(post.url);
-    if (!unmeasured.isEmpty() && lock.isHeldElsewhere()) {
+    if (!unmeasured.isEmpty() && lock.peek() == DataLock::State::HeldByWindow) {
         reportError(windowOpenText());
         for (const QString &address : unmeasured)
             reportError(QStringLiteral("%1: no recorded size yet").arg(address));

@@ -20,14 +20,13 @@ QList<FileProblem> WatchStore::load()
 
 QList<FileProblem> WatchStore::savePosts() const
 {
-    QList<FileProblem> problems;
     if (m_unreadable)
-        return problems;
-    for (const auto &[name, text] :
-        { std::pair { kPostsFile, m_posts.postsFileText() }, std::pair { kSizesFile, m_posts.sizesFileText() } }) {
-        FileProblem problem;
-        if (!writeListFile(m_folder, name, text, &problem))
-            problems.append(problem);
-    }
-    return problems;
+        return {};
+    // Together or not at all: the two files pair their records by row.
+    WriteFailure failure;
+    if (m_folder.writeFiles(
+            { { kPostsFile, m_posts.postsFileText().toUtf8() }, { kSizesFile, m_posts.sizesFileText().toUtf8() } },
+            &failure))
+        return {};
+    return { fileProblem(m_folder, failure.name, failure.error, failure.number) };
 }

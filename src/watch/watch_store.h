@@ -26,8 +26,8 @@ public:
     QList<FileProblem> load();
     bool wasUnreadable() const { return m_unreadable; }
 
-    // Writes posts.txt, then sizes.txt. Both are left as they are when
-    // either could not be read at start-up, since they run in step.
+    // Writes posts.txt and sizes.txt, both or neither, since they run in
+    // step. Both are left as they are when either could not be read at start-up.
     QList<FileProblem> savePosts() const;
 
 private:
