@@ -9,6 +9,14 @@ bool hasLogin(const Forum &f)
     return !f.userName.isEmpty() || !f.password.isEmpty();
 }
 
+// "|" parts the fields of a record and has no escape. In an address it is
+// written as %7C, which names the same page, so the address reads back whole.
+QString fileSafeAddress(const QString &address)
+{
+    QString safe = address;
+    return safe.replace(QLatin1Char('|'), QLatin1String("%7C"));
+}
+
 } // namespace
 
 ForumsModel::ForumsModel(QObject *parent)
@@ -47,8 +55,9 @@ QString ForumsModel::fileText() const
 
 int ForumsModel::indexOf(const QString &address) const
 {
+    const QString wanted = fileSafeAddress(address);
     for (int i = 0; i < m_forums.size(); ++i)
-        if (m_forums[i].address == address)
+        if (m_forums[i].address == wanted)
             return i;
     return -1;
 }
@@ -57,7 +66,7 @@ void ForumsModel::add(const Forum &forum)
 {
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    m_forums.append(forum);
+    m_forums.append({ fileSafeAddress(forum.address), forum.userName, forum.password });
     endInsertRows();
 }
 

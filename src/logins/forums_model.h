@@ -31,6 +31,8 @@ public:
     const QList<Forum> &forums() const { return m_forums; }
     int indexOf(const QString &address) const;
 
+    // An address that holds "|" is kept with %7C in its place. A user name
+    // never holds "|" (the window's box refuses it).
     void add(const Forum &forum);
     void removeAt(int row);
     void setLogin(int row, const QString &userName, const QString &password);

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolButton>
@@ -96,6 +97,9 @@ void ListsPanel::buildForumsPage()
     m_userNameBox->setEnabled(false);
     // A suggestion, never a user name of its own.
     m_userNameBox->setPlaceholderText(QStringLiteral("Enter Username"));
+    // "|" would part the user name from itself in posts2.txt: the box refuses it.
+    m_userNameBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), m_userNameBox));
     auto *pasteUser = pasteButton(page, "cmdPaste_1",
         QStringLiteral("Click within the Username field on the form you want to paste into, then click here."),
         QStringLiteral("Paste Username"));

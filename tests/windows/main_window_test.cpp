@@ -436,6 +436,40 @@ TEST(MainWindow, BrowserEvents)
     EXPECT_FALSE(allowed.isRejected());
 }
 
+TEST(MainWindow, ALoginReadsBackAsItWasTyped)
+{
+    struct Row {
+        const char *name;
+        const char *page;
+        const char *typedUser;
+        const char *password;
+        const char *user; // as it reads back
+        const char *address;
+    };
+    const QList<Row> rows = {
+        { "a bar typed into the user name is refused", "http://forum.one/", "bo|b", "pw", "bob", "http://forum.one/" },
+        { "a password with bars", "http://forum.one/", "bob", "p|w|", "bob", "http://forum.one/" },
+        { "an address with a bar", "http://forum.one/a|b", "bob", "pw", "bob", "http://forum.one/a%7Cb" },
+    };
+    for (const Row &r : rows) {
+        TestApp t;
+        t.start();
+        t.fake->location = r.page;
+        t.click("cmdAdd2");
+        QTest::keyClicks(t.find<QLineEdit>("txtUsername"), r.typedUser);
+        t.find<QLineEdit>("txtPassword")->setText(r.password);
+
+        TestApp again;
+        again.writeFile("posts2.txt", t.readFile("posts2.txt"));
+        again.start();
+        auto *forums = again.find<QListView>("lstPosts2");
+        selectRow(forums, 0);
+        EXPECT_EQ(items(forums), QStringList({ r.address })) << r.name;
+        EXPECT_EQ(again.find<QLineEdit>("txtUsername")->text(), r.user) << r.name;
+        EXPECT_EQ(again.find<QLineEdit>("txtPassword")->text(), r.password) << r.name;
+    }
+}
+
 TEST(MainWindow, AForumWithoutALoginEmptiesTheBoxes)
 {
     TestApp t;
