@@ -1,7 +1,7 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 BUILD ?= build
 PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-webengine-dev \
-        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl \
+        libgtest-dev libgmock-dev libbenchmark-dev lighttpd curl openssl python3 \
         desktop-file-utils appstream man-db xvfb xauth dpkg-dev ckeditor dbus-daemon
 # QtKeychain for the keyring; a private bus and a Secret Service for its tests.
 PKGS += qtkeychain-qt6-dev dbus gnome-keyring libsecret-tools

@@ -193,7 +193,6 @@ QByteArray buildRequest(const FetchAddress &address)
     QByteArray r;
     r += "GET " + requestTarget(address.path.toUtf8()) + " HTTP/1.1\r\n";
     r += "Host: " + address.host.toUtf8() + "\r\n";
-    r += "Connection: close\r\n";
     r += "Accept: */*\r\n";
     // Many forum hosts turn away requests that do not name their program.
     r += QByteArray("User-Agent: ") + kUserAgent + "\r\n";

@@ -76,10 +76,22 @@ bool HttpResponseCounter::wholeAtClose() const
     return false;
 }
 
+bool HttpResponseCounter::leavesConnectionReusable() const
+{
+    // A body that ends at the close, or an answer whose end is in doubt,
+    // leaves the stream out of step with the next request.
+    const bool framed = m_framing == Framing::Length || m_framing == Framing::Chunked || m_framing == Framing::NoBody;
+    return m_complete && framed && !m_malformed && !m_excess && m_persistent && m_status < 400;
+}
+
 void HttpResponseCounter::feed(const char *data, qint64 size)
 {
-    if (size <= 0 || m_complete || m_malformed)
+    if (size <= 0 || m_malformed)
         return;
+    if (m_complete) {
+        m_excess = true;
+        return;
+    }
     const bool wasDone = m_headerDone;
     if (m_start.size() < 5)
         m_start.append(data, std::min<qint64>(size, 5 - m_start.size()));
@@ -87,8 +99,10 @@ void HttpResponseCounter::feed(const char *data, qint64 size)
     qint64 used = 0;
     while (!m_headerDone && used < size)
         used += scanHeader(data + used, size - used);
-    if (m_headerDone && used < size)
-        countBody(data + used, size - used);
+    if (m_headerDone && used < size) {
+        used += countBody(data + used, size - used);
+        m_excess = m_complete && used < size;
+    }
     // The progress is told from the arrival after the header's on.
     if (wasDone)
         m_progress = progressFor(m_bodyBytes, m_contentLength, m_progress);
@@ -163,6 +177,9 @@ void HttpResponseCounter::parseHeader()
     m_header.squeeze();
     bool lengthSeen = false;
     bool lengthInvalid = false;
+    bool close = false;
+    bool keepAlive = false;
+    QByteArray version;
     bool encodingSeen = false;
     QByteArray lastCoding;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -172,8 +189,10 @@ void HttpResponseCounter::parseHeader()
         if (i == 0) {
             // "HTTP/1.1 200 OK"
             const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() >= 2 && parts[0].startsWith("HTTP/"))
+            if (parts.size() >= 2 && parts[0].startsWith("HTTP/")) {
                 m_status = parts[1].toInt();
+                version = parts[0].mid(5);
+            }
             continue;
         }
         // The progress text reads only the first line naming Content-Length
@@ -205,6 +224,12 @@ void HttpResponseCounter::parseHeader()
                 else
                     m_declaredLength = v;
             }
+        } else if (name == "connection") {
+            for (const QByteArray &item : value.split(',')) {
+                const QByteArray option = item.trimmed().toLower();
+                close = close || option == "close";
+                keepAlive = keepAlive || option == "keep-alive";
+            }
         } else if (name == "transfer-encoding") {
             encodingSeen = true;
             for (const QByteArray &item : value.split(',')) {
@@ -216,6 +241,7 @@ void HttpResponseCounter::parseHeader()
     }
     if (lengthInvalid)
         m_declaredLength = -1;
+    m_persistent = !close && (version == "1.1" || (version == "1.0" && keepAlive));
     if (m_status == 204 || m_status == 304 || (m_status >= 100 && m_status < 200 && m_status != 101)) {
         m_framing = Framing::NoBody;
     } else if (encodingSeen) {

@@ -53,6 +53,11 @@ public:
     bool isMalformed() const { return m_malformed; }
     // Whether the server closing the connection now leaves a whole page.
     bool wholeAtClose() const;
+    // The connection may carry the next request: the answer is whole by its
+    // own framing, no error, nothing follows it, and the server keeps the
+    // connection open (HTTP/1.1 unless it says "close", HTTP/1.0 only when it
+    // says "keep-alive").
+    bool leavesConnectionReusable() const;
 
     static QString progressFor(qint64 bodyBytes, qint64 contentLength, const QString &previous);
 
@@ -100,4 +105,6 @@ private:
     bool m_lastChunkSeen = false;
     bool m_complete = false;
     bool m_malformed = false;
+    bool m_excess = false; // bytes arrived after the end of the response
+    bool m_persistent = false; // by the version and Connection header
 };

@@ -1,5 +1,6 @@
 #include "net/page_fetch.h"
 
+#include "net/connection_pool.h"
 #include "net/fetch_error.h"
 #include "net/socket_control.h"
 
@@ -9,30 +10,27 @@ constexpr qsizetype kChunkSize = 64 * 1024;
 
 PageFetch::PageFetch(QObject *parent)
     : QObject(parent)
-    , m_socket(new SocketControl(this))
+    , m_ownPool(new ConnectionPool(this))
 {
     m_timer.setSingleShot(true);
     m_deadline.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PageFetch::onTimeout);
     connect(&m_deadline, &QTimer::timeout, this, &PageFetch::onDeadline);
-    connect(m_socket, &SocketControl::connected, this, [this] {
-        m_timer.start(m_timeoutMs);
-        m_socket->sendData(buildRequest(m_address));
-    });
-    connect(m_socket, &SocketControl::sendProgress, this,
-        [this] { emit statusText(2, QStringLiteral("Sending request")); });
-    connect(m_socket, &SocketControl::sendComplete, this,
-        [this] { emit statusText(2, QStringLiteral("Request completed")); });
-    connect(m_socket, &SocketControl::dataArrival, this, &PageFetch::onData);
-    connect(m_socket, &SocketControl::closed, this, &PageFetch::onClosed);
-    connect(m_socket, &SocketControl::error, this, &PageFetch::onError);
 }
 
-PageFetch::~PageFetch() = default;
+PageFetch::~PageFetch()
+{
+    abandon();
+}
 
 void PageFetch::setIgnoreSslErrors(bool ignore)
 {
-    m_socket->setIgnoreSslErrors(ignore);
+    m_ignoreSslErrors = ignore;
+}
+
+void PageFetch::setConnectionPool(ConnectionPool *pool)
+{
+    m_sharedPool = pool;
 }
 
 void PageFetch::start(const QString &address)
@@ -45,28 +43,102 @@ void PageFetch::start(const QString &address)
         emit failed(true, FetchError::NoHost, FetchError::noHostText(address));
         return;
     }
-    // One deadline for the page, redirects included.
-    m_deadline.start(m_deadlineMs);
-    connectTo(a);
+    request(a);
 }
 
 void PageFetch::abandon()
 {
     m_timer.stop();
     m_deadline.stop();
-    m_socket->close();
+    if (m_waiting && m_lender)
+        m_lender->cancel(this);
+    m_waiting = false;
+    releaseConnection(m_counter.leavesConnectionReusable());
     m_busy = false;
 }
 
-void PageFetch::connectTo(const FetchAddress &address)
+void PageFetch::request(const FetchAddress &address)
 {
     m_address = address;
     m_counter = HttpResponseCounter();
     m_counter.setBodySink(m_sink);
     m_busy = true;
+    m_retried = false;
     emit statusText(2, QStringLiteral("Connecting to the web server"));
+    askForConnection(false);
+}
+
+void PageFetch::askForConnection(bool fresh)
+{
+    m_lender = m_sharedPool ? m_sharedPool.get() : m_ownPool;
+    m_waiting = true;
+    const ConnectionKey key { m_address.hostName.toLower(), m_address.port, m_address.tls, m_ignoreSslErrors };
+    m_lender->request(this, key, fresh, [this, fresh](SocketControl *connection) { onGranted(connection, fresh); });
+}
+
+void PageFetch::onGranted(SocketControl *connection, bool fresh)
+{
+    m_waiting = false;
+    if (!connection) {
+        // The shared pool went away while this channel waited.
+        m_sharedPool = nullptr;
+        askForConnection(fresh);
+        return;
+    }
+    m_socket = connection;
+    connect(m_socket, &SocketControl::connected, this, &PageFetch::sendRequest);
+    connect(m_socket, &SocketControl::sendProgress, this,
+        [this] { emit statusText(2, QStringLiteral("Sending request")); });
+    connect(m_socket, &SocketControl::sendComplete, this,
+        [this] { emit statusText(2, QStringLiteral("Request completed")); });
+    connect(m_socket, &SocketControl::dataArrival, this, &PageFetch::onData);
+    connect(m_socket, &SocketControl::closed, this, &PageFetch::onClosed);
+    connect(m_socket, &SocketControl::error, this, &PageFetch::onError);
+    // The time spent waiting for a connection is not the page's.
+    if (!m_deadline.isActive())
+        m_deadline.start(m_deadlineMs);
     m_timer.start(m_timeoutMs);
-    m_socket->connectTo(address.hostName, address.port, address.tls);
+    m_answered = false;
+    m_reused = m_socket->isOpen();
+    if (m_reused) {
+        sendRequest();
+        return;
+    }
+    m_socket->setIgnoreSslErrors(m_ignoreSslErrors);
+    m_socket->connectTo(m_address.hostName, m_address.port, m_address.tls);
+}
+
+void PageFetch::sendRequest()
+{
+    m_timer.start(m_timeoutMs);
+    m_socket->sendData(buildRequest(m_address));
+}
+
+void PageFetch::releaseConnection(bool reusable)
+{
+    SocketControl *const connection = m_socket;
+    if (!connection)
+        return;
+    m_socket = nullptr;
+    connection->disconnect(this);
+    if (m_lender) {
+        m_lender->release(connection, reusable);
+    } else {
+        connection->close();
+        connection->deleteLater();
+    }
+}
+
+bool PageFetch::retryOnNewConnection()
+{
+    // A server may end a kept connection just as the request goes out; a
+    // GET changes nothing on the server, so it is safe to send again.
+    if (!m_reused || m_answered || m_retried)
+        return false;
+    m_retried = true;
+    releaseConnection(false);
+    askForConnection(true);
+    return true;
 }
 
 bool PageFetch::tooLarge() const
@@ -91,6 +163,7 @@ void PageFetch::onData(qint64)
         if (n <= 0)
             break;
         total += n;
+        m_answered = true;
         m_counter.feed(m_chunk.constData(), n);
         if (m_counter.isComplete() || m_counter.isMalformed() || tooLarge()
             || (!wasDone && m_counter.headerDone() && m_counter.isRedirect()))
@@ -137,15 +210,17 @@ void PageFetch::followRedirect()
     }
     ++m_redirects;
     m_timer.stop();
-    m_socket->close();
-    connectTo(next.next);
+    // A redirect whose whole answer came with its header leaves the
+    // connection to carry the next request, if it goes to the same place.
+    releaseConnection(m_counter.leavesConnectionReusable());
+    request(next.next);
 }
 
 void PageFetch::onClosed()
 {
     if (!m_busy)
         return;
-    if (settle())
+    if (settle() || retryOnNewConnection())
         return;
     if (!m_counter.wholeAtClose()) {
         fail(FetchError::IncompletePage, FetchError::incompletePageText());
@@ -168,7 +243,8 @@ void PageFetch::fail(int number, const QString &description)
 
 void PageFetch::onError(int number, const QString &description)
 {
-    fail(number, description);
+    if (!retryOnNewConnection())
+        fail(number, description);
 }
 
 void PageFetch::onTimeout()

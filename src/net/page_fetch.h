@@ -4,14 +4,21 @@
 #include "net/http_response_counter.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
+class ConnectionPool;
 class SocketControl;
 
 // One fetch channel: measures a page by downloading it with a minimal
 // HTTP/1.1 request and counting the body bytes. Redirects are followed and
 // the last page is the one measured. A new start abandons a running fetch.
+//
+// Connections come from a pool, kept alive from one page to the next: a
+// pool shared with other channels, or the channel's own. A request that
+// fails on a reused connection before any answer arrives (the server closed
+// it meanwhile) is sent once more on a new connection.
 //
 // Every fetch ends: with the page's size once the whole page has arrived
 // (by its Content-Length, its last chunk, or the server's close), or with a
@@ -24,8 +31,13 @@ public:
     ~PageFetch() override;
 
     void start(const QString &address);
+    // Ends the fetch at once; its connection is closed unless its answer was whole.
     void abandon();
     bool isBusy() const { return m_busy; }
+
+    // Shares the connections of pool from the next start on; without one
+    // (or once it is gone) the channel uses its own.
+    void setConnectionPool(ConnectionPool *pool);
 
     // Tests give the channel another port for plain addresses, short limits,
     // and trust in a throw-away certificate.
@@ -57,7 +69,12 @@ signals:
     void failed(bool startError, int number, const QString &description);
 
 private:
-    void connectTo(const FetchAddress &address);
+    void request(const FetchAddress &address);
+    void askForConnection(bool fresh);
+    void onGranted(SocketControl *connection, bool fresh);
+    void sendRequest();
+    void releaseConnection(bool reusable);
+    bool retryOnNewConnection();
     void onData(qint64 bytesTotal);
     void onClosed();
     void onError(int number, const QString &description);
@@ -70,7 +87,10 @@ private:
     void finish();
     void fail(int number, const QString &description);
 
-    SocketControl *m_socket = nullptr;
+    ConnectionPool *m_ownPool = nullptr;
+    QPointer<ConnectionPool> m_sharedPool;
+    QPointer<ConnectionPool> m_lender; // the pool of the connection in use
+    SocketControl *m_socket = nullptr; // the connection in use, while one is
     HttpResponseCounter m_counter;
     HttpResponseCounter::BodySink m_sink;
     FetchAddress m_address;
@@ -83,4 +103,9 @@ private:
     qint64 m_maxBodyBytes = kDefaultMaxBodyBytes;
     int m_redirects = 0;
     bool m_busy = false;
+    bool m_waiting = false; // for a connection
+    bool m_reused = false; // the connection carried an answer before this request
+    bool m_retried = false;
+    bool m_answered = false; // a byte of the answer arrived
+    bool m_ignoreSslErrors = false;
 };

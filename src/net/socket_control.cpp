@@ -2,6 +2,10 @@
 
 #include <QSslSocket>
 
+#include <sys/socket.h>
+
+#include <cerrno>
+
 SocketControl::SocketControl(QObject *parent)
     : QObject(parent)
 {
@@ -26,6 +30,20 @@ void SocketControl::close()
 bool SocketControl::isOpen() const
 {
     return m_socket != nullptr;
+}
+
+bool SocketControl::isIdleAlive() const
+{
+    if (!m_socket || m_reported || m_socket->state() != QAbstractSocket::ConnectedState
+        || m_socket->bytesAvailable() > 0)
+        return false;
+    if (auto *secure = qobject_cast<QSslSocket *>(m_socket); secure && !secure->isEncrypted())
+        return false;
+    // The server's close, or bytes nobody asked for, may already wait in the
+    // system unseen by the event loop: a peek finds them without reading.
+    char byte;
+    const auto n = ::recv(static_cast<int>(m_socket->socketDescriptor()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
 }
 
 void SocketControl::attach()

@@ -8,7 +8,8 @@ class QTcpSocket;
 
 // A TCP connection with the events the page fetcher works with: connect,
 // send progress and completion, data arrival, remote close and error. Plain
-// or TLS. close() ends any connection and no event follows it.
+// or TLS. close() ends any connection and no event follows it. One
+// connection may carry one request after another.
 class SocketControl : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +22,9 @@ public:
     qint64 read(char *data, qint64 size);
     void close();
     bool isOpen() const;
+    // Connected, with nothing unread and no close or error from the server:
+    // the connection can carry another request.
+    bool isIdleAlive() const;
 
     // Tests use a throw-away certificate: let them trust it.
     void setIgnoreSslErrors(bool ignore) { m_ignoreSslErrors = ignore; }

@@ -54,8 +54,7 @@ TEST(PageFetch, RequestToTheByte)
         ASSERT_TRUE(out.finished) << r.name << " " << out.description.toStdString();
         ASSERT_EQ(server.requests.size(), 1) << r.name;
         EXPECT_EQ(server.requests[0],
-            r.requestLine + "\r\nHost: " + r.host
-                + "\r\nConnection: close\r\nAccept: */*\r\nUser-Agent: Postmaven/2.3\r\n\r\n")
+            r.requestLine + "\r\nHost: " + r.host + "\r\nAccept: */*\r\nUser-Agent: Postmaven/2.3\r\n\r\n")
             << r.name;
         EXPECT_EQ(out.bytes, 2) << r.name;
     }

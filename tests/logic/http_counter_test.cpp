@@ -168,6 +168,37 @@ TEST(HttpCounter, FramingFindsTheEndOfThePage)
     EXPECT_FALSE(HttpResponseCounter().wholeAtClose()) << "no answer at all is no page";
 }
 
+TEST(HttpCounter, WhetherTheConnectionCarriesTheNextRequest)
+{
+    struct Row {
+        const char *name;
+        QByteArray response;
+        bool reusable;
+    };
+    const QList<Row> rows = {
+        { "page by its length", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", true },
+        { "page in chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n\r\n", true },
+        { "answer without a body", "HTTP/1.1 304 Not Modified\r\n\r\n", true },
+        { "redirect whose answer is whole", "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 0\r\n\r\n", true },
+        { "HTTP/1.0 that keeps the connection",
+            "HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 2\r\n\r\nok", true },
+        { "server closes", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false },
+        { "close among other options, in capitals",
+            "HTTP/1.1 200 OK\r\nconnection: Keep-Alive, CLOSE\r\nContent-Length: 2\r\n\r\nok", false },
+        { "HTTP/1.0", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", false },
+        { "body until the close", "HTTP/1.1 200 OK\r\n\r\nok", false },
+        { "page not found", "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", false },
+        { "server error", "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 2\r\n\r\nno", false },
+        { "bytes after the answer", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nokHTTP/1.1", false },
+        { "bytes after an answer without a body", "HTTP/1.1 204 No Content\r\n\r\nstray", false },
+        { "page still arriving", "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nok", false },
+        { "unreadable chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false },
+        { "no HTTP at all", "just bytes", false },
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(feedAll({ r.response }).leavesConnectionReusable(), r.reusable) << r.name;
+}
+
 TEST(HttpCounter, AnySplitReadsTheSame)
 {
     const QList<QByteArray> responses = {
@@ -245,10 +276,10 @@ TEST(FetchAddress, RequestTarget)
 TEST(FetchAddress, RequestToTheByte)
 {
     EXPECT_EQ(buildRequest(parseFetchAddress("http://example.com")),
-        QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nConnection: close\r\nAccept: */*\r\n"
+        QByteArray("GET / HTTP/1.1\r\nHost: example.com\r\nAccept: */*\r\n"
                    "User-Agent: Postmaven/2.3\r\n\r\n"));
     EXPECT_EQ(buildRequest(parseFetchAddress("http://h/t?id=5#last")),
-        QByteArray("GET /t?id=5 HTTP/1.1\r\nHost: h\r\nConnection: close\r\nAccept: */*\r\n"
+        QByteArray("GET /t?id=5 HTTP/1.1\r\nHost: h\r\nAccept: */*\r\n"
                    "User-Agent: Postmaven/2.3\r\n\r\n"));
 }
 

@@ -16,6 +16,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace {
 
 // Hands each accepted descriptor to a callback before Qt wraps it, so that a
@@ -34,18 +36,51 @@ protected:
 
 } // namespace
 
-ScriptServer::ScriptServer(QObject *parent)
-    : QObject(parent)
+struct ScriptServer::Peer {
+    QByteArray buffer;
+    int number = 0; // the connection, counting from 1
+    int answered = 0;
+    int heldDescriptor = -1;
+    quint64 requestsSeen = 0;
+    bool ending = false; // no more requests are read
+    bool open = true; // counted as open
+};
+
+namespace {
+QList<ScriptServer *> &everyServer()
 {
+    static QList<ScriptServer *> servers;
+    return servers;
+}
+} // namespace
+
+ScriptServer::Tally &ScriptServer::allServers()
+{
+    static Tally tally;
+    return tally;
+}
+
+ScriptServer::ScriptServer(QObject *parent, const QHostAddress &address)
+    : QObject(parent)
+    , m_address(address)
+{
+    everyServer().append(this);
     auto server = std::make_unique<DescriptorServer>();
     server->takeOver = [this](qintptr descriptor) { return takeOver(descriptor); };
     m_server = std::move(server);
-    m_server->listen(QHostAddress::LocalHost, 0);
+    m_server->listen(address, 0);
     connect(m_server.get(), &QTcpServer::newConnection, this, &ScriptServer::onConnection);
 }
 
 ScriptServer::~ScriptServer()
 {
+    everyServer().removeOne(this);
+    for (auto it = m_peers.cbegin(); it != m_peers.cend(); ++it) {
+        it.key()->disconnect(this);
+        delete it.value();
+    }
+    m_peers.clear();
+    m_server.reset();
     for (const int fd : std::as_const(m_heldDescriptors))
         ::close(fd);
 }
@@ -58,7 +93,7 @@ quint16 ScriptServer::port() const
 QString ScriptServer::base() const
 {
     return m_tls ? QStringLiteral("https://localhost:%1").arg(port())
-                 : QStringLiteral("http://127.0.0.1:%1").arg(port());
+                 : QStringLiteral("http://%1:%2").arg(m_address.toString()).arg(port());
 }
 
 bool ScriptServer::useTls()
@@ -87,6 +122,16 @@ ScriptServer::Script ScriptServer::response(const QByteArray &body, const QByteA
         + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
     Script s;
     s.pieces.append({ r, 0 });
+    return s;
+}
+
+ScriptServer::Script ScriptServer::keptAlive(const QByteArray &body, int delayMs, const QByteArray &extraHeaders)
+{
+    Script s;
+    s.pieces.append({ "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + extraHeaders
+            + "\r\n" + body,
+        delayMs });
+    s.keepOpen = true;
     return s;
 }
 
@@ -147,41 +192,110 @@ void ScriptServer::onConnection()
         serve(socket, -1);
 }
 
-void ScriptServer::serve(QTcpSocket *socket, int heldDescriptor)
+namespace {
+// Whether the client has closed its end, seen before the event loop tells.
+bool closedByPeer(QTcpSocket *socket)
 {
-    auto *buffer = new QByteArray;
-    connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer, heldDescriptor] {
-        buffer->append(socket->readAll());
-        if (!buffer->contains("\r\n\r\n") || buffer->startsWith("DONE"))
-            return;
-        const QByteArray request = *buffer;
-        buffer->prepend("DONE");
-        requests.append(request);
-        const QByteArray path = request.mid(4, request.indexOf(' ', 4) - 4);
-        Script script;
-        const auto folder = std::find_if(m_folders.cbegin(), m_folders.cend(),
-            [&path](const QPair<QByteArray, QString> &f) { return path.startsWith(f.first); });
-        if (folder != m_folders.cend()) {
-            script = fileResponse(folder->second, path.mid(folder->first.size()));
-        } else if (m_handler) {
-            script = m_handler(path);
-        } else {
-            for (const auto &r : std::as_const(m_routes))
-                if (path.startsWith(r.first)) {
-                    script = r.second;
-                    break;
-                }
-        }
-        if (!script.neverAnswer)
-            play(socket, script, heldDescriptor);
-    });
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return true;
+    char byte;
+    const auto n = ::recv(static_cast<int>(socket->socketDescriptor()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
-void ScriptServer::play(QTcpSocket *socket, const Script &script, int heldDescriptor)
+void count(ScriptServer::Tally &tally, int openChange, int answeringChange)
+{
+    tally.open += openChange;
+    tally.mostOpen = std::max(tally.mostOpen, tally.open);
+    tally.answering += answeringChange;
+    tally.mostAnswering = std::max(tally.mostAnswering, tally.answering);
+}
+} // namespace
+
+void ScriptServer::serve(QTcpSocket *socket, int heldDescriptor)
+{
+    // A client that closed one connection and opened the next is never
+    // counted with both open, whatever order the events come in.
+    for (ScriptServer *server : std::as_const(everyServer()))
+        for (auto it = server->m_peers.cbegin(); it != server->m_peers.cend(); ++it)
+            if (it.value()->open && closedByPeer(it.key())) {
+                it.value()->open = false;
+                count(server->tally, -1, 0);
+                count(allServers(), -1, 0);
+            }
+    auto *peer = new Peer;
+    peer->number = ++connections;
+    peer->heldDescriptor = heldDescriptor;
+    m_peers.insert(socket, peer);
+    count(tally, 1, 0);
+    count(allServers(), 1, 0);
+    auto closed = [this, peer] {
+        if (!peer->open)
+            return;
+        peer->open = false;
+        count(tally, -1, 0);
+        count(allServers(), -1, 0);
+    };
+    connect(socket, &QObject::destroyed, this, [this, socket, peer, closed] {
+        closed();
+        m_peers.remove(socket);
+        delete peer;
+    });
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, peer] {
+        peer->buffer.append(socket->readAll());
+        for (qsizetype end = peer->buffer.indexOf("\r\n\r\n"); end >= 0 && !peer->ending;
+             end = peer->buffer.indexOf("\r\n\r\n")) {
+            const QByteArray request = peer->buffer.left(end + 4);
+            peer->buffer.remove(0, end + 4);
+            onRequest(socket, peer, request);
+        }
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [socket, closed] {
+        closed();
+        socket->deleteLater();
+    });
+}
+
+void ScriptServer::onRequest(QTcpSocket *socket, Peer *peer, const QByteArray &request)
+{
+    requests.append(request);
+    requestConnections.append(peer->number);
+    ++peer->requestsSeen;
+    if (m_answersPerConnection > 0 && peer->answered >= m_answersPerConnection) {
+        end(socket, peer, m_dropByReset);
+        return;
+    }
+    ++peer->answered;
+    const QByteArray path = request.mid(4, request.indexOf(' ', 4) - 4);
+    Script script;
+    const auto folder = std::find_if(m_folders.cbegin(), m_folders.cend(),
+        [&path](const QPair<QByteArray, QString> &f) { return path.startsWith(f.first); });
+    if (folder != m_folders.cend()) {
+        script = fileResponse(folder->second, path.mid(folder->first.size()));
+    } else if (m_handler) {
+        script = m_handler(path);
+    } else {
+        for (const auto &r : std::as_const(m_routes))
+            if (path.startsWith(r.first)) {
+                script = r.second;
+                break;
+            }
+    }
+    if (!script.neverAnswer)
+        play(socket, peer, script);
+}
+
+void ScriptServer::countAnswering(int change)
+{
+    count(tally, 0, change);
+    count(allServers(), 0, change);
+}
+
+void ScriptServer::play(QTcpSocket *socket, Peer *peer, const Script &script)
 {
     QPointer<QTcpSocket> guard(socket);
+    peer->ending = !script.keepOpen || !script.repeat.isEmpty();
+    countAnswering(1);
     int at = 0;
     for (const Piece &piece : script.pieces) {
         at += piece.delayMs;
@@ -190,6 +304,7 @@ void ScriptServer::play(QTcpSocket *socket, const Script &script, int heldDescri
                 guard->write(piece.bytes);
         });
     }
+    QTimer::singleShot(at, this, [this] { countAnswering(-1); });
     if (!script.repeat.isEmpty()) {
         QTimer::singleShot(at, socket, [guard, script] {
             if (!guard)
@@ -204,25 +319,45 @@ void ScriptServer::play(QTcpSocket *socket, const Script &script, int heldDescri
         });
         return;
     }
-    if (script.keepOpen)
+    if (script.keepOpen) {
+        if (script.closeWhenIdleMs > 0) {
+            const quint64 seen = peer->requestsSeen;
+            QTimer::singleShot(at + script.closeWhenIdleMs, socket, [this, socket, peer, seen, script] {
+                if (peer->requestsSeen != seen)
+                    return;
+                socket->write(script.goodbye);
+                end(socket, peer, false);
+            });
+        }
         return;
-    QTimer::singleShot(at + 5, socket, [this, guard, script, heldDescriptor] {
+    }
+    QTimer::singleShot(at + 5, socket, [this, guard, peer, script] {
         if (!guard)
             return;
-        guard->flush();
-        if (script.reset) {
-            // A zero linger time makes the close a reset.
-            const linger hard { 1, 0 };
-            ::setsockopt(static_cast<int>(guard->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            guard->abort();
-            return;
-        }
-        guard->disconnectFromHost();
-        if (heldDescriptor >= 0 && !script.closeNotifyOnly) {
-            m_heldDescriptors.removeOne(heldDescriptor);
-            ::close(heldDescriptor);
-        }
+        if (script.closeNotifyOnly)
+            peer->heldDescriptor = -1; // the TCP connection stays open
+        end(guard, peer, script.reset);
     });
+}
+
+void ScriptServer::end(QTcpSocket *socket, Peer *peer, bool reset)
+{
+    peer->ending = true;
+    socket->flush();
+    if (reset) {
+        // A zero linger time makes the close a reset.
+        const linger hard { 1, 0 };
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    socket->disconnectFromHost();
+    if (peer->heldDescriptor >= 0) {
+        m_heldDescriptors.removeOne(peer->heldDescriptor);
+        ::close(peer->heldDescriptor);
+        peer->heldDescriptor = -1;
+    }
 }
 
 quint16 closedLoopbackPort()
