@@ -21,17 +21,19 @@ bool readPosts(WatchStore &store, DataLock &lock);
 
 // Writes posts.txt and sizes.txt; the caller holds the lock. False, with the
 // reason on standard error, when they could not be written.
-bool writePosts(const WatchStore &store);
+bool writePosts(WatchStore &store);
 
 // What the window's presence means for a change that cannot be made now.
 QString windowOpenText();
 
-// The data folder the command line names, its lock, and its watched posts read.
+// The data folder the command line names, its lock, and its watched posts
+// read. The kept texts of threads wait to be written with the lists, under the lock.
 struct WatchedData {
     explicit WatchedData(const QString &folder)
         : lock(folder)
         , store(DataFolder(folder))
     {
+        store.texts().setDeferred(true);
     }
     DataLock lock;
     WatchStore store;

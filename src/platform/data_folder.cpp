@@ -115,6 +115,13 @@ QString DataFolder::filePath(const QString &name) const
     return QDir(m_path).filePath(name);
 }
 
+DataFolder DataFolder::subFolder(const QString &name) const
+{
+    DataFolder sub(filePath(name));
+    sub.m_madeOnWrite = true;
+    return sub;
+}
+
 bool DataFolder::exists(const QString &name) const
 {
     return xfileExists(filePath(name));
@@ -137,6 +144,19 @@ bool DataFolder::writeText(const QString &name, const QString &text, QString *er
 
 bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
 {
+    if (m_madeOnWrite && !QFileInfo(m_path).isDir()) {
+        // Made on its first write, for its owner only like the files; never
+        // a data folder that went away.
+        const QFileInfo folder(m_path);
+        if (!folder.dir().exists() || !folder.dir().mkdir(folder.fileName())) {
+            if (error)
+                *error = QCoreApplication::translate("DataFolder", "The folder %1 could not be made.").arg(m_path);
+            if (errorNumber)
+                *errorNumber = static_cast<int>(QFileDevice::OpenError);
+            return false;
+        }
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
     QSaveFile file(filePath(name));
     auto fail = [&](QFileDevice &device) {
         if (error)
@@ -159,6 +179,38 @@ bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QStrin
 bool DataFolder::createWithEmptyLine(const QString &name, QString *error) const
 {
     return writeText(name, QStringLiteral("\r\n"), error);
+}
+
+bool DataFolder::readBytes(const QString &name, QByteArray *bytes, QString *error) const
+{
+    QFile file(filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    *bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool DataFolder::remove(const QString &name, QString *error) const
+{
+    QFile file(filePath(name));
+    if (!file.exists() || file.remove())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+QStringList DataFolder::fileNames() const
+{
+    return QDir(m_path).entryList(QDir::Files | QDir::Hidden);
 }
 
 bool xfileExists(const QString &path)

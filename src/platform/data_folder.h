@@ -23,6 +23,8 @@ public:
 
     QString path() const { return m_path; }
     QString filePath(const QString &name) const;
+    // A folder inside this one; writing a file into it makes it, when this one is there.
+    DataFolder subFolder(const QString &name) const;
 
     // Lines end at CR LF; a lone CR also ends a line and a lone LF stays in it.
     // Each line is decoded as UTF-8, or as Windows-1252 when it is not valid
@@ -43,10 +45,18 @@ public:
     // Appends one empty line; used to create a missing data file.
     bool createWithEmptyLine(const QString &name, QString *error = nullptr) const;
 
+    // The whole file; false with a reason when it cannot be read.
+    bool readBytes(const QString &name, QByteArray *bytes, QString *error = nullptr) const;
+    // A file that is not there is removed already.
+    bool remove(const QString &name, QString *error = nullptr) const;
+    // The names of the normal files in the folder.
+    QStringList fileNames() const;
+
     bool exists(const QString &name) const;
 
 private:
     QString m_path;
+    bool m_madeOnWrite = false;
 };
 
 // True when a normal (not hidden) file of that path exists; the found name is

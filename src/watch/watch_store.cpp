@@ -5,7 +5,13 @@ const QString WatchStore::kSizesFile = QStringLiteral("sizes.txt");
 
 WatchStore::WatchStore(DataFolder folder)
     : m_folder(std::move(folder))
+    , m_texts(m_folder)
 {
+    QObject::connect(&m_posts, &QAbstractItemModel::rowsAboutToBeRemoved, &m_posts,
+        [this](const QModelIndex &, int first, int last) {
+            for (int row = first; row <= last; ++row)
+                m_texts.forget(m_posts.at(row).url);
+        });
 }
 
 QList<FileProblem> WatchStore::load()
@@ -18,7 +24,7 @@ QList<FileProblem> WatchStore::load()
     return problems;
 }
 
-QList<FileProblem> WatchStore::savePosts() const
+QList<FileProblem> WatchStore::savePosts()
 {
     QList<FileProblem> problems;
     if (m_unreadable)
@@ -29,5 +35,10 @@ QList<FileProblem> WatchStore::savePosts() const
         if (!writeListFile(m_folder, name, text, &problem))
             problems.append(problem);
     }
+    problems += m_texts.writePending();
+    QStringList urls;
+    for (const WatchedPost &post : m_posts.all())
+        urls.append(post.url);
+    m_texts.removeAllBut(urls);
     return problems;
 }

@@ -47,7 +47,7 @@ TEST(WatchStore, ListsRoundTripThroughTheirFiles)
     EXPECT_TRUE(store.load().isEmpty());
     EXPECT_TRUE(forums.load().isEmpty());
     ASSERT_EQ(store.posts().count(), 3);
-    EXPECT_EQ(store.posts().at(2).size, "30");
+    EXPECT_EQ(store.posts().at(2).size, 30);
     ASSERT_EQ(forums.forums().count(), 3);
     EXPECT_EQ(forums.forums().at(0).login, "");
     EXPECT_EQ(forums.forums().at(2).login, "al|p|w|x");

@@ -1,0 +1,144 @@
+#include "watch/thread_text_store.h"
+
+#include <QCryptographicHash>
+
+namespace {
+const QByteArray kMagic = "postmaven thread text 1\n";
+const QString kSuffix = QStringLiteral(".text");
+
+// The next line of bytes from pos, without its "\n"; false at the end.
+bool nextLine(const QByteArray &bytes, qsizetype &pos, QByteArray &line)
+{
+    const qsizetype end = bytes.indexOf('\n', pos);
+    if (end < 0)
+        return false;
+    line = bytes.mid(pos, end - pos);
+    pos = end + 1;
+    return true;
+}
+} // namespace
+
+const QString ThreadTextStore::kFolder = QStringLiteral("threads");
+
+ThreadTextStore::ThreadTextStore(const DataFolder &dataFolder)
+    : m_folder(dataFolder.subFolder(kFolder))
+{
+}
+
+QString ThreadTextStore::fileNameFor(const QString &url)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha1).toHex()) + kSuffix;
+}
+
+QByteArray ThreadTextStore::fileBytes(const QString &url, const ThreadText &text)
+{
+    QByteArray raw = kMagic;
+    raw += url.toUtf8() + '\n' + QByteArray::number(text.size()) + '\n';
+    for (const ThreadPageText &page : text)
+        raw += page.key.toUtf8() + '\n' + QByteArray::number(page.lines.size()) + '\n' + page.lines;
+    return qCompress(raw);
+}
+
+std::optional<ThreadText> ThreadTextStore::fromFileBytes(const QString &url, const QByteArray &bytes)
+{
+    const QByteArray raw = qUncompress(bytes);
+    if (!raw.startsWith(kMagic))
+        return std::nullopt;
+    qsizetype pos = kMagic.size();
+    QByteArray line;
+    // The address inside tells a file from one of another post with the same name.
+    if (!nextLine(raw, pos, line) || QString::fromUtf8(line) != url || !nextLine(raw, pos, line))
+        return std::nullopt;
+    bool ok = false;
+    const int pages = line.toInt(&ok);
+    if (!ok || pages < 0)
+        return std::nullopt;
+    ThreadText text;
+    for (int i = 0; i < pages; ++i) {
+        ThreadPageText page;
+        if (!nextLine(raw, pos, line))
+            return std::nullopt;
+        page.key = QString::fromUtf8(line);
+        if (!nextLine(raw, pos, line))
+            return std::nullopt;
+        const qsizetype length = line.toLongLong(&ok);
+        if (!ok || length < 0 || length > raw.size() - pos)
+            return std::nullopt;
+        page.lines = raw.mid(pos, length);
+        pos += length;
+        text.append(page);
+    }
+    return text;
+}
+
+std::optional<ThreadText> ThreadTextStore::load(const QString &url) const
+{
+    const auto pending = m_pending.constFind(url);
+    if (pending != m_pending.constEnd())
+        return fromFileBytes(url, *pending);
+    QByteArray bytes;
+    if (!m_folder || !m_folder->readBytes(fileNameFor(url), &bytes))
+        return std::nullopt;
+    // A file that cannot be read as one is no kept text: the next measure replaces it.
+    return fromFileBytes(url, bytes);
+}
+
+bool ThreadTextStore::write(const QString &url, const QByteArray &bytes, FileProblem *problem) const
+{
+    const QString name = fileNameFor(url);
+    QString error;
+    int number = 0;
+    if (m_folder->writeBytes(name, bytes, &error, &number))
+        return true;
+    *problem = fileProblem(*m_folder, name, error, number);
+    return false;
+}
+
+bool ThreadTextStore::keep(const QString &url, const ThreadText &text)
+{
+    const QByteArray bytes = fileBytes(url, text);
+    FileProblem problem;
+    if (m_folder && !m_deferred && write(url, bytes, &problem)) {
+        m_pending.remove(url);
+        return true;
+    }
+    m_pending.insert(url, bytes);
+    return !m_folder || m_deferred;
+}
+
+void ThreadTextStore::forget(const QString &url)
+{
+    m_pending.remove(url);
+    if (m_folder)
+        m_folder->remove(fileNameFor(url));
+}
+
+QList<FileProblem> ThreadTextStore::writePending()
+{
+    QList<FileProblem> problems;
+    if (!m_folder)
+        return problems;
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        FileProblem problem;
+        if (write(it.key(), it.value(), &problem)) {
+            it = m_pending.erase(it);
+        } else {
+            problems.append(problem);
+            ++it;
+        }
+    }
+    return problems;
+}
+
+void ThreadTextStore::removeAllBut(const QStringList &urls)
+{
+    if (!m_folder)
+        return;
+    QSet<QString> keep;
+    for (const QString &url : urls)
+        keep.insert(fileNameFor(url));
+    for (const QString &name : m_folder->fileNames()) {
+        if (!keep.contains(name) && name.endsWith(kSuffix))
+            m_folder->remove(name);
+    }
+}
