@@ -114,13 +114,14 @@ void ThreadMeasurement::onPageFinished(qint64 bytes)
 {
     if (!m_busy)
         return;
+    const int status = m_fetch.statusCode();
+    const bool success = status >= 200 && status <= 299;
     if (m_page == 1) {
         noteWatchedPage();
         m_size.firstPageBytes = bytes;
-    } else {
-        const int status = m_fetch.statusCode();
-        if (status < 200 || status > 299)
-            return failPage(FetchError::PageStatus, FetchError::pageStatusText(status));
+        m_size.firstPageOk = success;
+    } else if (!success) {
+        return failPage(FetchError::PageStatus, FetchError::pageStatusText(status));
     }
     const QByteArray text = m_text.take();
     // Two links that end up on one page (page=1 sent on to the thread's

@@ -18,6 +18,7 @@ class PageFetch;
 struct ThreadSize {
     qint64 bytes = 0; // the body bytes of all its pages together
     qint64 firstPageBytes = 0; // the watched page alone
+    bool firstPageOk = true; // the watched page answered with success
     int pages = 0;
     // More pages were found than are measured: the sum covers some of them.
     bool capped = false;

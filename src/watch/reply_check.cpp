@@ -91,10 +91,11 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
         const ReplyVerdict verdict = ReplyJudge::judge(post, m_texts.load(post.url), size);
         if (verdict.news) {
             m_newReplies.append({ post.url, verdict.added, verdict.gist });
-        } else {
+        } else if (!post.size || size.firstPageOk) {
             // Its first measurement, or one without news: what the thread
             // says now is what the next check compares with, also when it
-            // shrank, so that no later reply hides behind what it lost.
+            // shrank, so that no later reply hides behind what it lost. An
+            // error page in the thread's place is never kept as the thread.
             m_posts.setThreadSize(m_current, size.bytes, size.pages, size.lastPage);
             m_texts.keep(post.url, size.text);
             emit sizeRecorded();

@@ -24,10 +24,143 @@ struct Hunk {
     qsizetype inserted() const { return lines.newCount; }
 };
 
-// A removed line that an inserted one may have moved from.
-struct Slot {
-    int hunk = 0;
-    bool used = false;
+// Lines that moved: inserted in a hunk that grew and removed in one that
+// shrank, as a post that passed from one page to the next. Each hunk gives or
+// takes no more than its growth or its loss, so text changed in place is never
+// read as a move; a move is found as a run of lines in order, so the lines
+// every post shows (buttons, marks) go with their own post.
+class Moves {
+public:
+    Moves(const QList<Hunk> &hunks, const QList<TextLines> &oldLines, const QList<TextLines> &newLines)
+        : m_hunks(hunks)
+        , m_old(oldLines)
+        , m_new(newLines)
+        , m_capacity(static_cast<size_t>(hunks.size()), 0)
+        , m_used(static_cast<size_t>(hunks.size()))
+    {
+        for (int h = 0; h < hunks.size(); ++h) {
+            const Hunk &hunk = hunks[h];
+            if (hunk.removed() <= hunk.inserted())
+                continue;
+            m_capacity[static_cast<size_t>(h)] = hunk.removed() - hunk.inserted();
+            m_used[static_cast<size_t>(h)].assign(static_cast<size_t>(hunk.removed()), false);
+            for (qsizetype j = 0; j < hunk.removed(); ++j) {
+                QList<int> &holders = m_holders[removedHash(h, j)];
+                if (holders.isEmpty() || holders.last() != h)
+                    holders.append(h);
+            }
+        }
+    }
+
+    // Which inserted lines of hunk h, which grew, moved from elsewhere.
+    std::vector<bool> movedInto(int h)
+    {
+        const Hunk &hunk = m_hunks[h];
+        std::vector<bool> moved(static_cast<size_t>(hunk.inserted()), false);
+        qsizetype left = hunk.inserted() - hunk.removed();
+        while (left > 0 && m_budget > 0) {
+            QList<qsizetype> rest; // offsets of the lines not yet matched
+            QSet<int> sources;
+            for (qsizetype j = 0; j < hunk.inserted(); ++j) {
+                if (moved[static_cast<size_t>(j)])
+                    continue;
+                rest.append(j);
+                for (const int source : m_holders.value(insertedHash(h, j)))
+                    if (m_capacity[static_cast<size_t>(source)] > 0)
+                        sources.insert(source);
+            }
+            int best = -1;
+            QList<QPair<qsizetype, qsizetype>> bestPairs;
+            for (const int source : std::as_const(sources)) {
+                if (--m_budget <= 0)
+                    break;
+                QList<QPair<qsizetype, qsizetype>> pairs = runs(source, h, rest);
+                pairs = pairs.mid(0, std::min({ pairs.size(), m_capacity[static_cast<size_t>(source)], left }));
+                if (pairs.size() > bestPairs.size()) {
+                    best = source;
+                    bestPairs = pairs;
+                }
+            }
+            if (best < 0)
+                break;
+            for (const auto &[removed, inserted] : std::as_const(bestPairs)) {
+                m_used[static_cast<size_t>(best)][static_cast<size_t>(removed)] = true;
+                moved[static_cast<size_t>(inserted)] = true;
+            }
+            m_capacity[static_cast<size_t>(best)] -= bestPairs.size();
+            left -= bestPairs.size();
+        }
+        return moved;
+    }
+
+private:
+    quint64 removedHash(int h, qsizetype j) const
+    {
+        return m_old[m_hunks[h].oldPage].hashes[m_hunks[h].lines.oldStart + j];
+    }
+    quint64 insertedHash(int h, qsizetype j) const
+    {
+        return m_new[m_hunks[h].newPage].hashes[m_hunks[h].lines.newStart + j];
+    }
+
+    // The lines the unused removed lines of source share, in order, with
+    // the inserted lines at the offsets rest: pairs of offsets. A line
+    // changed inside a moved run (a post count, a time) moved too, when the
+    // lines shared outweigh those changed.
+    QList<QPair<qsizetype, qsizetype>> runs(int source, int h, const QList<qsizetype> &rest) const
+    {
+        QList<qsizetype> unused;
+        QList<quint64> from;
+        for (qsizetype j = 0; j < m_hunks[source].removed(); ++j) {
+            if (!m_used[static_cast<size_t>(source)][static_cast<size_t>(j)]) {
+                unused.append(j);
+                from.append(removedHash(source, j));
+            }
+        }
+        QList<quint64> to;
+        for (const qsizetype j : rest)
+            to.append(insertedHash(h, j));
+        QList<QPair<qsizetype, qsizetype>> shared;
+        QList<QPair<qsizetype, qsizetype>> changed;
+        qsizetype sharedBytes = 0;
+        qsizetype changedBytes = 0;
+        qsizetype a = 0;
+        qsizetype b = 0;
+        const QByteArrayView *inserted = m_new[m_hunks[h].newPage].lines.constData() + m_hunks[h].lines.newStart;
+        const QList<LineDiff::Hunk> diff = LineDiff::hunks(from, to);
+        for (qsizetype d = 0; d <= diff.size(); ++d) {
+            const qsizetype endA = d < diff.size() ? diff[d].oldStart : from.size();
+            for (; a < endA; ++a, ++b) {
+                shared.append({ unused[a], rest[b] });
+                sharedBytes += LineDiff::visibleBytes(inserted[rest[b]]);
+            }
+            if (d == diff.size())
+                break;
+            const LineDiff::Hunk &hunk = diff[d];
+            if (!shared.isEmpty() && hunk.oldStart + hunk.oldCount < from.size()
+                && hunk.newStart + hunk.newCount < to.size()) {
+                for (qsizetype k = 0; k < std::min(hunk.oldCount, hunk.newCount); ++k) {
+                    changed.append({ unused[a + k], rest[b + k] });
+                    changedBytes += LineDiff::visibleBytes(inserted[rest[b + k]]);
+                }
+            }
+            a = hunk.oldStart + hunk.oldCount;
+            b = hunk.newStart + hunk.newCount;
+        }
+        if (!changed.isEmpty() && sharedBytes >= changedBytes) {
+            shared += changed;
+            std::sort(shared.begin(), shared.end(), [](const auto &x, const auto &y) { return x.second < y.second; });
+        }
+        return shared;
+    }
+
+    const QList<Hunk> &m_hunks;
+    const QList<TextLines> &m_old;
+    const QList<TextLines> &m_new;
+    std::vector<qsizetype> m_capacity; // the lines a hunk that shrank may still give
+    std::vector<std::vector<bool>> m_used; // its removed lines given already
+    QHash<quint64, QList<int>> m_holders; // the hunks that shrank and removed a line
+    int m_budget = 20000; // line diffs: a thread turned upside down is not worth more
 };
 
 // How alike two lines look: the bytes they share at their start and end.
@@ -120,25 +253,7 @@ ReplyVerdict ReplyJudge::compare(const ThreadText &kept, const ThreadText &now)
         if (!oldSeen[o] && oldLines[o].size() > 0)
             hunks.append({ o, -1, { 0, oldLines[o].size(), 0, 0 }, false });
 
-    // Lines that moved: inserted in a hunk that grew, removed in one that
-    // shrank, as a post that passed from one page to the next. Each hunk gives
-    // or takes no more than its growth or its loss, so text changed in place
-    // is never read as a move.
-    std::vector<qsizetype> capacity(static_cast<size_t>(hunks.size()), 0);
-    QList<Slot> sources;
-    QHash<quint64, QList<int>> sourcesByLine;
-    for (int h = 0; h < hunks.size(); ++h) {
-        const Hunk &hunk = hunks[h];
-        if (hunk.removed() <= hunk.inserted())
-            continue;
-        capacity[static_cast<size_t>(h)] = hunk.removed() - hunk.inserted();
-        const TextLines &lines = oldLines[hunk.oldPage];
-        for (qsizetype j = 0; j < hunk.removed(); ++j) {
-            sourcesByLine[lines.hashes[hunk.lines.oldStart + j]].append(static_cast<int>(sources.size()));
-            sources.append({ h, false });
-        }
-    }
-
+    Moves moves(hunks, oldLines, newLines);
     QSet<quint64> known;
     for (const TextLines &lines : std::as_const(oldLines))
         for (const quint64 hash : lines.hashes)
@@ -155,33 +270,11 @@ ReplyVerdict ReplyJudge::compare(const ThreadText &kept, const ThreadText &now)
         if (hunk.inserted() <= hunk.removed())
             continue;
         const TextLines &lines = newLines[hunk.newPage];
+        const std::vector<bool> moved = moves.movedInto(h);
         QList<qsizetype> rest;
-        qsizetype moved = 0;
-        int sticky = -1;
-        for (qsizetype j = 0; j < hunk.inserted(); ++j) {
-            const qsizetype line = hunk.lines.newStart + j;
-            int chosen = -1;
-            if (moved < hunk.inserted() - hunk.removed()) {
-                // A move takes its lines together: from the hunk the last line came from, if it can.
-                for (const int s : sourcesByLine.value(lines.hashes[line])) {
-                    const Slot &slot = sources[s];
-                    if (slot.used || capacity[static_cast<size_t>(slot.hunk)] == 0)
-                        continue;
-                    if (chosen < 0 || slot.hunk == sticky)
-                        chosen = s;
-                    if (slot.hunk == sticky)
-                        break;
-                }
-            }
-            if (chosen >= 0) {
-                sources[chosen].used = true;
-                --capacity[static_cast<size_t>(sources[chosen].hunk)];
-                sticky = sources[chosen].hunk;
-                ++moved;
-            } else {
-                rest.append(line);
-            }
-        }
+        for (qsizetype j = 0; j < hunk.inserted(); ++j)
+            if (!moved[static_cast<size_t>(j)])
+                rest.append(hunk.lines.newStart + j);
         // Lines replaced in place: the inserted lines most like the removed ones.
         QList<bool> dropped(rest.size(), false);
         const qsizetype replaced = std::min<qsizetype>(hunk.removed(), rest.size());
