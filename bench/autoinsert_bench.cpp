@@ -73,8 +73,9 @@ int main(int argc, char **argv)
     browser->widget()->show();
     const QString message
         = QStringLiteral("Benchmark message with http://example.com/link and me@example.com\r\nsecond line\r\n\r\n");
-    AutoInsertController controller(
-        *browser, DataFolder(dir.path()), dialogs, [&] { return AutoInsertController::Outgoing { message, false }; });
+    AutoInsertController controller(*browser, DataFolder(dir.path()), dialogs, [&] {
+        return AutoInsertController::Outgoing { message, false };
+    });
     QSignalSpy loaded(browser, &WebBrowser::downloadComplete);
     browser->navigate(QStringLiteral("http://127.0.0.1:%1/post").arg(server.serverPort()));
     if (!loaded.wait(60000)) {

@@ -114,7 +114,7 @@ char32_t referenceCode(QByteArrayView name)
 
 PageText::PageText()
 {
-    m_text.reserve(64 * 1024);
+    m_text.resize(64 * 1024);
 }
 
 QByteArray PageText::take()
@@ -122,9 +122,8 @@ QByteArray PageText::take()
     if (m_state == State::Reference)
         endReference(false);
     endLine();
-    QByteArray text = m_text;
-    m_text = QByteArray();
-    m_text.reserve(text.size());
+    QByteArray text(m_text.constData(), m_length);
+    m_length = 0;
     m_state = State::Text;
     m_nameLength = 0;
     m_referenceLength = 0;
@@ -142,19 +141,25 @@ void PageText::feed(const char *data, qint64 size)
 
 void PageText::appendRun(const char *data, qint64 size)
 {
-    if (size <= 0 || m_text.size() >= kMaxText)
+    if (size <= 0 || m_length >= kMaxText)
         return;
+    // Written in place: the buffer only grows, and is reused from page to page.
+    if (m_length + size + 2 > m_text.size())
+        m_text.resize(std::max(m_text.size() * 2, m_length + size + 2));
+    char *out = m_text.data() + m_length;
     if (m_space && m_lineHasText)
-        m_text += ' ';
+        *out++ = ' ';
+    std::memcpy(out, data, static_cast<size_t>(size));
+    m_length = out + size - m_text.constData();
     m_space = false;
-    m_text.append(data, size);
     m_lineHasText = true;
 }
 
 void PageText::endLine()
 {
+    // appendRun leaves room for the line end.
     if (m_lineHasText)
-        m_text += '\n';
+        m_text.data()[m_length++] = '\n';
     m_lineHasText = false;
     m_space = false;
 }
@@ -197,10 +202,18 @@ void PageText::endReference(bool terminated)
 
 qint64 PageText::scanText(const char *data, qint64 i, qint64 size)
 {
+    auto stops = [](char c) { return kStops.stops[static_cast<unsigned char>(c)]; };
     while (i < size) {
+        // A run of text, with the single spaces between its words.
         qint64 end = i;
-        while (end < size && !kStops.stops[static_cast<unsigned char>(data[end])])
-            ++end;
+        for (;;) {
+            while (end < size && !stops(data[end]))
+                ++end;
+            if (end + 1 < size && data[end] == ' ' && end > i && !stops(data[end + 1]))
+                ++end;
+            else
+                break;
+        }
         appendRun(data + i, end - i);
         if (end == size)
             return size;

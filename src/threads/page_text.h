@@ -8,6 +8,7 @@
 struct ThreadPageText {
     QString key; // the page's address as ThreadLinks keys it
     QByteArray lines; // UTF-8 as the page sent it, each line ended by "\n"
+    bool operator==(const ThreadPageText &other) const { return key == other.key && lines == other.lines; }
 };
 using ThreadText = QList<ThreadPageText>;
 
@@ -55,7 +56,8 @@ private:
     static constexpr int kMaxName = 12;
     static constexpr int kMaxReference = 12;
 
-    QByteArray m_text;
+    QByteArray m_text; // the lines so far, in its first m_length bytes
+    qint64 m_length = 0;
     State m_state = State::Text;
     char m_name[kMaxName] = {};
     int m_nameLength = 0;

@@ -88,7 +88,10 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
     const int row = m_posts.rowOf(m_current);
     if (row >= 0) {
         const WatchedPost post = m_posts.at(row);
-        const ReplyVerdict verdict = ReplyJudge::judge(post, m_texts.load(post.url), size);
+        // A thread that says what it said is not unpacked to be compared.
+        const bool same = m_texts.keptDigest(post.url) == ThreadTextStore::digestOf(size.text);
+        const std::optional<ThreadText> kept = same ? size.text : m_texts.load(post.url);
+        const ReplyVerdict verdict = ReplyJudge::judge(post, kept, size);
         if (verdict.news) {
             m_newReplies.append({ post.url, verdict.added, verdict.gist });
         } else if (!post.size || size.firstPageOk) {
@@ -97,7 +100,8 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
             // shrank, so that no later reply hides behind what it lost. An
             // error page in the thread's place is never kept as the thread.
             m_posts.setThreadSize(m_current, size.bytes, size.pages, size.lastPage);
-            m_texts.keep(post.url, size.text);
+            if (kept != size.text)
+                m_texts.keep(post.url, size.text);
             emit sizeRecorded();
         }
         m_checkedPosts.append({ post.url, size, verdict.news, verdict.added });

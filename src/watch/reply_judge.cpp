@@ -226,6 +226,9 @@ ReplyVerdict ReplyJudge::judge(
 
 ReplyVerdict ReplyJudge::compare(const ThreadText &kept, const ThreadText &now)
 {
+    // Most threads say what they said: nothing to look into.
+    if (kept == now)
+        return {};
     QList<TextLines> oldLines;
     QList<TextLines> newLines;
     QHash<QString, int> oldByKey;

@@ -1,8 +1,12 @@
 #include "watch/thread_text_store.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 
 namespace {
+// The first line names the format, the second the digest of the text, and
+// the rest is the text compressed: whether a thread says what it said is
+// told without unpacking it.
 const QByteArray kMagic = "postmaven thread text 1\n";
 const QString kSuffix = QStringLiteral(".text");
 
@@ -30,21 +34,50 @@ QString ThreadTextStore::fileNameFor(const QString &url)
     return QString::fromLatin1(QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha1).toHex()) + kSuffix;
 }
 
+QByteArray ThreadTextStore::digestOf(const ThreadText &text)
+{
+    // Two independent 64-bit hashes: a change that both miss is not to be met.
+    quint64 a = 1;
+    quint64 b = 2;
+    for (const ThreadPageText &page : text) {
+        const QByteArray key = page.key.toUtf8();
+        a = qHash(key, a) ^ qHash(QByteArrayView(page.lines), a * 31 + 7);
+        b = qHash(key, b + 0x9e37) * 0x100000001b3ULL ^ qHash(QByteArrayView(page.lines), b ^ 0x5bd1e995);
+    }
+    return QByteArray::number(a, 16) + '-' + QByteArray::number(b, 16) + '-' + QByteArray::number(text.size());
+}
+
 QByteArray ThreadTextStore::fileBytes(const QString &url, const ThreadText &text)
 {
-    QByteArray raw = kMagic;
-    raw += url.toUtf8() + '\n' + QByteArray::number(text.size()) + '\n';
+    QByteArray raw = url.toUtf8() + '\n' + QByteArray::number(text.size()) + '\n';
     for (const ThreadPageText &page : text)
         raw += page.key.toUtf8() + '\n' + QByteArray::number(page.lines.size()) + '\n' + page.lines;
-    return qCompress(raw);
+    return kMagic + digestOf(text) + '\n' + qCompress(raw);
 }
+
+namespace {
+// The digest line of a kept file, and where its compressed text begins.
+QByteArray digestLine(const QByteArray &bytes, qsizetype *textStart = nullptr)
+{
+    if (!bytes.startsWith(kMagic))
+        return {};
+    const qsizetype end = bytes.indexOf('\n', kMagic.size());
+    if (end < 0)
+        return {};
+    if (textStart)
+        *textStart = end + 1;
+    return bytes.mid(kMagic.size(), end - kMagic.size());
+}
+} // namespace
 
 std::optional<ThreadText> ThreadTextStore::fromFileBytes(const QString &url, const QByteArray &bytes)
 {
-    const QByteArray raw = qUncompress(bytes);
-    if (!raw.startsWith(kMagic))
+    qsizetype textStart = 0;
+    if (digestLine(bytes, &textStart).isEmpty())
         return std::nullopt;
-    qsizetype pos = kMagic.size();
+    const QByteArray raw
+        = qUncompress(reinterpret_cast<const uchar *>(bytes.constData() + textStart), bytes.size() - textStart);
+    qsizetype pos = 0;
     QByteArray line;
     // The address inside tells a file from one of another post with the same name.
     if (!nextLine(raw, pos, line) || QString::fromUtf8(line) != url || !nextLine(raw, pos, line))
@@ -71,16 +104,28 @@ std::optional<ThreadText> ThreadTextStore::fromFileBytes(const QString &url, con
     return text;
 }
 
-std::optional<ThreadText> ThreadTextStore::load(const QString &url) const
+std::optional<QByteArray> ThreadTextStore::fileOf(const QString &url) const
 {
     const auto pending = m_pending.constFind(url);
     if (pending != m_pending.constEnd())
-        return fromFileBytes(url, *pending);
+        return *pending;
     QByteArray bytes;
     if (!m_folder || !m_folder->readBytes(fileNameFor(url), &bytes))
         return std::nullopt;
+    return bytes;
+}
+
+std::optional<ThreadText> ThreadTextStore::load(const QString &url) const
+{
+    const std::optional<QByteArray> bytes = fileOf(url);
     // A file that cannot be read as one is no kept text: the next measure replaces it.
-    return fromFileBytes(url, bytes);
+    return bytes ? fromFileBytes(url, *bytes) : std::nullopt;
+}
+
+QByteArray ThreadTextStore::keptDigest(const QString &url) const
+{
+    const std::optional<QByteArray> bytes = fileOf(url);
+    return bytes ? digestLine(*bytes) : QByteArray();
 }
 
 bool ThreadTextStore::write(const QString &url, const QByteArray &bytes, FileProblem *problem) const

@@ -28,6 +28,9 @@ public:
 
     // Nothing when the post has no kept text, or its file cannot be read.
     std::optional<ThreadText> load(const QString &url) const;
+    // The digest of the post's kept text, read without unpacking it; empty when there is none.
+    QByteArray keptDigest(const QString &url) const;
+    static QByteArray digestOf(const ThreadText &text);
     // False when the file could not be written now; the text waits for writePending.
     bool keep(const QString &url, const ThreadText &text);
     void forget(const QString &url);
@@ -46,6 +49,7 @@ public:
     static std::optional<ThreadText> fromFileBytes(const QString &url, const QByteArray &bytes);
 
 private:
+    std::optional<QByteArray> fileOf(const QString &url) const;
     bool write(const QString &url, const QByteArray &bytes, FileProblem *problem) const;
 
     std::optional<DataFolder> m_folder;
