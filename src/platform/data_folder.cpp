@@ -6,6 +6,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -142,21 +147,55 @@ bool DataFolder::writeText(const QString &name, const QString &text, QString *er
     return writeBytes(name, text.toUtf8(), error, errorNumber);
 }
 
+bool DataFolder::makeOnWrite(QString *error, int *errorNumber) const
+{
+    if (!m_madeOnWrite || QFileInfo(m_path).isDir())
+        return true;
+    // Made on its first write, for its owner only like the files; never a
+    // data folder that went away.
+    const QFileInfo folder(m_path);
+    if (folder.dir().exists() && folder.dir().mkdir(folder.fileName())) {
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return true;
+    }
+    if (error)
+        *error = QCoreApplication::translate("DataFolder", "The folder %1 could not be made.").arg(m_path);
+    if (errorNumber)
+        *errorNumber = static_cast<int>(QFileDevice::OpenError);
+    return false;
+}
+
+bool DataFolder::replaceBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
+{
+    if (!makeOnWrite(error, errorNumber))
+        return false;
+    QTemporaryFile file(filePath(name) + QLatin1String(".XXXXXX"));
+    auto fail = [&](const QString &reason, int number) {
+        if (error)
+            *error = reason;
+        if (errorNumber)
+            *errorNumber = number;
+        return false;
+    };
+    if (!file.open())
+        return fail(file.errorString(), static_cast<int>(file.error()));
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail(file.errorString(), static_cast<int>(file.error()));
+    file.close();
+    // rename(2) replaces the old file in one step.
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(filePath(name)).constData())
+        != 0) {
+        const int number = errno;
+        return fail(QString::fromLocal8Bit(std::strerror(number)), number);
+    }
+    file.setAutoRemove(false);
+    return true;
+}
+
 bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
 {
-    if (m_madeOnWrite && !QFileInfo(m_path).isDir()) {
-        // Made on its first write, for its owner only like the files; never
-        // a data folder that went away.
-        const QFileInfo folder(m_path);
-        if (!folder.dir().exists() || !folder.dir().mkdir(folder.fileName())) {
-            if (error)
-                *error = QCoreApplication::translate("DataFolder", "The folder %1 could not be made.").arg(m_path);
-            if (errorNumber)
-                *errorNumber = static_cast<int>(QFileDevice::OpenError);
-            return false;
-        }
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+    if (!makeOnWrite(error, errorNumber))
+        return false;
     QSaveFile file(filePath(name));
     auto fail = [&](QFileDevice &device) {
         if (error)

@@ -42,6 +42,11 @@ public:
     // The bytes as they are, in the same way.
     bool writeBytes(
         const QString &name, const QByteArray &bytes, QString *error = nullptr, int *errorNumber = nullptr) const;
+    // The same, without waiting for the disk: for a file that can be made
+    // again. A crash leaves the old file or the new one; a power cut may
+    // leave neither whole.
+    bool replaceBytes(
+        const QString &name, const QByteArray &bytes, QString *error = nullptr, int *errorNumber = nullptr) const;
     // Appends one empty line; used to create a missing data file.
     bool createWithEmptyLine(const QString &name, QString *error = nullptr) const;
 
@@ -55,6 +60,8 @@ public:
     bool exists(const QString &name) const;
 
 private:
+    bool makeOnWrite(QString *error, int *errorNumber) const;
+
     QString m_path;
     bool m_madeOnWrite = false;
 };

@@ -104,7 +104,10 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
                 m_texts.keep(post.url, size.text);
             emit sizeRecorded();
         }
-        m_checkedPosts.append({ post.url, size, verdict.news, verdict.added });
+        // The run keeps what it measured, not every page's text.
+        ThreadSize measured = size;
+        measured.text.clear();
+        m_checkedPosts.append({ post.url, measured, verdict.news, verdict.added });
         emit postChecked(m_checkedPosts.last());
     }
     ++m_checkIndex;

@@ -23,7 +23,7 @@ struct CheckFailure {
 // A post that a run measured.
 struct CheckedPost {
     QString address;
-    ThreadSize size; // size.pages: how many pages of its thread were measured
+    ThreadSize size; // size.pages: how many pages of its thread were measured; without their text
     bool newReplies = false;
     QString added; // the text added, when newReplies
 };

@@ -1,7 +1,8 @@
 #include "watch/thread_text_store.h"
 
 #include <QCryptographicHash>
-#include <QHash>
+
+#include <cstring>
 
 namespace {
 // The first line names the format, the second the digest of the text, and
@@ -34,17 +35,45 @@ QString ThreadTextStore::fileNameFor(const QString &url)
     return QString::fromLatin1(QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha1).toHex()) + kSuffix;
 }
 
+namespace {
+// MurmurHash64A: the same in every run of every process, unlike qHash.
+quint64 murmur64(QByteArrayView bytes, quint64 seed)
+{
+    constexpr quint64 m = 0xc6a4a7935bd1e995ULL;
+    constexpr int r = 47;
+    const qsizetype length = bytes.size();
+    quint64 h = seed ^ (static_cast<quint64>(length) * m);
+    const qsizetype blocks = length / 8;
+    for (qsizetype i = 0; i < blocks; ++i) {
+        quint64 k = 0;
+        std::memcpy(&k, bytes.data() + i * 8, 8);
+        k *= m;
+        k ^= k >> r;
+        k *= m;
+        h ^= k;
+        h *= m;
+    }
+    const auto *tail = reinterpret_cast<const unsigned char *>(bytes.data() + blocks * 8);
+    const int rest = static_cast<int>(length & 7);
+    if (rest > 0) {
+        for (int i = rest - 1; i >= 0; --i)
+            h ^= static_cast<quint64>(tail[i]) << (8 * i);
+        h *= m;
+    }
+    h ^= h >> r;
+    h *= m;
+    h ^= h >> r;
+    return h;
+}
+} // namespace
+
 QByteArray ThreadTextStore::digestOf(const ThreadText &text)
 {
-    // Two independent 64-bit hashes: a change that both miss is not to be met.
-    quint64 a = 1;
-    quint64 b = 2;
-    for (const ThreadPageText &page : text) {
-        const QByteArray key = page.key.toUtf8();
-        a = qHash(key, a) ^ qHash(QByteArrayView(page.lines), a * 31 + 7);
-        b = qHash(key, b + 0x9e37) * 0x100000001b3ULL ^ qHash(QByteArrayView(page.lines), b ^ 0x5bd1e995);
-    }
-    return QByteArray::number(a, 16) + '-' + QByteArray::number(b, 16) + '-' + QByteArray::number(text.size());
+    // 64 bits: two texts that differ and share it are not to be met.
+    quint64 h = 0x243f6a8885a308d3ULL;
+    for (const ThreadPageText &page : text)
+        h = murmur64(page.lines, murmur64(page.key.toUtf8(), h));
+    return QByteArray::number(h, 16) + '-' + QByteArray::number(text.size());
 }
 
 QByteArray ThreadTextStore::fileBytes(const QString &url, const ThreadText &text)
@@ -133,7 +162,8 @@ bool ThreadTextStore::write(const QString &url, const QByteArray &bytes, FilePro
     const QString name = fileNameFor(url);
     QString error;
     int number = 0;
-    if (m_folder->writeBytes(name, bytes, &error, &number))
+    // A kept text can be made again by the next measure: it does not wait for the disk.
+    if (m_folder->replaceBytes(name, bytes, &error, &number))
         return true;
     *problem = fileProblem(*m_folder, name, error, number);
     return false;
@@ -183,7 +213,7 @@ void ThreadTextStore::removeAllBut(const QStringList &urls)
     for (const QString &url : urls)
         keep.insert(fileNameFor(url));
     for (const QString &name : m_folder->fileNames()) {
-        if (!keep.contains(name) && name.endsWith(kSuffix))
+        if (!keep.contains(name))
             m_folder->remove(name);
     }
 }
