@@ -7,6 +7,7 @@ PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-web
 PKGS += qtkeychain-qt6-dev dbus gnome-keyring libsecret-tools
 SHOT_PKGS := xvfb x11-utils imagemagick
 FUZZ_PKGS := clang libclang-rt-14-dev
+PACKAGE_PKGS := lintian
 
 # make install PREFIX=/some/where (default: the prefix the build was configured with, /usr/local)
 PREFIX ?=
@@ -35,6 +36,7 @@ install: build
 
 # A Debian package in $(BUILD); slow, so not part of `make test`.
 package: build
+	@./scripts/ensure-packages $(PACKAGE_PKGS)
 	cmake --build $(BUILD) --target package
 
 bench: build

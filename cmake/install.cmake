@@ -1,12 +1,30 @@
 # `cmake --install` and `make package`: the program and postmaven-cli, the
 # help text, the desktop entry, AppStream metadata, the icon theme's icons,
-# the man pages and the systemd user units that run the reply check hourly.
+# the man pages and the systemd user units that run the reply check hourly,
+# and the copyright file and changelog a Debian package carries.
 include(GNUInstallDirs)
+
+# Man pages and the changelog are installed compressed, as Debian's policy
+# asks; -n keeps the name and time out, so that builds are reproducible.
+set(POSTMAVEN_GZ_DIR ${CMAKE_CURRENT_BINARY_DIR}/compressed)
+set(POSTMAVEN_GZ_FILES)
+foreach(source resources/postmaven.1 resources/postmaven-cli.1 resources/package/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${POSTMAVEN_GZ_DIR}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${POSTMAVEN_GZ_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${source} ${POSTMAVEN_GZ_DIR}/${name}
+    COMMAND gzip -9nf ${POSTMAVEN_GZ_DIR}/${name}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${source} VERBATIM)
+  list(APPEND POSTMAVEN_GZ_FILES ${POSTMAVEN_GZ_DIR}/${name}.gz)
+endforeach()
+add_custom_target(postmaven_compressed_docs ALL DEPENDS ${POSTMAVEN_GZ_FILES})
+set(POSTMAVEN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/postmaven)
+install(FILES resources/package/copyright ${POSTMAVEN_GZ_DIR}/changelog.gz DESTINATION ${POSTMAVEN_DOC_DIR})
 
 install(TARGETS postmaven RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET postmaven-cli)
   install(TARGETS postmaven-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES resources/postmaven-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${POSTMAVEN_GZ_DIR}/postmaven-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   # Where Debian keeps user units, under the prefix. The installed service
   # names the installed program by its full path, which is known only when
   # installing (cmake --install --prefix, the package's /usr).
@@ -28,7 +46,7 @@ foreach(size IN LISTS POSTMAVEN_ICON_SIZES)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 install(FILES resources/icons/${POSTMAVEN_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES resources/postmaven.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${POSTMAVEN_GZ_DIR}/postmaven.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME postmaven)

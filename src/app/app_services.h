@@ -20,6 +20,8 @@ class WebBrowser;
 struct AppServices {
     SettingsStore *settings = nullptr;
     DataFolder folder { QString() };
+    // Why the data folder cannot be used, naming it; empty when it can.
+    QString folderProblem;
     DialogService *dialogs = nullptr;
     DesktopServices *desktop = nullptr;
     // Tells of new replies found by a scheduled check; none: nobody is told.

@@ -23,19 +23,44 @@ QString tr(const char *text)
 
 std::unique_ptr<DataLock> lock(AppServices &services)
 {
-    // postmaven-cli holds the lock only while it rewrites two small files.
+    // postmaven-cli holds the lock only while it rewrites a few small files.
     constexpr int kWaitMs = 3000;
-    auto lock = std::make_unique<DataLock>(services.folder.path());
-    if (!lock->tryLock(kWaitMs))
-        services.startupNotices.append(lock->isHeldElsewhere()
-                ? tr("%1: the watched posts of the window closed last are kept").arg(lock->errorText())
-                : tr("%1: postmaven-cli cannot tell that this window is open").arg(lock->errorText()));
+    auto lock = std::make_unique<DataLock>(services.folder.path(), DataLock::Holder::Window);
+    // Nothing can be held in a folder that is not there; the box about it says enough.
+    if (!services.folderProblem.isEmpty())
+        return lock;
+    const DataLock::State state = lock->lock(kWaitMs);
+    services.startupNotices.append(lock->takeNotices());
+    switch (state) {
+    case DataLock::State::Taken:
+        services.folder.removeStaleTemporaries(dataFileNames() << DataLock::fileName());
+        break;
+    case DataLock::State::HeldByWindow:
+    case DataLock::State::HeldByCommandLine:
+        services.startupNotices.append(
+            tr("%1: the watched posts of the window closed last are kept").arg(lock->errorText()));
+        break;
+    case DataLock::State::Failed:
+    case DataLock::State::Free:
+        services.startupNotices.append(
+            tr("%1: postmaven-cli cannot tell that this window is open").arg(lock->errorText()));
+        break;
+    }
     return lock;
 }
 
 void createMissing(const AppServices &services, QWidget *window)
 {
+    // One box for the folder, not one for each file that could not be made in it.
+    if (!services.folderProblem.isEmpty()) {
+        services.dialogs->message(window,
+            tr("%1\r\n\r\nThe lists start empty, and nothing can be saved until that is put right.")
+                .arg(services.folderProblem),
+            Identity::productName(), DialogService::Icon::Exclamation);
+        return;
+    }
     const DataFolder &folder = services.folder;
+    QStringList failures;
     for (const QString &name : dataFileNames()) {
         // Something that is there but is no readable file is reported when
         // the lists are read, and left alone.
@@ -43,10 +68,12 @@ void createMissing(const AppServices &services, QWidget *window)
             continue;
         QString error;
         if (!folder.createWithEmptyLine(name, &error))
-            services.dialogs->message(window,
-                tr("The data file %1 could not be created:\r\n%2").arg(folder.filePath(name), error),
-                Identity::productName(), DialogService::Icon::Exclamation);
+            failures.append(QStringLiteral("%1: %2").arg(folder.filePath(name), error));
     }
+    if (!failures.isEmpty())
+        services.dialogs->message(window,
+            tr("These data files could not be created:\r\n\r\n%1").arg(failures.join(QStringLiteral("\r\n"))),
+            Identity::productName(), DialogService::Icon::Exclamation);
 }
 
 void read(WatchStore &store, ForumStore &forums, const AppServices &services, QWidget *window)

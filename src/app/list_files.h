@@ -15,10 +15,11 @@ namespace ListFiles {
 // The data folder's lock, taken before the lists are read and let go after
 // they are written at the end: postmaven-cli then never changes them while
 // the window has them. When it cannot be had, a start-up notice says why.
+// Once it is held, temporary files left by cut-short writes are removed.
 std::unique_ptr<DataLock> lock(AppServices &services);
 
-// Creates each missing data file with one empty line; a file that cannot be
-// created is reported in a box.
+// Creates each missing data file with one empty line. One box says which
+// could not be created, or that the data folder itself cannot be used.
 void createMissing(const AppServices &services, QWidget *window);
 
 // Reads the three list files into the stores; each one that cannot be read is

@@ -52,6 +52,7 @@ int main(int argc, char *argv[])
     AppServices services;
     services.settings = &settings;
     services.folder = DataFolder(data.folder);
+    services.folderProblem = data.error;
     services.helpFile = findHelpFile(programFolder, installedDataFolders(programFolder));
     services.dialogs = &dialogs;
     services.desktop = &desktop;

@@ -143,6 +143,7 @@ void MainWindow::connectWork()
     for (PageFetch *channel : { m_sizeChannel, m_checkChannel })
         connect(channel, &PageFetch::statusText, this, &MainWindow::setStatusText);
     connect(m_watcher, &PostWatcher::statusText, this, &MainWindow::setStatusText);
+    connect(m_autoInsert, &AutoInsertController::statusText, this, &MainWindow::setStatusText);
     connect(m_check, &ReplyCheckRun::status, this, [this](const QString &text) { setStatusText(1, text); });
     // A run reports the posts it could not check in panel 1's tip, not in a box per post.
     connect(m_check, &ReplyCheckRun::failuresChanged, m_status,

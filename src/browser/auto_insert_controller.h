@@ -54,6 +54,8 @@ signals:
     void autoWatchChecked(bool found);
     // The page at url shows the inserted message: watch it.
     void messageShown(const QString &url);
+    // A text for a panel of the status bar: htmltemp.txt could not be saved.
+    void statusText(int panel, const QString &text);
 
 private:
     void finishAutoInsert(const FormScanner::Result &scan, bool havePage);

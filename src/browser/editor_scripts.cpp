@@ -6,15 +6,24 @@ namespace {
 
 // The functions that every write shares. t is the message as a text area takes
 // it, h the same as editor markup, asHtml whether h is the user's own markup,
-// id the write's number. What the page will post is judged by its text alone,
-// white space left out, since each editor lays out paragraphs its own way.
+// id the write's number. What the page will post is compared with the message
+// as text, white space aside, since each editor lays out lines its own way; it
+// must be the message and nothing else, since the write replaces the content.
+// An editor read as text must also keep the message's lines apart (blank
+// lines aside): one that drops line breaks runs the lines together.
 const char kLibrary[] = R"JS(
-var K=Symbol.for('postmaven.messageWriter');
+var K=Symbol.for('postmaven.messageWriter'),WAIT=1;
 function flat(s){return String(s==null?'':s).replace(/\s+/g,'');}
+function lineKey(s){return String(s==null?'':s).split('\n').map(flat).filter(Boolean).join('\n');}
 function htmlText(s){return new DOMParser().parseFromString(String(s),'text/html').body.textContent;}
-var key=asHtml?flat(htmlText(t)):flat(t);
-function holds(v){if(v==null)return false;v=String(v);return flat(v).indexOf(key)>=0||flat(htmlText(v)).indexOf(key)>=0;}
+var plain=t.replace(/\r\n?/g,'\n').replace(/\n+$/,''),lines=plain.split('\n'),keys=[flat(t)];
+if(asHtml)keys.push(flat(htmlText(h)));
+function exact(v){return v!=null&&keys.indexOf(flat(v))>=0;}
+function posted(v){return exact(v)||exact(htmlText(v));}
+function inLines(v){return asHtml?exact(v):lineKey(v)===lineKey(plain);}
+function same(a,b){return lineKey(a)===lineKey(b);}
 function setValue(ta,v){ta.value=v;ta.dispatchEvent(new Event('input',{bubbles:true}));ta.dispatchEvent(new Event('change',{bubbles:true}));}
+function areaWrite(ta){var was=ta.value;setValue(ta,t);if(exact(ta.value))return {ok:true};setValue(ta,was);return {ok:false};}
 function shown(e){var r=e.getBoundingClientRect();
  return e.getClientRects().length>0&&r.width>=2&&r.height>=2&&e.ownerDocument.defaultView.getComputedStyle(e).visibility!='hidden';}
 function writable(e){return e.isContentEditable||e.ownerDocument.designMode=='on';}
@@ -34,30 +43,49 @@ function focusedHost(){var a=document.activeElement;
  if(a&&a.isContentEditable){while(a.parentElement&&a.parentElement.isContentEditable)a=a.parentElement;return a;}
  return null;}
 function area(el){return el&&el.tagName=='TEXTAREA'?el:null;}
+function focusIn(host){var d=host.ownerDocument,r=d.createRange(),s=d.defaultView.getSelection();
+ try{d.defaultView.focus();}catch(x){}
+ host.focus();r.selectNodeContents(host);s.removeAllRanges();s.addRange(r);}
+// Selects the whole content, once the page has the keyboard focus (a moment
+// after the program gave it), then waits a step: an editor takes the
+// selection from the page's selection events.
+function* selectAll(host){focusIn(host);
+ for(var n=0;n<10&&!host.ownerDocument.hasFocus();n++){yield WAIT;focusIn(host);}
+ yield;}
+function exec(host,name,value){try{return host.ownerDocument.execCommand(name,false,value);}catch(x){return false;}}
+function paste(host,text,html){var dt=new DataTransfer();dt.setData('text/plain',text);if(html)dt.setData('text/html',html);
+ host.dispatchEvent(new ClipboardEvent('paste',{clipboardData:dt,bubbles:true,cancelable:true}));}
+function domWrite(host,html){host.innerHTML=html;host.dispatchEvent(new Event('input',{bubbles:true}));}
+function start(gen){var s={id:id,check:function(){var r;
+  try{r=gen.next();}catch(x){r={done:true,value:{ok:false}};}
+  if(!r.done)return {pending:true,wait:r.value===WAIT};
+  if(window[K]===s)delete window[K];
+  return r.value;}};
+ window[K]=s;return s.check();}
+)JS";
+
+// Editors that stand in for a text area and keep their content as markup:
+// written through their own API, read back from their data and from the text
+// area after their own copy into it.
+const char kFormEditors[] = R"JS(
 function ck4(e){var a={ta:area(e.element&&e.element.$),ready:true,
  ro:function(){return !!e.readOnly;},
- write:function(){a.ready=false;e.setData(h,{callback:function(){a.ready=true;}});},
- sync:function(){e.updateElement();},
  data:function(){return e.getData();},
+ put:function(d){a.ready=false;e.setData(d,{callback:function(){a.ready=true;}});},
+ sync:function(){e.updateElement();},
  host:function(){var x=e.editable&&e.editable();return x?x.$:null;}};return a;}
 function tiny(e){return {ta:area(e.getElement&&e.getElement()),ready:true,
  ro:function(){return e.mode&&e.mode.get?e.mode.get()=='readonly':!!e.readonly;},
- write:function(){if(e.undoManager&&e.undoManager.transact)e.undoManager.transact(function(){e.setContent(h);});else e.setContent(h);},
- sync:function(){e.save();},
  data:function(){return e.getContent();},
+ put:function(d){if(e.undoManager&&e.undoManager.transact)e.undoManager.transact(function(){e.setContent(d);});else e.setContent(d);},
+ sync:function(){e.save();},
  host:function(){return e.getBody();}};}
 function ck5(e){return {ta:area(e.sourceElement),ready:true,
  ro:function(){return !!e.isReadOnly;},
- write:function(){e.setData(h);},
- sync:function(){if(e.updateSourceElement)e.updateSourceElement();},
  data:function(){return e.getData();},
+ put:function(d){e.setData(d);},
+ sync:function(){if(e.updateSourceElement)e.updateSourceElement();},
  host:function(){return e.ui&&e.ui.getEditableElement?e.ui.getEditableElement():null;}};}
-function generic(host,ta){return {ta:ta,ready:true,generic:true,
- ro:function(){return !writable(host);},
- write:function(){typeInto(host,asHtml);},
- sync:function(){},
- data:function(){return host.innerHTML;},
- host:function(){return host;}};}
 function apiFor(ta,host){var C=window.CKEDITOR,T=window.tinymce,k,e;
  if(C&&C.instances)for(k in C.instances){e=C.instances[k];if(!e)continue;
   var x=host&&e.editable&&e.editable();
@@ -68,36 +96,83 @@ function apiFor(ta,host){var C=window.CKEDITOR,T=window.tinymce,k,e;
  var eds=ta?document.querySelectorAll('.ck-editor__editable'):[];
  for(k=0;k<eds.length;k++){e=eds[k].ckeditorInstance;if(e&&e.sourceElement===ta)return ck5(e);}
  return null;}
-function selectAll(host){var d=host.ownerDocument,r=d.createRange(),s=d.defaultView.getSelection();
- r.selectNodeContents(host);s.removeAllRanges();s.addRange(r);}
-function typeInto(host,markup){var d=host.ownerDocument,plain=t.replace(/\r\n?/g,'\n').replace(/\n+$/,''),done=false;
- try{d.defaultView.focus();}catch(x){}
- host.focus();selectAll(host);
- try{done=markup?d.execCommand('insertHTML',false,h):d.execCommand('insertText',false,plain);}catch(x){}
- if(done&&holds(host.innerHTML))return;
- selectAll(host);var dt=new DataTransfer();dt.setData('text/plain',plain);dt.setData('text/html',h);
- host.dispatchEvent(new ClipboardEvent('paste',{clipboardData:dt,bubbles:true,cancelable:true}));}
-function start(ed,ta){
- if(!ed){if(!ta)return {ok:false};setValue(ta,t);return {ok:holds(ta.value)};}
- if(ed.ro())return {ok:false};
- try{ed.write();}catch(x){
-  var host=ed.host();if(!host||!writable(host))return {ok:false};
-  typeInto(host,true);ed.ready=true;ed.generic=true;}
- var s={id:id,check:function(){
-  if(!ed.ready)return {pending:true};
-  if(window[K]===s)delete window[K];
-  ed.sync();
-  if(ed.generic&&ta&&!holds(ta.value))setValue(ta,t);
-  return {ok:holds(ed.data())&&(!ta||holds(ta.value))};}};
- window[K]=s;return s.check();}
+// An editor whose API throws may still take markup typed into its editable
+// element. Whatever did not come out as the message is put back.
+function* throughApi(ed){var kept=ed.data(),host=null;
+ function put(d){try{ed.put(d);}catch(x){if(!host)throw x;focusIn(host);exec(host,d?'insertHTML':'delete',d);}}
+ try{ed.put(h);}catch(x){host=ed.host();if(!host||!writable(host))return {ok:false};
+  focusIn(host);exec(host,'insertHTML',h);ed.ready=true;}
+ while(!ed.ready)yield WAIT;
+ ed.sync();
+ if(posted(ed.data())&&(!ed.ta||posted(ed.ta.value)))return {ok:true};
+ try{put(kept);while(!ed.ready)yield WAIT;ed.sync();}catch(x){}
+ return {ok:false};}
+)JS";
+
+// Editors that keep a document of their own and render the page from it:
+// they take what reaches them through their input events (a paste, typed
+// text), and undo changes to the page they did not make. Where one shows its
+// API on its element, it is read and written through that.
+const char kModelEditors[] = R"JS(
+function lexical(host){var e=host.__lexicalEditor;if(!e||!e.parseEditorState||!e.getEditorState)return null;
+ function text(n){if(n.type=='linebreak')return '\n';if(typeof n.text=='string')return n.text;
+  return (n.children||[]).map(text).join(n.type=='root'?'\n':'');}
+ function para(kids){return {type:'paragraph',version:1,direction:null,format:'',indent:0,textFormat:0,textStyle:'',children:kids};}
+ function put(json){e.setEditorState(e.parseEditorState(json));}
+ return {host:host,
+  ro:function(){return !writable(host)||(e.isEditable&&!e.isEditable());},
+  text:function(){return text(e.getEditorState().toJSON().root);},
+  keep:function(){return e.getEditorState().toJSON();},
+  // A state without a block is refused: no content is one empty paragraph.
+  put:function(k){put(k.root.children.length?k:{root:Object.assign({},k.root,{children:[para([])]})});},
+  write:function(){var kids=[];lines.forEach(function(l,i){if(i)kids.push({type:'linebreak',version:1});
+    if(l)kids.push({type:'text',version:1,text:l,detail:0,format:0,mode:'normal',style:''});});
+   put({root:{type:'root',version:1,direction:null,format:'',indent:0,children:[para(kids)]}});}};}
+function quill(host){var c=host.parentElement,Q=window.Quill,q=c&&(c.__quill||(Q&&Q.find&&Q.find(c)));
+ if(!q||q.root!==host||!q.getText||!q.setContents)return null;
+ return {host:host,
+  ro:function(){return !writable(host)||(q.isEnabled&&!q.isEnabled());},
+  text:function(){return q.getText();},
+  keep:function(){return q.getContents();},
+  put:function(k){q.setContents(k,'user');},
+  write:function(){if(asHtml)q.clipboard.dangerouslyPasteHTML(h,'user');else q.setText(plain+'\n','user');}};}
+function generic(host){return {host:host,
+ ro:function(){return !writable(host);},
+ text:function(){return host.innerText;},
+ keep:function(){return {html:host.innerHTML,text:host.innerText};}};}
+function modelFor(host){return lexical(host)||quill(host)||generic(host);}
+// Each way waits a step after it writes, so that the editor has rendered its
+// document before the next step or the read-back.
+function* pasteMessage(ed){yield* selectAll(ed.host);paste(ed.host,plain,asHtml?h:'');}
+function* typeMessage(ed){var host=ed.host;yield* selectAll(host);exec(host,'delete');yield;
+ if(asHtml){exec(host,'insertHTML',h);return;}
+ for(var k=0;k<lines.length;k++){if(k){exec(host,'insertParagraph');yield;}if(lines[k]){exec(host,'insertText',lines[k]);yield;}}}
+function* apiWrite(ed){ed.write();}
+function* pageWrite(ed){domWrite(ed.host,h);}
+function* restore(ed,kept,was){var host=ed.host,ways=ed.put?[function*(){ed.put(kept);}]:[
+  function*(){yield* selectAll(host);if(flat(was))paste(host,kept.text,kept.html);else exec(host,'delete');},
+  function*(){domWrite(host,kept.html);}];
+ for(var k=0;k<ways.length;k++){try{yield* ways[k]();}catch(x){}yield;if(same(ed.text(),was))return true;}
+ return false;}
+function* throughModel(ed,ta){var kept=ed.keep(),was=ed.text(),taWas=ta?ta.value:null,k;
+ var ways=ed.write?[pasteMessage,apiWrite]:[pasteMessage,typeMessage,pageWrite];
+ for(k=0;k<ways.length;k++){
+  try{yield* ways[k](ed);}catch(x){}
+  yield;
+  if(inLines(ed.text()))break;
+  if(!same(ed.text(),was)&&!(yield* restore(ed,kept,was)))return {ok:false};}
+ if(k==ways.length)return {ok:false};
+ if(!ta||posted(ta.value))return {ok:true};
+ setValue(ta,t);if(exact(ta.value))return {ok:true};
+ setValue(ta,taWas);yield* restore(ed,kept,was);return {ok:false};}
 )JS";
 
 QString wrap(const QString &body, const QString &text, const QString &html, bool insertAsHtml, int id)
 {
-    return QStringLiteral("(function(t,h,asHtml,id){try{") + QLatin1String(kLibrary) + body
-        + QStringLiteral("}catch(x){return {ok:false};}})(") + PageScripts::quote(text) + QLatin1Char(',')
-        + PageScripts::quote(html) + QLatin1Char(',') + QLatin1String(insertAsHtml ? "true" : "false")
-        + QLatin1Char(',') + QString::number(id) + QLatin1Char(')');
+    return QStringLiteral("(function(t,h,asHtml,id){try{") + QLatin1String(kLibrary) + QLatin1String(kFormEditors)
+        + QLatin1String(kModelEditors) + body + QStringLiteral("}catch(x){return {ok:false};}})(")
+        + PageScripts::quote(text) + QLatin1Char(',') + PageScripts::quote(html) + QLatin1Char(',')
+        + QLatin1String(insertAsHtml ? "true" : "false") + QLatin1Char(',') + QString::number(id) + QLatin1Char(')');
 }
 
 } // namespace
@@ -114,9 +189,11 @@ QString writeFormEditor(
         = QStringLiteral("var form=document.forms[%1],ta=form&&form.querySelectorAll('input,textarea')[%2];"
                          "if(!ta)return {ok:false};"
                          "var ed=apiFor(ta,null);"
-                         "if(!ed){var list=hosts(form);if(!list.length&&ta.parentElement)list=hosts(ta.parentElement);"
-                         "if(list.length){var host=largest(list);if(!host)return {ok:false};ed=generic(host,ta);}}"
-                         "return start(ed,ta);")
+                         "if(ed)return ed.ro()?{ok:false}:start(throughApi(ed));"
+                         "var list=hosts(form);if(!list.length&&ta.parentElement)list=hosts(ta.parentElement);"
+                         "if(!list.length)return areaWrite(ta);"
+                         "var host=largest(list);if(!host)return {ok:false};"
+                         "var m=modelFor(host);return m.ro()?{ok:false}:start(throughModel(m,ta));")
               .arg(formIndex)
               .arg(fieldIndex);
     return wrap(body, text, html, insertAsHtml, id);
@@ -126,8 +203,9 @@ QString writeEditable(const QString &text, const QString &html, bool insertAsHtm
 {
     const QString body = QStringLiteral("var host=focusedHost()||largest(hosts(document));"
                                         "if(!host)return {ok:false};"
-                                        "var ed=apiFor(null,host)||generic(host,null);"
-                                        "return start(ed,ed.ta);");
+                                        "var ed=apiFor(null,host);"
+                                        "if(ed)return ed.ro()?{ok:false}:start(throughApi(ed));"
+                                        "var m=modelFor(host);return m.ro()?{ok:false}:start(throughModel(m,null));");
     return wrap(body, text, html, insertAsHtml, id);
 }
 

@@ -19,6 +19,7 @@ int nextWriteId()
 struct MessageWriter::Job {
     int id = 0;
     int checksLeft = kChecks;
+    int stepsLeft = kMaxSteps;
     bool finished = false;
     Done done;
 };
@@ -44,7 +45,10 @@ void MessageWriter::write(int formIndex, int fieldIndex, const QString &message,
         if (self)
             self->onEditorAnswer(job, result);
     };
+    // An editor takes a selection made by script only while its page has the
+    // keyboard focus, as when the user clicks into it before pasting.
     if (formIndex < 0 || fieldIndex < 0) {
+        m_browser->setFocus();
         m_browser->runJavaScriptInPage(EditorScripts::writeEditable(message, html, insertAsHtml, job->id), answer);
         return;
     }
@@ -60,6 +64,7 @@ void MessageWriter::write(int formIndex, int fieldIndex, const QString &message,
             }
             if (!self->m_browser)
                 return;
+            self->m_browser->setFocus();
             self->m_browser->runJavaScriptInPage(
                 EditorScripts::writeFormEditor(formIndex, fieldIndex, message, html, insertAsHtml, job->id), answer);
         });
@@ -72,7 +77,9 @@ void MessageWriter::onEditorAnswer(const std::shared_ptr<Job> &job, const QVaria
         finish(job, map.value(QStringLiteral("ok")).toBool());
         return;
     }
-    if (--job->checksLeft < 0) {
+    // Waits for the editor have a budget of their own: a long message typed
+    // line by line takes many steps that are not waits.
+    if ((map.value(QStringLiteral("wait")).toBool() && --job->checksLeft < 0) || --job->stepsLeft < 0) {
         finish(job, false);
         return;
     }

@@ -14,18 +14,22 @@ class WebBrowser;
 // post, and reports once whether it got there. A plain text area is written
 // as it stands, in one script run. A text area hidden by its own style has a
 // rich-text editor in its place: the message then goes through the editor
-// (its own API, or typed into its editable element) and is read back from
-// what the editor hands to the form. Without a posting form the message goes
-// into the page's editable element (the focused one, or else the largest).
+// (its own API, a paste, or typed into its editable element) and is read back
+// from what the editor hands to the form. Without a posting form the message
+// goes into the page's editable element (the focused one, or else the
+// largest). Every write is read back: the field or editor must hold the
+// message and nothing else, or it gets back what it held and the write fails.
 class MessageWriter : public QObject {
     Q_OBJECT
 public:
     using Done = std::function<void(bool written)>;
 
-    // How often, and how far apart, an editor that takes its content later
-    // (CKEditor 4 reloads its frame) is asked again before the write counts
-    // as failed.
+    // How far apart the steps of a write through an editor are, and how often
+    // an editor that takes its content later (CKEditor 4 reloads its frame) is
+    // asked again before the write counts as failed.
     static constexpr int kChecks = 100;
+    // A bound on the steps of one write, whatever the page answers.
+    static constexpr int kMaxSteps = 1000;
     static constexpr int kCheckIntervalMs = 30;
 
     explicit MessageWriter(WebBrowser *browser, QObject *parent = nullptr);

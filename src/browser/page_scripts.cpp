@@ -28,15 +28,20 @@ QString readBodyHtml(bool inner)
 
 QString setFormField(int formIndex, int fieldIndex, const QString &text)
 {
+    // A page's script may change what the field was given (cut it short, add
+    // a line of its own): only the message itself, white space aside, counts,
+    // and the field gets back what it held.
     return QStringLiteral("(function(f,i,t){try{"
                           "var form=document.forms[f];if(!form)return false;"
                           "var el=form.querySelectorAll('input,textarea')[i];if(!el)return false;"
                           "if(el.tagName=='TEXTAREA'){var s=getComputedStyle(el);"
                           "if(s.display=='none'||s.visibility=='hidden')return 'editor';}"
-                          "el.value=t;"
+                          "var flat=function(v){return String(v).replace(/\\s+/g,'');},was=el.value;"
+                          "var set=function(v){el.value=v;"
                           "el.dispatchEvent(new Event('input',{bubbles:true}));"
-                          "el.dispatchEvent(new Event('change',{bubbles:true}));"
-                          "return true;}catch(e){return false;}})(%1,%2,%3)")
+                          "el.dispatchEvent(new Event('change',{bubbles:true}));};"
+                          "set(t);if(flat(el.value)===flat(t))return true;"
+                          "set(was);return false;}catch(e){return false;}})(%1,%2,%3)")
         .arg(formIndex)
         .arg(fieldIndex)
         .arg(quote(text));

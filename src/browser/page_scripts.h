@@ -14,10 +14,12 @@ QString readBody();
 QString readBodyHtml(bool inner);
 
 // Writes text into the field-th input or text area of the form-th form, and
-// tells the page's scripts with input and change events. Returns true or
-// false; or, writing nothing, "editor" when the field is a text area hidden by
-// its own style, as rich-text editors hide the one they stand in for (the
-// style is read without a layout of the page), for MessageWriter to handle.
+// tells the page's scripts with input and change events. Returns true when
+// the field then holds the text (white space aside), or false, the field
+// holding what it held before; or, writing nothing, "editor" when the field is
+// a text area hidden by its own style, as rich-text editors hide the one they
+// stand in for (the style is read without a layout of the page), for
+// MessageWriter to handle.
 QString setFormField(int formIndex, int fieldIndex, const QString &text);
 
 // The text as a JavaScript string literal.

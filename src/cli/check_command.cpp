@@ -71,13 +71,11 @@ int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
 {
     DataLock &lock = data.lock;
     const bool required = std::any_of(recorded.cbegin(), recorded.cend(), [](const Recorded &r) { return r.required; });
-    // Another postmaven-cli writes for a moment; the window holds on.
-    if (!lock.tryLock(2000)) {
-        if (!required && lock.isHeldElsewhere())
-            return ExitOk; // the next check brings them up to date
-        reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
-        return ExitWindowOpen;
-    }
+    const DataLock::State state = takeLock(lock);
+    if (state == DataLock::State::HeldByWindow && !required)
+        return ExitOk; // the next check brings them up to date
+    if (state != DataLock::State::Taken)
+        return lockNotTaken(lock, state);
     if (!readPosts(data.store, lock))
         return ExitBadUsage;
     WatchedPostsModel &posts = data.store.posts();
@@ -101,13 +99,13 @@ CheckCommand::CheckCommand()
     : Command(QStringLiteral("check"),
         QStringLiteral("Checks every watched post for new replies and prints the address of each post whose thread "
                        "shows text added since the last check, with that text indented under it. Posts that could "
-                       "not be checked are named on standard error."))
+                       "not be checked are named on standard error."),
+        DataUse::Writes)
 {
 }
 
 void CheckCommand::addOptions(QCommandLineParser &parser)
 {
-    parser.addOption(dataDirOption());
     parser.addOption(QCommandLineOption(kJson,
         QStringLiteral("Print one JSON object per post: address, recordedSize, "
                        "currentSize, pages, newReplies, added, error.")));
@@ -117,7 +115,7 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
 
 int CheckCommand::run(const QCommandLineParser &parser)
 {
-    const auto data = openWatchedData(parser);
+    const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
     DataLock &lock = data->lock;
@@ -129,7 +127,7 @@ int CheckCommand::run(const QCommandLineParser &parser)
     for (const WatchedPost &post : store.posts().all())
         if (!post.size)
             unmeasured.append(post.url);
-    if (!unmeasured.isEmpty() && lock.isHeldElsewhere()) {
+    if (!unmeasured.isEmpty() && lock.peek() == DataLock::State::HeldByWindow) {
         reportError(windowOpenText());
         for (const QString &address : unmeasured)
             reportError(QStringLiteral("%1: no recorded size yet").arg(address));

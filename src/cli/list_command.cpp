@@ -6,18 +6,16 @@
 ListCommand::ListCommand()
     : Command(QStringLiteral("list"),
         QStringLiteral("Prints every watched post, one a line: its address, a tab, and its recorded size in "
-                       "bytes (\"none\" when it has none yet)."))
+                       "bytes (\"none\" when it has none yet)."),
+        DataUse::Reads)
 {
 }
 
-void ListCommand::addOptions(QCommandLineParser &parser)
-{
-    parser.addOption(dataDirOption());
-}
+void ListCommand::addOptions(QCommandLineParser &) { }
 
-int ListCommand::run(const QCommandLineParser &parser)
+int ListCommand::run(const QCommandLineParser &)
 {
-    const auto data = openWatchedData(parser);
+    const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
     QString text;

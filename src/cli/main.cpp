@@ -7,6 +7,7 @@
 #include "cli/output.h"
 #include "cli/watch_command.h"
 #include "platform/identity.h"
+#include "platform/program_options.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,10 +30,9 @@ std::vector<std::unique_ptr<Command>> allCommands()
     return commands;
 }
 
-QString overview(QCommandLineParser &parser, const std::vector<std::unique_ptr<Command>> &commands)
+QString overview(const ProgramOptions &options, const std::vector<std::unique_ptr<Command>> &commands)
 {
-    QString text = parser.helpText();
-    text.replace(0, text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: postmaven-cli [options] command"));
+    QString text = options.helpText();
     text += QStringLiteral("\nCommands:\n");
     for (const auto &command : commands)
         text += QStringLiteral("  %1  %2\n").arg(command->name(), -8).arg(command->description().section(u'.', 0, 0));
@@ -45,37 +45,35 @@ QString overview(QCommandLineParser &parser, const std::vector<std::unique_ptr<C
 int runCommandLine(const QStringList &arguments)
 {
     const auto commands = allCommands();
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
+    ProgramOptions options(QStringLiteral("postmaven-cli [options] command"),
         QStringLiteral("Checks Postmaven's watched posts for new replies, watches posts and converts messages, "
                        "without the window."));
     // Everything after the command's name belongs to the command.
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    const QCommandLineOption help(
-        { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Displays help on commandline options."));
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, watch, list or convert."));
-    if (!parser.parse(arguments)) {
-        writeError(QStringLiteral("postmaven-cli: %1\nTry 'postmaven-cli --help'.").arg(parser.errorText()));
+    options.parser().setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    options.addVersionOption(QStringLiteral("postmaven-cli ") + Identity::versionText());
+    options.addDataDirOption(dataDirDescription());
+    options.parser().addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, watch, list or convert."));
+    switch (options.parse(arguments)) {
+    case ProgramOptions::Outcome::Error:
+        writeError(QStringLiteral("postmaven-cli: %1\nTry 'postmaven-cli --help'.").arg(options.errorText()));
         return ExitBadUsage;
-    }
-    if (parser.isSet(help)) {
-        writeOut(overview(parser, commands));
+    case ProgramOptions::Outcome::Help:
+        writeOut(overview(options, commands));
         return ExitOk;
-    }
-    if (parser.isSet(version)) {
-        writeOut(QStringLiteral("postmaven-cli %1\n").arg(Identity::versionText()));
+    case ProgramOptions::Outcome::Version:
+        writeOut(options.versionText());
         return ExitOk;
+    case ProgramOptions::Outcome::Run:
+        break;
     }
-    const QStringList rest = parser.positionalArguments();
+    const QStringList rest = options.parser().positionalArguments();
     if (rest.isEmpty()) {
         writeError(QStringLiteral("postmaven-cli: no command given\nTry 'postmaven-cli --help'."));
         return ExitBadUsage;
     }
     for (const auto &command : commands)
         if (command->name() == rest.constFirst())
-            return command->execute(rest);
+            return command->execute(rest, options.dataDir());
     writeError(
         QStringLiteral("postmaven-cli: unknown command '%1'\nTry 'postmaven-cli --help'.").arg(rest.constFirst()));
     return ExitBadUsage;

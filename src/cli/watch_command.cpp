@@ -14,13 +14,13 @@
 WatchCommand::WatchCommand()
     : Command(QStringLiteral("watch"),
         QStringLiteral("Adds a watched post and records the size of its page, as Watch This Post does. A post "
-                       "that is watched already gets its size recorded anew."))
+                       "that is watched already gets its size recorded anew."),
+        DataUse::Writes)
 {
 }
 
 void WatchCommand::addOptions(QCommandLineParser &parser)
 {
-    parser.addOption(dataDirOption());
     parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("The address of the post's page."));
 }
 
@@ -29,15 +29,13 @@ int WatchCommand::run(const QCommandLineParser &parser)
     const QString url = parser.positionalArguments().constFirst();
     if (url.trimmed().isEmpty())
         return badUsage(QStringLiteral("The address is empty."));
-    const QString folder = chooseFolder(parser.value(QStringLiteral("data-dir")));
+    const QString folder = chooseFolder(dataDir(), mayCreateDataFolder());
     if (folder.isEmpty())
         return ExitBadUsage;
-    DataLock lock(folder);
+    DataLock lock(folder, DataLock::Holder::CommandLine);
     // The window keeps the watched posts while it is open and writes them at exit.
-    if (lock.isHeldElsewhere()) {
-        reportError(windowOpenText());
-        return ExitWindowOpen;
-    }
+    if (lock.peek() == DataLock::State::HeldByWindow)
+        return lockNotTaken(lock, DataLock::State::HeldByWindow);
     {
         // Unreadable files are reported before the page is fetched.
         WatchStore store { DataFolder(folder) };
@@ -64,10 +62,9 @@ int WatchCommand::run(const QCommandLineParser &parser)
         loop.exec();
 
     // The lists are read again under the lock: what changed during the fetch stays.
-    if (!lock.tryLock(2000)) {
-        reportError(lock.isHeldElsewhere() ? windowOpenText() : lock.errorText());
-        return ExitWindowOpen;
-    }
+    const DataLock::State state = takeLock(lock);
+    if (state != DataLock::State::Taken)
+        return lockNotTaken(lock, state);
     WatchStore store { DataFolder(folder) };
     if (!readPosts(store, lock))
         return ExitBadUsage;

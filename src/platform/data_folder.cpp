@@ -4,13 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -53,23 +56,167 @@ QList<QByteArray> splitLineBytes(const QByteArray &bytes, bool loneLfEnds)
 LineFile readLineFile(const QString &path, bool loneLfEnds)
 {
     LineFile result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    QByteArray bytes;
+    if (!readRegularFile(path, &bytes, &result.error))
         return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
     for (const QByteArray &line : splitLineBytes(bytes, loneLfEnds))
         result.lines.append(decodeLegacyText(line));
     result.ok = true;
     return result;
 }
 
+QString errnoText(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
+struct Failure {
+    int number = 0;
+    QString text;
+};
+
+Failure systemFailure()
+{
+    const int number = errno;
+    return { number, errnoText(number) };
+}
+
+// Where a data file's bytes go: the file itself, or the regular file that a
+// link of its name leads to (a user may keep the real file elsewhere).
+bool writeTarget(const QByteArray &path, QByteArray *target, Failure *failure)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno != ENOENT) {
+            *failure = systemFailure();
+            return false;
+        }
+        *target = path;
+        return true;
+    }
+    if (S_ISREG(st.st_mode)) {
+        *target = path;
+        return true;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        if (char *real = ::realpath(path.constData(), nullptr)) {
+            *target = real;
+            std::free(real);
+            if (::stat(target->constData(), &st) == 0 && S_ISREG(st.st_mode))
+                return true;
+        }
+        *failure = { ENOENT, QStringLiteral("It is a link that leads to no regular file") };
+        return false;
+    }
+    *failure = { S_ISDIR(st.st_mode) ? EISDIR : EINVAL, QStringLiteral("It is not a regular file") };
+    return false;
+}
+
+// The whole content in a new file beside the target, on disk and closed. The
+// file is its owner's only (mkostemp makes it so): posts2.txt holds passwords.
+bool writeTemporary(
+    const QByteArray &target, const QByteArray &bytes, QByteArray *temporary, Failure *failure, bool durable)
+{
+    QByteArray name = target + ".XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *failure = systemFailure();
+        return false;
+    }
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok) {
+            data += n;
+            left -= n;
+        }
+    }
+    // A full disk or an I/O error may show only here, when the data reaches the disk.
+    ok = ok && (!durable || ::fsync(fd) == 0);
+    if (!ok)
+        *failure = systemFailure();
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        *failure = systemFailure();
+    }
+    if (!ok) {
+        ::unlink(name.constData());
+        return false;
+    }
+    *temporary = name;
+    return true;
+}
+
+// NAME.XXXXXX as mkostemp and QSaveFile name their files. A word such as
+// "backup" or "before" is all small letters, and is taken for a copy the user made.
+bool isTemporaryOf(const QString &entry, const QString &name)
+{
+    if (entry.size() != name.size() + 7 || !entry.startsWith(name + QLatin1Char('.')))
+        return false;
+    bool random = false;
+    for (const QChar c : QStringView(entry).right(6)) {
+        if (c.unicode() > 127 || !c.isLetterOrNumber())
+            return false;
+        random = random || !c.isLower();
+    }
+    return random;
+}
+
 } // namespace
+
+bool readRegularFile(const QString &path, QByteArray *bytes, QString *error)
+{
+    // Non-blocking, so that a pipe put in a data file's place never waits for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = errnoText(errno);
+        return false;
+    }
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        *error = errnoText(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        ok = false;
+        *error = QStringLiteral("It is not a regular file");
+    } else if (st.st_size > kMaxDataFileBytes) {
+        ok = false;
+        *error = QStringLiteral("It is larger than 64 MB, more than a data file ever holds");
+    }
+    if (ok) {
+        bytes->resize(st.st_size);
+        qsizetype have = 0;
+        // The file may change size while it is read: read until its end, within the limit.
+        while (ok) {
+            if (have == bytes->size())
+                bytes->resize(std::min<qsizetype>(have + 65536, kMaxDataFileBytes + 1));
+            const ssize_t n = ::read(fd, bytes->data() + have, static_cast<size_t>(bytes->size() - have));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                ok = n == 0;
+                if (!ok)
+                    *error = errnoText(errno);
+                break;
+            }
+            have += n;
+            if (have > kMaxDataFileBytes) {
+                ok = false;
+                *error = QStringLiteral("It is larger than 64 MB, more than a data file ever holds");
+            }
+        }
+        bytes->resize(have);
+    }
+    ::close(fd);
+    if (!ok)
+        bytes->clear();
+    return ok;
+}
 
 QChar cp1252Char(unsigned char byte)
 {
@@ -147,109 +294,94 @@ bool DataFolder::writeText(const QString &name, const QString &text, QString *er
     return writeBytes(name, text.toUtf8(), error, errorNumber);
 }
 
-bool DataFolder::makeOnWrite(QString *error, int *errorNumber) const
+bool DataFolder::writeBytes(
+    const QString &name, const QByteArray &bytes, QString *error, int *errorNumber, bool waitForDisk) const
 {
+    WriteFailure failure;
+    if (write({ { name, bytes } }, &failure, waitForDisk))
+        return true;
+    if (error)
+        *error = failure.error;
+    if (errorNumber)
+        *errorNumber = failure.number;
+    return false;
+}
+
+bool DataFolder::makeOnWrite(WriteFailure *failure) const
+{
+    // For its owner only, like the files; never a data folder that went away.
     if (!m_madeOnWrite || QFileInfo(m_path).isDir())
         return true;
-    // Made on its first write, for its owner only like the files; never a
-    // data folder that went away.
     const QFileInfo folder(m_path);
     if (folder.dir().exists() && folder.dir().mkdir(folder.fileName())) {
         QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         return true;
     }
-    if (error)
-        *error = QCoreApplication::translate("DataFolder", "The folder %1 could not be made.").arg(m_path);
-    if (errorNumber)
-        *errorNumber = static_cast<int>(QFileDevice::OpenError);
+    if (failure)
+        *failure = { QString(), QStringLiteral("The folder %1 could not be made").arg(m_path), EACCES };
     return false;
 }
 
-bool DataFolder::replaceBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
+bool DataFolder::writeFiles(const QList<FileBytes> &files, WriteFailure *failure) const
 {
-    if (!makeOnWrite(error, errorNumber))
+    return write(files, failure, true);
+}
+
+bool DataFolder::write(const QList<FileBytes> &files, WriteFailure *failure, bool durable) const
+{
+    if (!makeOnWrite(failure))
         return false;
-    QTemporaryFile file(filePath(name) + QLatin1String(".XXXXXX"));
-    auto fail = [&](const QString &reason, int number) {
-        if (error)
-            *error = reason;
-        if (errorNumber)
-            *errorNumber = number;
+    struct Pending {
+        QString name;
+        QByteArray target;
+        QByteArray temporary;
+    };
+    QList<Pending> pending;
+    auto fail = [&](const QString &name, const Failure &why, qsizetype firstLeft) {
+        for (qsizetype i = firstLeft; i < pending.size(); ++i)
+            ::unlink(pending[i].temporary.constData());
+        if (failure)
+            *failure = { name, why.text, why.number };
         return false;
     };
-    if (!file.open())
-        return fail(file.errorString(), static_cast<int>(file.error()));
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return fail(file.errorString(), static_cast<int>(file.error()));
-    file.close();
-    // rename(2) replaces the old file in one step.
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(filePath(name)).constData())
-        != 0) {
-        const int number = errno;
-        return fail(QString::fromLocal8Bit(std::strerror(number)), number);
+    for (const FileBytes &file : files) {
+        Pending p { file.name, {}, {} };
+        Failure why;
+        if (!writeTarget(QFile::encodeName(filePath(file.name)), &p.target, &why)
+            || !writeTemporary(p.target, file.bytes, &p.temporary, &why, durable))
+            return fail(file.name, why, 0);
+        pending.append(p);
     }
-    file.setAutoRemove(false);
+    for (qsizetype i = 0; i < pending.size(); ++i)
+        if (::rename(pending[i].temporary.constData(), pending[i].target.constData()) != 0)
+            return fail(pending[i].name, systemFailure(), i);
     return true;
 }
 
-bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
+QStringList DataFolder::removeStaleTemporaries(const QStringList &names) const
 {
-    if (!makeOnWrite(error, errorNumber))
-        return false;
-    QSaveFile file(filePath(name));
-    auto fail = [&](QFileDevice &device) {
-        if (error)
-            *error = device.errorString();
-        if (errorNumber)
-            *errorNumber = static_cast<int>(device.error());
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file);
-    // posts2.txt holds passwords: files are for their owner only.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size())
-        return fail(file);
-    if (!file.commit())
-        return fail(file);
-    return true;
+    QStringList removed;
+    const QStringList entries = QDir(m_path).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &entry : entries) {
+        if (std::none_of(names.cbegin(), names.cend(), [&](const QString &n) { return isTemporaryOf(entry, n); }))
+            continue;
+        const QByteArray path = QFile::encodeName(filePath(entry));
+        // One that a live program holds a lock on is in use (the lock's own file, about to be put in place).
+        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        const bool free = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (free && ::unlink(path.constData()) == 0)
+            removed.append(entry);
+        ::close(fd);
+    }
+    return removed;
 }
 
 bool DataFolder::createWithEmptyLine(const QString &name, QString *error) const
 {
     return writeText(name, QStringLiteral("\r\n"), error);
-}
-
-bool DataFolder::readBytes(const QString &name, QByteArray *bytes, QString *error) const
-{
-    QFile file(filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-bool DataFolder::remove(const QString &name, QString *error) const
-{
-    QFile file(filePath(name));
-    if (!file.exists() || file.remove())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
-}
-
-QStringList DataFolder::fileNames() const
-{
-    return QDir(m_path).entryList(QDir::Files | QDir::Hidden);
 }
 
 bool xfileExists(const QString &path)

@@ -41,35 +41,79 @@ bool canWriteData(const QString &folder, const std::function<bool(const QString 
     return true;
 }
 
-QString systemError()
+QString systemError(int number)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromLocal8Bit(std::strerror(number));
 }
 
-// Creates the folder for its owner only. A folder that is there but holds no
-// data file yet is being taken into use, and is closed to others as well.
-bool prepareFolder(const QString &path, QString *error)
+// mkdir for its owner only; with parents, the missing folders above it too
+// (as ~/.local/share on a new account). On failure, the folder that could
+// not be made and why.
+bool makeFolder(const QString &path, bool withParents, QString *failedAt, int *number)
 {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isDir()) {
+    const QByteArray native = QFile::encodeName(path);
+    auto make = [&] { return ::mkdir(native.constData(), 0700) == 0 ? 0 : errno; };
+    int result = make();
+    const QString parent = QFileInfo(path).absolutePath();
+    if (result == ENOENT && withParents && parent != path) {
+        if (!makeFolder(parent, true, failedAt, number))
+            return false;
+        result = make();
+    }
+    if (result == 0 || result == EEXIST)
+        return true;
+    *failedAt = path;
+    *number = result;
+    return false;
+}
+
+enum class Create { No, LastOnly, WithParents };
+
+// Makes the folder when it is missing and allowed to. A folder that is there
+// but holds no data file yet is being taken into use, and is closed to others.
+bool prepareFolder(const QString &path, Create create, QString *error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        if (errno != ENOENT) {
+            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemError(errno));
+            return false;
+        }
+        if (::lstat(native.constData(), &st) == 0) {
+            *error = QStringLiteral("The data folder %1 is a link to %2, which does not exist.")
+                         .arg(path, QFileInfo(path).symLinkTarget());
+            return false;
+        }
+        if (create == Create::No) {
+            *error = QStringLiteral("The data folder %1 does not exist.").arg(path);
+            return false;
+        }
+        QString failedAt;
+        int number = 0;
+        if (!makeFolder(path, create == Create::WithParents, &failedAt, &number)) {
+            *error = number == ENOENT && failedAt == path
+                ? QStringLiteral("The data folder %1 could not be created: %2 does not exist.")
+                      .arg(path, QFileInfo(path).absolutePath())
+                : QStringLiteral("The data folder %1 could not be created: %2")
+                      .arg(path,
+                          failedAt == path ? systemError(number)
+                                           : QStringLiteral("%1 (%2)").arg(systemError(number), failedAt));
+            return false;
+        }
+        // Made by another program meanwhile, or made now: look again.
+        if (::stat(native.constData(), &st) != 0) {
+            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemError(errno));
+            return false;
+        }
+    }
+    if (!S_ISDIR(st.st_mode)) {
         *error = QStringLiteral("The data folder %1 is not a folder.").arg(path);
         return false;
     }
-    const QByteArray native = QFile::encodeName(path);
-    if (!info.exists()) {
-        if (!QDir().mkpath(info.absolutePath())) {
-            *error = QStringLiteral("The data folder %1 could not be created.").arg(path);
-            return false;
-        }
-        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
-            *error = QStringLiteral("The data folder %1 could not be created: %2").arg(path, systemError());
-            return false;
-        }
-    } else if (holdsAny(path, dataFileNames())) {
-        return true;
-    }
-    // The umask may have taken bits away, never added them; this only closes.
-    ::chmod(native.constData(), 0700);
+    if (create != Create::No && !holdsAny(path, dataFileNames()))
+        // Only closes: a folder its owner made read-only stays so.
+        ::chmod(native.constData(), st.st_mode & 0700);
     return true;
 }
 
@@ -78,17 +122,8 @@ bool prepareFolder(const QString &path, QString *error)
 // passwords and the copy must be writable.
 bool copyFile(const QString &from, const DataFolder &to, const QString &name, QString *error)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return false;
-    }
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        return false;
-    }
-    return to.writeBytes(name, bytes, error);
+    QByteArray bytes;
+    return readRegularFile(from, &bytes, error) && to.writeBytes(name, bytes, error);
 }
 
 } // namespace
@@ -103,12 +138,11 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
 {
     const std::function<bool(const QString &)> canWrite = input.canWrite ? input.canWrite : pathIsWritable;
     DataLocation result;
-    QString error;
 
     if (!input.overrideFolder.isEmpty()) {
         result.folder = QFileInfo(input.overrideFolder).absoluteFilePath();
-        if (!prepareFolder(result.folder, &error))
-            result.notice = error;
+        // A mistyped name makes one folder at most, never a chain of them.
+        prepareFolder(result.folder, input.mayCreate ? Create::LastOnly : Create::No, &result.error);
         return result;
     }
 
@@ -123,13 +157,18 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
     // Looked at before the folder is prepared: the copy happens only while the
     // user's folder holds none of the files, so that it is made once.
     const bool firstUse = !holdsAny(input.userFolder, names);
-    if (!prepareFolder(result.folder, &error)) {
-        result.notice = error;
+    if (!input.mayCreate && firstUse) {
+        // Nothing is made or copied for a reader: it reads the files where they are now.
+        if (programHoldsData)
+            result.folder = input.programFolder;
         return result;
     }
+    if (!prepareFolder(result.folder, Create::WithParents, &result.error))
+        return result;
     if (!programHoldsData || !firstUse)
         return result;
 
+    QString error;
     QStringList failures;
     for (const QString &name : names) {
         const QFileInfo from(QDir(input.programFolder).filePath(name));
@@ -150,12 +189,13 @@ DataLocation chooseDataLocation(const DataLocationInput &input)
     return result;
 }
 
-DataLocation chooseDataLocation(const QString &overrideFolder)
+DataLocation chooseDataLocation(const QString &overrideFolder, bool mayCreate)
 {
     DataLocationInput where;
     where.programFolder = QCoreApplication::applicationDirPath();
     where.userFolder = userDataFolder();
     where.overrideFolder = overrideFolder;
+    where.mayCreate = mayCreate;
     return chooseDataLocation(where);
 }
 
@@ -163,8 +203,8 @@ QString userDataFolder()
 {
     // QStandardPaths::AppDataLocation would add the organisation's name too,
     // and the program's settings already take both as "Postmaven".
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-        .filePath(QStringLiteral("Postmaven"));
+    return QDir::cleanPath(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Postmaven"));
 }
 
 bool pathIsWritable(const QString &path)

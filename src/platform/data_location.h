@@ -18,14 +18,20 @@ struct DataLocationInput {
     // Whether a file or folder can be written. Empty: the file system's answer
     // (pathIsWritable). Root may write almost anywhere, so tests steer this.
     std::function<bool(const QString &path)> canWrite;
+    // False for a program that only reads: no folder is made and nothing is
+    // copied. Of a folder given on the command line only the last part is
+    // ever made, never the folders above it.
+    bool mayCreate = true;
 };
 
 // The folder that holds the data files, and what the user should be told.
 struct DataLocation {
     QString folder;
-    // A line for the status bar: the data files were copied, or something
-    // went wrong on the way. Empty when there is nothing to say.
+    // A line for the status bar: the data files were copied, or some could
+    // not be. Empty when there is nothing to say.
     QString notice;
+    // Why the folder cannot be used, naming it; empty when it can.
+    QString error;
     // Data files copied into the folder at this start.
     QStringList copied;
 };
@@ -38,7 +44,7 @@ struct DataLocation {
 DataLocation chooseDataLocation(const DataLocationInput &input);
 // The same for the running program: its own folder, the user's folder, and
 // --data-dir when given.
-DataLocation chooseDataLocation(const QString &overrideFolder);
+DataLocation chooseDataLocation(const QString &overrideFolder, bool mayCreate = true);
 
 // ~/.local/share/Postmaven, following XDG_DATA_HOME.
 QString userDataFolder();

@@ -1,6 +1,8 @@
 #include "watch/thread_text_store.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 
 #include <cstring>
 
@@ -139,7 +141,8 @@ std::optional<QByteArray> ThreadTextStore::fileOf(const QString &url) const
     if (pending != m_pending.constEnd())
         return *pending;
     QByteArray bytes;
-    if (!m_folder || !m_folder->readBytes(fileNameFor(url), &bytes))
+    QString error;
+    if (!m_folder || !readRegularFile(m_folder->filePath(fileNameFor(url)), &bytes, &error))
         return std::nullopt;
     return bytes;
 }
@@ -163,7 +166,7 @@ bool ThreadTextStore::write(const QString &url, const QByteArray &bytes, FilePro
     QString error;
     int number = 0;
     // A kept text can be made again by the next measure: it does not wait for the disk.
-    if (m_folder->replaceBytes(name, bytes, &error, &number))
+    if (m_folder->writeBytes(name, bytes, &error, &number, false))
         return true;
     *problem = fileProblem(*m_folder, name, error, number);
     return false;
@@ -185,7 +188,7 @@ void ThreadTextStore::forget(const QString &url)
 {
     m_pending.remove(url);
     if (m_folder)
-        m_folder->remove(fileNameFor(url));
+        QFile::remove(m_folder->filePath(fileNameFor(url)));
 }
 
 QList<FileProblem> ThreadTextStore::writePending()
@@ -212,8 +215,8 @@ void ThreadTextStore::removeAllBut(const QStringList &urls)
     QSet<QString> keep;
     for (const QString &url : urls)
         keep.insert(fileNameFor(url));
-    for (const QString &name : m_folder->fileNames()) {
+    // Temporary files a write cut short go too: the folder holds nothing else.
+    for (const QString &name : QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden))
         if (!keep.contains(name))
-            m_folder->remove(name);
-    }
+            QFile::remove(m_folder->filePath(name));
 }

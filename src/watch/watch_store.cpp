@@ -26,15 +26,15 @@ QList<FileProblem> WatchStore::load()
 
 QList<FileProblem> WatchStore::savePosts()
 {
-    QList<FileProblem> problems;
     if (m_unreadable)
-        return problems;
-    for (const auto &[name, text] :
-        { std::pair { kPostsFile, m_posts.postsFileText() }, std::pair { kSizesFile, m_posts.sizesFileText() } }) {
-        FileProblem problem;
-        if (!writeListFile(m_folder, name, text, &problem))
-            problems.append(problem);
-    }
+        return {};
+    QList<FileProblem> problems;
+    // Together or not at all: the two files pair their records by row.
+    WriteFailure failure;
+    if (!m_folder.writeFiles(
+            { { kPostsFile, m_posts.postsFileText().toUtf8() }, { kSizesFile, m_posts.sizesFileText().toUtf8() } },
+            &failure))
+        problems.append(fileProblem(m_folder, failure.name, failure.error, failure.number));
     problems += m_texts.writePending();
     QStringList urls;
     for (const WatchedPost &post : m_posts.all())

@@ -29,9 +29,10 @@ public:
     QList<FileProblem> load();
     bool wasUnreadable() const { return m_unreadable; }
 
-    // Writes posts.txt, then sizes.txt, then the kept texts that wait, and
-    // removes those of posts no longer watched. All are left as they are when
-    // either list could not be read at start-up, since they run in step.
+    // Writes posts.txt and sizes.txt, both or neither, since they run in
+    // step; then the kept texts that wait, and removes those of posts no
+    // longer watched. All are left as they are when either list could not be
+    // read at start-up.
     QList<FileProblem> savePosts();
 
 private:

@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -88,6 +90,18 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
     EXPECT_EQ(app.value("subject"), "") << "only the message is inserted";
     EXPECT_EQ(app.controller().watchCountdown(), 4);
     EXPECT_TRUE(app.t.readFile("htmltemp.txt").contains("\r\n<textarea"));
+    EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
+
+    // htmltemp.txt cannot be saved: the status bar says so, and the message still goes in.
+    ASSERT_TRUE(QFile::remove(app.t.path("htmltemp.txt")) && QDir().mkdir(app.t.path("htmltemp.txt")));
+    evalInPage(app.browser->view(), "document.getElementById('message').value = ''; true");
+    done.clear();
+    app.t.click("cmdMessage");
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(done.first().at(0).toBool());
+    EXPECT_EQ(app.value("message"), expected);
+    EXPECT_TRUE(app.w->statusText(1).startsWith("htmltemp.txt could not be saved: "))
+        << app.w->statusText(1).toStdString();
     EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
 }
 

@@ -1,7 +1,7 @@
 // postmaven-cli run as a user runs it: a separate process on a temporary data
 // folder and configuration, against loopback servers in this process.
+#include "cli/cli_helpers.h"
 #include "platform/data_lock.h"
-#include "support/script_server.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
@@ -19,122 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-// Pages whose size the test sets, or threads of as many replies as it
-// says, each with its author and a button; any other path is 100 bytes.
-struct Pages {
-    ScriptServer server;
-    QMap<QByteArray, int> sizes;
-    QMap<QByteArray, int> replies;
-    int delayMs = 0;
-    static QByteArray thread(int replies)
-    {
-        QByteArray body = "<h1>A thread</h1>\n";
-        for (int i = 1; i <= replies; ++i)
-            body += QStringLiteral("<div><b>user%1</b><p>Reply number %1</p><i>Quote</i></div>\n")
-                        .arg(i, 2, 10, QLatin1Char('0'))
-                        .toLatin1();
-        return body;
-    }
-    Pages()
-    {
-        server.setHandler([this](const QByteArray &path) {
-            const QByteArray body
-                = replies.contains(path) ? thread(replies.value(path)) : QByteArray(sizes.value(path, 100), 'p');
-            ScriptServer::Script s = ScriptServer::response(body);
-            s.pieces.first().delayMs = delayMs;
-            return s;
-        });
-    }
-    QString url(const char *path) const { return server.base() + QLatin1String(path); }
-};
-
-QString deadAddress()
-{
-    return QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort());
-}
-
-struct Cli {
-    QTemporaryDir data;
-    QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-
-    Cli()
-    {
-        for (const char *dir : { "config", "data" })
-            QDir().mkpath(home.filePath(QLatin1String(dir)));
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        // No desktop session unless a test brings its own bus.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-        env.remove(QStringLiteral("DISPLAY"));
-    }
-
-    // Waits with the event loop running, so that the servers here can answer.
-    Outcome run(QStringList arguments, bool withDataDir = true, const QByteArray &input = {}) const
-    {
-        if (withDataDir)
-            arguments.insert(1, QStringLiteral("--data-dir=%1").arg(data.path()));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        QSignalSpy finished(&p, &QProcess::finished);
-        p.start(QStringLiteral(CLI_PROGRAM), arguments);
-        if (!p.waitForStarted(10000))
-            return {};
-        p.write(input);
-        p.closeWriteChannel();
-        if (!finished.wait(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return {};
-        }
-        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
-    }
-    Outcome runWithoutFolder(const QStringList &arguments, const QByteArray &input = {}) const
-    {
-        return run(arguments, false, input);
-    }
-
-    QByteArray file(const char *name) const
-    {
-        QFile f(data.filePath(QLatin1String(name)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void writeFile(const char *name, const QByteArray &bytes) const
-    {
-        QFile f(data.filePath(QLatin1String(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-};
-
-QByteArray records(const QStringList &lines)
-{
-    QByteArray out;
-    for (const QString &line : lines)
-        out += line.toUtf8() + "\r\n\r\n";
-    return out;
-}
-
-QList<QJsonObject> jsonLines(const QString &out)
-{
-    QList<QJsonObject> objects;
-    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        objects.append(QJsonDocument::fromJson(line.toUtf8()).object());
-    return objects;
-}
-
-} // namespace
+#include <functional>
+#include <sys/stat.h>
 
 TEST(Cli, CheckPrintsTheThreadWithNewRepliesAndNamesTheDeadOne)
 {
@@ -235,8 +122,8 @@ TEST(Cli, AWindowOpenedDuringTheCheckKeepsTheLists)
     QSignalSpy finished(&p, &QProcess::finished);
     p.start(QStringLiteral(CLI_PROGRAM), { "check", "--data-dir", cli.data.path() });
     QTRY_VERIFY_WITH_TIMEOUT(!pages.server.requests.isEmpty(), 10000);
-    QLockFile window(cli.data.filePath(DataLock::fileName()));
-    ASSERT_TRUE(window.tryLock(0));
+    DataLock window(cli.data.path(), DataLock::Holder::Window);
+    ASSERT_EQ(window.tryLock(), DataLock::State::Taken);
     ASSERT_TRUE(finished.wait(30000));
     EXPECT_EQ(p.exitCode(), 3);
     EXPECT_EQ(p.readAllStandardError(), "postmaven-cli: Postmaven is open; watch the post there\n");
@@ -252,8 +139,8 @@ TEST(Cli, WhileTheWindowIsOpenOnlyReadingRuns)
     const QByteArray sizes = records({ "1000", "100" });
     cli.writeFile("posts.txt", posts);
     cli.writeFile("sizes.txt", sizes);
-    QLockFile window(cli.data.filePath(DataLock::fileName()));
-    ASSERT_TRUE(window.tryLock(0));
+    DataLock window(cli.data.path(), DataLock::Holder::Window);
+    ASSERT_EQ(window.tryLock(), DataLock::State::Taken);
 
     const Outcome check = cli.run({ "check" });
     EXPECT_EQ(check.status, 0) << "every size is recorded: the check only reads";
@@ -332,6 +219,9 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
         { "watch with an empty address", { "watch", "" }, "The address is empty" },
         { "convert without a format", { "convert" }, "No format given" },
         { "a data folder without a name", { "list", "--data-dir" }, "Missing value after '--data-dir'" },
+        { "an empty data folder name", { "list", "--data-dir", "" }, "--data-dir was given an empty folder name" },
+        { "an empty data folder name before the command", { "--data-dir=", "watch", "http://a/" },
+            "--data-dir was given an empty folder name" },
     };
     for (const Row &r : rows) {
         const Outcome o = cli.runWithoutFolder(r.arguments);
@@ -341,6 +231,7 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
         EXPECT_TRUE(o.err.contains("--help")) << r.name;
     }
     EXPECT_EQ(cli.file("posts.txt"), "<missing>") << "bad usage writes nothing";
+    EXPECT_FALSE(QFileInfo::exists(cli.home.filePath("data/Postmaven"))) << "nor makes a folder";
 
     const Outcome help = cli.runWithoutFolder({ "--help" });
     EXPECT_EQ(help.status, 0);
@@ -359,12 +250,30 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
 
 TEST(Cli, DataFilesThatCannotBeRead)
 {
-    Cli cli;
-    QDir(cli.data.path()).mkdir("posts.txt");
-    for (const QStringList &arguments : { QStringList { "list" }, QStringList { "check" } }) {
-        const Outcome o = cli.run(arguments);
-        EXPECT_EQ(o.status, 1) << arguments.first().toStdString();
-        EXPECT_TRUE(o.err.contains("cannot read " + cli.data.filePath("posts.txt"))) << o.err.toStdString();
+    struct Row {
+        const char *name;
+        std::function<bool(const QString &path)> make;
+    };
+    const QList<Row> rows = {
+        { "a folder", [](const QString &path) { return QDir().mkdir(path); } },
+        { "a pipe, which has no end",
+            [](const QString &path) { return ::mkfifo(QFile::encodeName(path), 0600) == 0; } },
+        { "a link to /dev/zero, which has no end", [](const QString &path) { return QFile::link("/dev/zero", path); } },
+        { "a file larger than any list",
+            [](const QString &path) {
+                QFile f(path);
+                return f.open(QIODevice::WriteOnly) && f.resize(65 * 1024 * 1024);
+            } },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Cli cli;
+        ASSERT_TRUE(row.make(cli.data.filePath("posts.txt")));
+        for (const QStringList &arguments : { QStringList { "list" }, QStringList { "check" } }) {
+            const Outcome o = cli.run(arguments);
+            EXPECT_EQ(o.status, 1) << arguments.first().toStdString();
+            EXPECT_TRUE(o.err.contains("cannot read " + cli.data.filePath("posts.txt"))) << o.err.toStdString();
+        }
     }
 }
 

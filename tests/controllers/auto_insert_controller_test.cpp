@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,8 +21,9 @@ struct Fixture {
     FakeBrowser browser;
     RecordingDialogs dialogs;
     QString message = QStringLiteral("Hello forum\r\nsecond line\r\n\r\n");
-    AutoInsertController controller { browser, DataFolder(dir.path()), dialogs,
-        [this] { return AutoInsertController::Outgoing { message, false }; } };
+    AutoInsertController controller { browser, DataFolder(dir.path()), dialogs, [this] {
+                                         return AutoInsertController::Outgoing { message, false };
+                                     } };
     QStringList watched;
 
     Fixture()
@@ -120,4 +122,21 @@ TEST(AutoInsertController, OpeningAPostWatchesItOnItsFirstLoad)
     EXPECT_TRUE(f.watched.isEmpty()) << "a page without a body does not show the key";
     f.load("http://forum/post", page("<body>x</body>", "x"));
     EXPECT_EQ(f.watched, QStringList({ "http://forum/post" }));
+}
+
+TEST(AutoInsertController, AFailedSaveOfHtmltempIsReportedAndTheInsertGoesOn)
+{
+    Fixture f;
+    ASSERT_TRUE(QDir(f.dir.path()).mkdir("htmltemp.txt")); // a folder in the file's place cannot be replaced
+    f.browser.body = page("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
+    QSignalSpy done(&f.controller, &AutoInsertController::autoInsertDone);
+    QSignalSpy status(&f.controller, &AutoInsertController::statusText);
+    f.controller.autoInsert();
+    ASSERT_EQ(done.size(), 1);
+    EXPECT_TRUE(done.first().at(0).toBool()) << "the message is still inserted";
+    EXPECT_TRUE(f.dialogs.boxes.isEmpty());
+    ASSERT_EQ(status.size(), 1);
+    EXPECT_EQ(status.first().at(0).toInt(), 1);
+    EXPECT_TRUE(status.first().at(1).toString().startsWith("htmltemp.txt could not be saved: "))
+        << status.first().at(1).toString().toStdString();
 }

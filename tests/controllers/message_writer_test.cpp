@@ -24,6 +24,7 @@ int writeId(const QString &script)
 const QVariant kOk = QVariantMap { { "ok", true } };
 const QVariant kNotThere = QVariantMap { { "ok", false } };
 const QVariant kPending = QVariantMap { { "pending", true } };
+const QVariant kWaiting = QVariantMap { { "pending", true }, { "wait", true } };
 
 struct Writing {
     FakeBrowser browser;
@@ -94,7 +95,7 @@ TEST(MessageWriter, AnEditorThatTakesItLaterIsAskedAgain)
 {
     Writing w;
     w.browser.fieldWriteAnswer = "editor";
-    w.browser.pageAnswers = { kPending, kPending, kOk };
+    w.browser.pageAnswers = { kWaiting, kPending, kOk };
     w.write(0, 0);
     EXPECT_TRUE(w.answers.isEmpty()) << "no answer while the editor is busy";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.answers.isEmpty(); }, 5000));
@@ -110,7 +111,7 @@ TEST(MessageWriter, AnEditorThatNeverFinishesFailsOnce)
 {
     Writing w;
     w.browser.fieldWriteAnswer = "editor";
-    w.browser.pageAnswers = { kPending };
+    w.browser.pageAnswers = { kWaiting };
     w.write(0, 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.answers.isEmpty(); }, 10000));
     EXPECT_EQ(w.answers, QList<bool> { false });

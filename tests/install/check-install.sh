@@ -13,7 +13,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; fail "install"; }
 
 for f in bin/postmaven share/postmaven/Help.rtf share/applications/$id.desktop \
-         share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg share/man/man1/postmaven.1; do
+         share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg share/man/man1/postmaven.1.gz \
+         share/doc/postmaven/copyright share/doc/postmaven/changelog.gz; do
   [ -s "$prefix/$f" ] || fail "missing $f"
 done
 [ -x "$prefix/bin/postmaven" ] || fail "bin/postmaven is not executable"
@@ -30,18 +31,18 @@ grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$id.svg" || fail "the 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
 grep -qx "Icon=$id" "$prefix/share/applications/$id.desktop" || fail "the desktop entry names another icon"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
-man -l --warnings "$prefix/share/man/man1/postmaven.1" > /dev/null 2> "$work/man.err" || true
+man -l --warnings "$prefix/share/man/man1/postmaven.1.gz" > /dev/null 2> "$work/man.err" || true
 [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "man page warnings"; }
 
 [ "$("$prefix/bin/postmaven" --version)" = "Postmaven 2.03" ] || fail "--version"
 
 # postmaven-cli, its man page and the user units that run it every hour.
-for f in bin/postmaven-cli share/man/man1/postmaven-cli.1 lib/systemd/user/postmaven-check.service \
+for f in bin/postmaven-cli share/man/man1/postmaven-cli.1.gz lib/systemd/user/postmaven-check.service \
          lib/systemd/user/postmaven-check.timer; do
   [ -s "$prefix/$f" ] || fail "missing $f"
 done
 [ "$("$prefix/bin/postmaven-cli" --version)" = "postmaven-cli 2.03" ] || fail "postmaven-cli --version"
-man -l --warnings "$prefix/share/man/man1/postmaven-cli.1" > /dev/null 2> "$work/man.err" || true
+man -l --warnings "$prefix/share/man/man1/postmaven-cli.1.gz" > /dev/null 2> "$work/man.err" || true
 [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "postmaven-cli man page warnings"; }
 grep -qx "ExecStart=$prefix/bin/postmaven-cli check --notify" "$prefix/lib/systemd/user/postmaven-check.service" \
   || fail "the installed service does not start the installed postmaven-cli"

@@ -27,6 +27,8 @@ TEST(CommandLine, Rows)
             "Usage: postmaven [options]\n", false },
         { "data folder without a value", { "postmaven", "--data-dir" }, CommandLine::Action::Exit, 1, {},
             "Missing value after '--data-dir'.", true },
+        { "an empty data folder would be the current one", { "postmaven", "--data-dir", "" }, CommandLine::Action::Exit,
+            1, {}, "--data-dir was given an empty folder name.", true },
         { "Qt's own options are left to Qt", { "postmaven", "-platform", "offscreen", "--data-dir", "/d" },
             CommandLine::Action::Run, 0, "/d", {}, false },
         { "web engine flags are left to the web engine", { "postmaven", "--remote-debugging-port=9222" },

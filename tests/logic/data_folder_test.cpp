@@ -1,8 +1,13 @@
+#include "logins/forum_store.h"
+#include "messages/message_store.h"
 #include "platform/data_folder.h"
+#include "support/small_file_system.h"
+#include "watch/watch_store.h"
 
 #include <gtest/gtest.h>
 
 #include <QList>
+#include <QMap>
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +20,20 @@ void writeBytes(const QString &path, const QByteArray &b)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(b);
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray records(const QString &pattern, int count)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += pattern.arg(i).toUtf8() + "\r\n\r\n";
+    return out;
 }
 } // namespace
 
@@ -114,4 +133,55 @@ TEST(DataFolder, FileExistsTest)
     EXPECT_FALSE(xfileExists(dir.filePath(".hidden")));
     EXPECT_FALSE(xfileExists(dir.filePath("folder")));
     EXPECT_FALSE(xfileExists(QString()));
+}
+
+// Each writer of a data file, on a file system without room for what it
+// writes: it says so, and every file keeps what it held.
+TEST(DataFolder, AFullDiskKeepsEveryFileAsItWas)
+{
+    struct Row {
+        const char *name;
+        QMap<QString, QByteArray> before;
+        int leave; // bytes left free
+        std::function<bool(const DataFolder &)> write; // true: the writer says it wrote
+    };
+    const QList<Row> rows = {
+        { "watched posts and their sizes, when only posts.txt would fit",
+            { { "posts.txt", records("http://a/%1", 200) },
+                { "sizes.txt", records("1234567890%1 pages=50 last=123456789", 200) } },
+            4096,
+            [](const DataFolder &folder) {
+                WatchStore store(folder);
+                store.load();
+                store.posts().add("http://b/", "none");
+                return store.savePosts().isEmpty();
+            } },
+        { "forums with their passwords", { { "posts2.txt", "http://forum.example/|me|secret\r\n\r\n" } }, 0,
+            [](const DataFolder &folder) {
+                ForumStore store(folder);
+                store.load();
+                store.forums().add("http://other.example/", "you|word");
+                FileProblem problem;
+                return store.saveForums(&problem);
+            } },
+        { "saved messages", { { "messages.txt", "hello[br]there|first\r\n" } }, 0,
+            [](const DataFolder &folder) {
+                QString error;
+                return MessageStore(folder).save("one more", "second", &error);
+            } },
+        { "the page source kept by Auto-Insert", { { "htmltemp.txt", "<form>\r\n" } }, 0,
+            [](const DataFolder &folder) { return folder.writeText("htmltemp.txt", "<form><textarea>\r\n"); } },
+    };
+    for (const Row &row : rows) {
+        SmallFileSystem disk;
+        if (!disk.mounted())
+            GTEST_SKIP() << disk.skipReason().toStdString();
+        for (auto it = row.before.cbegin(); it != row.before.cend(); ++it)
+            writeBytes(disk.filePath(it.key()), it.value());
+        ASSERT_TRUE(disk.fill(row.leave)) << row.name;
+        EXPECT_FALSE(row.write(DataFolder(disk.path()))) << row.name;
+        for (auto it = row.before.cbegin(); it != row.before.cend(); ++it)
+            EXPECT_EQ(readBytes(disk.filePath(it.key())), it.value()) << row.name << ": " << it.key().toStdString();
+        EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files).size(), row.before.size() + 1) << row.name << ": leftovers";
+    }
 }

@@ -41,7 +41,7 @@ struct Folders {
     QTemporaryDir root;
     QString program = root.filePath("app/bin");
     QString user = root.filePath("home/.local/share/Postmaven");
-    QString override = root.filePath("elsewhere/data");
+    QString override = root.filePath("elsewhere");
     Folders() { QDir().mkpath(program); }
     DataLocationInput input() const { return { program, user, QString(), {} }; }
 };
@@ -181,11 +181,11 @@ TEST(DataLocation, AFolderThatCannotBeMadeIsReported)
     writeBytes(f.user, "a file where the folder should be");
     const DataLocation where = chooseDataLocation(f.input());
     EXPECT_EQ(where.folder, f.user);
-    EXPECT_EQ(where.notice, QStringLiteral("The data folder %1 is not a folder.").arg(f.user));
+    EXPECT_EQ(where.error, QStringLiteral("The data folder %1 is not a folder.").arg(f.user));
 
     DataLocationInput input = f.input();
     input.overrideFolder = f.user + "/below";
-    EXPECT_FALSE(chooseDataLocation(input).notice.isEmpty());
+    EXPECT_FALSE(chooseDataLocation(input).error.isEmpty());
 }
 
 TEST(DataLocation, RelativeOverrideIsTakenFromTheCurrentFolder)

@@ -129,9 +129,10 @@ ScriptServer::Script ScriptServer::fileResponse(const QString &folder, const QBy
     QFile file(QDir(folder).filePath(name));
     if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly))
         return response("not found", {}, 404);
-    static const QList<QPair<QString, QByteArray>> types { { "js", "application/javascript" }, { "css", "text/css" },
-        { "html", "text/html; charset=utf-8" }, { "json", "application/json" }, { "png", "image/png" },
-        { "gif", "image/gif" }, { "svg", "image/svg+xml" }, { "woff", "font/woff" } };
+    static const QList<QPair<QString, QByteArray>> types { { "js", "application/javascript" },
+        { "mjs", "application/javascript" }, { "css", "text/css" }, { "html", "text/html; charset=utf-8" },
+        { "json", "application/json" }, { "png", "image/png" }, { "gif", "image/gif" }, { "svg", "image/svg+xml" },
+        { "woff", "font/woff" } };
     QByteArray type = "application/octet-stream";
     const QString suffix = QFileInfo(name).suffix().toLower();
     for (const auto &t : types)

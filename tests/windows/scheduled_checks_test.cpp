@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QLockFile>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
@@ -86,23 +85,42 @@ TEST(ScheduledChecks, AScheduledRunNotifiesAndTheNotificationShowsTheNewReplies)
 TEST(ScheduledChecks, TheWindowHoldsTheDataFolderWhileItIsOpen)
 {
     TestApp t;
-    DataLock other(t.dir.path());
-    EXPECT_FALSE(other.isHeldElsewhere());
+    DataLock other(t.dir.path(), DataLock::Holder::CommandLine);
+    EXPECT_EQ(other.peek(), DataLock::State::Free);
     MainWindow &w = t.start();
-    EXPECT_TRUE(other.isHeldElsewhere()) << "held from before the lists are read";
+    EXPECT_EQ(other.peek(), DataLock::State::HeldByWindow) << "held from before the lists are read";
     ASSERT_TRUE(w.unload());
     EXPECT_EQ(t.readFile("posts.txt"), "");
-    EXPECT_FALSE(other.isHeldElsewhere()) << "let go once the lists are written";
+    EXPECT_EQ(other.peek(), DataLock::State::Free) << "let go once the lists are written";
 }
 
 TEST(ScheduledChecks, ASecondWindowOnTheSameDataFolderSaysSo)
 {
     TestApp t;
-    QLockFile first(t.dir.filePath(DataLock::fileName()));
-    ASSERT_TRUE(first.tryLock(0));
+    DataLock first(t.dir.path(), DataLock::Holder::Window);
+    ASSERT_EQ(first.tryLock(), DataLock::State::Taken);
     MainWindow &w = t.start();
-    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith(t.dir.filePath(DataLock::fileName())
-        + " is held by another Postmaven: the watched posts of the window closed last are kept"))
-        << w.statusBar()->currentMessage().toStdString();
+    const QString said = w.statusBar()->currentMessage();
+    EXPECT_TRUE(said.startsWith(t.dir.filePath(DataLock::fileName()) + " is held by a Postmaven window"))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("the watched posts of the window closed last are kept")) << said.toStdString();
     EXPECT_TRUE(first.isLocked()) << "the other window keeps its lock";
+}
+
+TEST(ScheduledChecks, AtStartAStaleLockAndWhatCutShortWritesLeftAreCleared)
+{
+    TestApp t;
+    t.writeFile(DataLock::fileName(), "holder postmaven-cli\npid 999999999\nhost gone.example\n");
+    const QStringList leftovers = { "posts.txt.qWeRt1", "posts2.txt.ZxCvBn", "messages.txt.AAAAAA" };
+    const QStringList kept = { "posts.txt.backup", "notes.txt.qWeRt1", "posts.txt.qWeRt12" };
+    for (const QString &name : leftovers + kept)
+        t.writeFile(name, "half a file");
+    MainWindow &w = t.start();
+    const QString said = w.statusBar()->currentMessage();
+    EXPECT_TRUE(said.contains("removed the stale lock " + t.dir.filePath(DataLock::fileName()))) << said.toStdString();
+    EXPECT_EQ(DataLock(t.dir.path(), DataLock::Holder::CommandLine).peek(), DataLock::State::HeldByWindow);
+    for (const QString &name : leftovers)
+        EXPECT_EQ(t.readFile(name), "<missing>") << name.toStdString();
+    for (const QString &name : kept)
+        EXPECT_EQ(t.readFile(name), "half a file") << name.toStdString();
 }

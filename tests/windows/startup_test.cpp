@@ -1,4 +1,5 @@
 #include "messages/first_run_text.h"
+#include "platform/data_location.h"
 #include "support/list_items.h"
 #include "support/script_server.h"
 #include "support/test_app.h"
@@ -16,6 +17,9 @@
 #include <QListView>
 #include <QScreen>
 #include <QToolButton>
+
+#include <cerrno>
+#include <cstring>
 
 TEST(Startup, FirstStartInAnEmptyFolder)
 {
@@ -159,6 +163,23 @@ TEST(Startup, UnreadableDataFileIsReportedAndLeftUntouched)
     EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\n"));
 }
 
+TEST(Startup, ADataFolderThatCannotBeMadeIsOneBoxThatSaysWhy)
+{
+    TestApp t;
+    // As when the home folder cannot be written: a file where a folder above the data folder belongs.
+    t.writeFile("home", "a file");
+    const DataLocation location = chooseDataLocation({ t.path("app"), t.path("home/.local/share/Postmaven"), {}, {} });
+    AppServices services = t.services();
+    services.folder = DataFolder(location.folder);
+    services.folderProblem = location.error;
+    t.window = std::make_unique<MainWindow>(services);
+    t.window->load();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains(location.folder)) << t.dialogs.boxes[0].text.toStdString();
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))))
+        << t.dialogs.boxes[0].text.toStdString();
+}
+
 TEST(Startup, UnreadableSizesLeaveBothPostFilesAlone)
 {
     TestApp t;
@@ -213,7 +234,7 @@ TEST(Startup, AnUnattendedEndNeverAsksAndNamesTheFileOnStandardError)
     EXPECT_EQ(t.dialogs.boxes.size(), boxes) << "no box";
     EXPECT_NE(err.find(t.path("sizes.txt").toStdString()), std::string::npos) << err;
     EXPECT_NE(err.find(t.path("posts2.txt").toStdString()), std::string::npos) << err;
-    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://127.0.0.1:1/post\r\n\r\n")) << "what can be written is";
+    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("\r\n")) << "kept in step with sizes.txt, which kept its own";
     EXPECT_TRUE(w.isUnloaded());
 }
 

@@ -1,0 +1,295 @@
+// postmaven-cli on data folders that are shared, broken or full: what it says,
+// the status it ends with, and that it loses nothing.
+#include "cli/cli_helpers.h"
+#include "platform/data_lock.h"
+#include "support/small_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QSysInfo>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+// The arguments of a run in a folder under root, after the folder is set up.
+using Prepare = std::function<QStringList(const QString &root, Cli &cli)>;
+
+void makeFolder(const QString &path)
+{
+    ASSERT_TRUE(QDir().mkpath(path)) << path.toStdString();
+}
+
+} // namespace
+
+TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
+{
+    Pages pages;
+    const QString url = pages.url("/post");
+    struct Row {
+        const char *name;
+        Prepare prepare;
+        int status;
+        const char *said;
+        const char *absent; // under root, not there afterwards
+    };
+    const QList<Row> rows = {
+        { "list in a folder that is not there",
+            [](const QString &root, Cli &) {
+                return QStringList { "list", "--data-dir", root + "/typo/deep/x" };
+            },
+            1, "does not exist", "typo" },
+        { "watch in a folder whose parent is not there",
+            [&](const QString &root, Cli &) {
+                return QStringList { "watch", "--data-dir", root + "/typo/x", url };
+            },
+            1, "does not exist", "typo" },
+        { "watch makes the last folder",
+            [&](const QString &root, Cli &) {
+                return QStringList { "watch", "--data-dir", root + "/new", url };
+            },
+            0, "", nullptr },
+        { "--data-dir before the command",
+            [&](const QString &root, Cli &) {
+                makeFolder(root + "/given");
+                return QStringList { "--data-dir", root + "/given", "watch", url };
+            },
+            0, "", nullptr },
+        { "a folder that is a link to itself",
+            [&](const QString &root, Cli &) {
+                QFile::link(root + "/loop", root + "/loop");
+                return QStringList { "watch", "--data-dir", root + "/loop", url };
+            },
+            1, "Too many levels of symbolic links", nullptr },
+        { "a folder that is a link to nowhere",
+            [&](const QString &root, Cli &) {
+                QFile::link(root + "/gone", root + "/dangling");
+                return QStringList { "watch", "--data-dir", root + "/dangling", url };
+            },
+            1, "which does not exist", "gone" },
+        { "a home folder that cannot be written",
+            [&](const QString &root, Cli &cli) {
+                QFile file(root + "/home");
+                EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+                cli.env.insert("XDG_DATA_HOME", root + "/home/.local/share");
+                return QStringList { "watch", url };
+            },
+            1, "/home/.local/share/Postmaven cannot be used: Not a directory", nullptr },
+        { "a lock that is a folder",
+            [&](const QString &root, Cli &) {
+                makeFolder(root + "/d/postmaven.lock");
+                return QStringList { "watch", "--data-dir", root + "/d", url };
+            },
+            1, "postmaven.lock is a folder", "d/posts.txt" },
+        { "a folder its owner may only read",
+            [&](const QString &root, Cli &cli) {
+                makeFolder(root + "/readonly");
+                QFile::setPermissions(root + "/readonly", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+                // Root may write anywhere: the run is made by nobody, who owns the folder.
+                if (::geteuid() == 0) {
+                    QFile::setPermissions(root, QFile::permissions(root) | QFileDevice::ExeOther);
+                    EXPECT_EQ(::chown(QFile::encodeName(root + "/readonly").constData(), 65534, 65534), 0);
+                    cli.runAs = QStringList { QStandardPaths::findExecutable("setpriv"), "--reuid=65534",
+                        "--regid=65534", "--clear-groups" };
+                }
+                return QStringList { "watch", "--data-dir", root + "/readonly", url };
+            },
+            1, "postmaven.lock could not be created: Permission denied", "readonly/posts.txt" },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Cli cli;
+        QTemporaryDir place;
+        const QStringList arguments = row.prepare(place.path(), cli);
+        const Outcome o = cli.runWithoutFolder(arguments);
+        EXPECT_EQ(o.status, row.status) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
+        EXPECT_FALSE(o.err.contains("Postmaven is open")) << o.err.toStdString();
+        if (row.absent)
+            EXPECT_FALSE(QFileInfo::exists(place.filePath(QLatin1String(row.absent))));
+        if (row.status == 0)
+            EXPECT_EQ(
+                cli.runWithoutFolder(QStringList { "list" } + arguments.mid(arguments.indexOf("--data-dir"), 2)).out,
+                url + "\t100\n");
+        EXPECT_FALSE(QFileInfo::exists(cli.home.filePath("data/Postmaven"))) << "the window's folder is left alone";
+    }
+}
+
+TEST(SharedFolder, TheLockSaysWhoHoldsItAndOnlyTheWindowRefuses)
+{
+    Pages pages;
+    const QString url = pages.url("/post");
+    QProcess ended;
+    ended.start("sleep", { "0.1" });
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    struct Row {
+        const char *name;
+        std::function<std::unique_ptr<QObject>(const Cli &)> hold; // keeps a holder alive through the run
+        int status;
+        const char *said;
+        bool watched;
+    };
+    auto lockFile = [](const QByteArray &bytes) {
+        return [bytes](const Cli &cli) {
+            cli.writeFile("postmaven.lock", bytes);
+            return std::unique_ptr<QObject>();
+        };
+    };
+    // A DataLock held by this process, in an object the row keeps.
+    struct Held : QObject {
+        DataLock lock;
+        Held(const QString &folder, DataLock::Holder holder)
+            : lock(folder, holder)
+        {
+            EXPECT_EQ(lock.tryLock(), DataLock::State::Taken);
+        }
+    };
+    const QByteArray thisHost = QSysInfo::machineHostName().toUtf8();
+    const QList<Row> rows = {
+        { "an empty lock file nobody holds", lockFile(""), 0, "removed the stale lock", true },
+        { "a lock file of garbage", lockFile("\x01\x02 not a lock"), 0, "removed the stale lock", true },
+        { "a lock naming another host", lockFile("holder window\npid 4242\nhost elsewhere.example\n"), 0,
+            "removed the stale lock", true },
+        { "a lock of a postmaven-cli that has ended",
+            lockFile("holder postmaven-cli\npid " + QByteArray::number(endedPid) + "\nhost " + thisHost + "\n"), 0,
+            "removed the stale lock", true },
+        { "held by the window",
+            [](const Cli &cli) { return std::make_unique<Held>(cli.data.path(), DataLock::Holder::Window); }, 3,
+            "Postmaven is open", false },
+        { "held by the window of an older version",
+            [](const Cli &cli) {
+                auto holder = std::make_unique<QObject>();
+                auto *old = new QLockFile(cli.data.filePath("postmaven.lock"));
+                EXPECT_TRUE(old->tryLock(0));
+                QObject::connect(holder.get(), &QObject::destroyed, [old] { delete old; });
+                return holder;
+            },
+            3, "Postmaven is open", false },
+        { "held by another postmaven-cli for a few seconds",
+            [](const Cli &cli) {
+                auto held = std::make_unique<Held>(cli.data.path(), DataLock::Holder::CommandLine);
+                QTimer::singleShot(2500, held.get(), [lock = &held->lock] { lock->unlock(); });
+                return held;
+            },
+            0, "waiting for postmaven-cli (process", true },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Cli cli;
+        const auto holder = row.hold(cli);
+        const Outcome o = cli.run({ "watch", url });
+        EXPECT_EQ(o.status, row.status) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
+        EXPECT_EQ(cli.file("posts.txt").contains(url.toUtf8()), row.watched);
+        if (!holder)
+            EXPECT_EQ(cli.file("postmaven.lock"), "<missing>") << "let go at the end";
+    }
+}
+
+TEST(SharedFolder, RunsAtTheSameTimeAllLand)
+{
+    Pages pages;
+    pages.delayMs = 200;
+    Cli cli;
+    cli.writeFile("posts.txt", records({ pages.url("/u0"), pages.url("/u1") }));
+    cli.writeFile("sizes.txt", records({ "none", "none" }));
+    // As scripts and timers may start them: watches, checks with posts to
+    // measure, and lists, all at once.
+    QStringList expected = { pages.url("/u0"), pages.url("/u1") };
+    QList<QStringList> runs;
+    for (int i = 0; i < 5; ++i) {
+        expected.append(pages.url(QByteArray("/w" + QByteArray::number(i)).constData()));
+        runs.append({ "watch", "--data-dir", cli.data.path(), expected.last() });
+    }
+    for (int i = 0; i < 2; ++i) {
+        runs.append({ "check", "--data-dir", cli.data.path() });
+        runs.append({ "list", "--data-dir", cli.data.path() });
+    }
+    std::vector<std::unique_ptr<QProcess>> started;
+    for (const QStringList &arguments : runs)
+        started.push_back(cli.start(arguments));
+    for (size_t i = 0; i < started.size(); ++i) {
+        QProcess &p = *started[i];
+        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 60000);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 0) << runs[int(i)].join(' ').toStdString() << ": " << err.toStdString();
+    }
+    QStringList listed;
+    for (const QString &address : expected)
+        listed += address + "\t100";
+    QStringList lines = cli.run({ "list" }).out.split('\n', Qt::SkipEmptyParts);
+    lines.sort();
+    listed.sort();
+    EXPECT_EQ(lines, listed) << "every post watched, every size recorded";
+}
+
+TEST(SharedFolder, AFullOrReadOnlyDiskLosesNothing)
+{
+    Pages pages;
+    pages.sizes = { { "/a", 1000 }, { "/b", 3000 } };
+    const QByteArray posts = records({ pages.url("/a"), pages.url("/b"), pages.url("/c") });
+    const QByteArray sizes = records({ "1000 pages=1", "2000 pages=1", "none" });
+    struct Row {
+        const char *name;
+        int leave; // bytes left free; -1: the file system is read-only
+        QStringList arguments;
+        const char *said;
+    };
+    const QList<Row> rows = {
+        { "check with a first size to record, room for the lock only", 4096, { "check" }, "cannot write " },
+        { "watch, room for the lock only", 4096, { "watch", pages.url("/d") }, "No space left on device" },
+        { "watch, no room for the lock", 0, { "watch", pages.url("/d") },
+            "postmaven.lock could not be created: No space left on device" },
+        { "watch on a read-only file system", -1, { "watch", pages.url("/d") },
+            "postmaven.lock could not be created: Read-only file system" },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SmallFileSystem disk;
+        if (!disk.mounted())
+            GTEST_SKIP() << disk.skipReason().toStdString();
+        for (const auto &[name, bytes] : { std::pair { "posts.txt", posts }, std::pair { "sizes.txt", sizes } }) {
+            QFile f(disk.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        ASSERT_TRUE(row.leave < 0 ? disk.makeReadOnly() : disk.fill(row.leave));
+        Cli cli;
+        const Outcome o = cli.runWithoutFolder(
+            QStringList { row.arguments.first(), "--data-dir", disk.path() } + row.arguments.mid(1));
+        EXPECT_EQ(o.status, 1) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(disk.path())) << "names the file";
+        QFile postsFile(disk.filePath("posts.txt"));
+        QFile sizesFile(disk.filePath("sizes.txt"));
+        ASSERT_TRUE(postsFile.open(QIODevice::ReadOnly) && sizesFile.open(QIODevice::ReadOnly));
+        EXPECT_EQ(postsFile.readAll(), posts);
+        EXPECT_EQ(sizesFile.readAll(), sizes);
+        EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), row.leave < 0 ? 2 : 3)
+            << "no lock or temporary file left: "
+            << QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+    }
+}
+
+TEST(SharedFolder, WhatCutShortWritesLeftIsClearedByTheNextChange)
+{
+    Pages pages;
+    Cli cli;
+    const QStringList leftovers = { "posts.txt.AbCd12", "sizes.txt.QwErTy", "postmaven.lock.Zz9zZz" };
+    const QStringList kept = { "posts.txt.backup", "notes.txt.AbCd12", "sizes.txt.AbCd123" };
+    for (const QString &name : leftovers + kept)
+        cli.writeFile(name.toUtf8().constData(), QByteArray(1000, 'x'));
+    EXPECT_EQ(cli.run({ "watch", pages.url("/post") }).status, 0);
+    for (const QString &name : leftovers)
+        EXPECT_EQ(cli.file(name.toUtf8().constData()), "<missing>") << name.toStdString();
+    for (const QString &name : kept)
+        EXPECT_EQ(cli.file(name.toUtf8().constData()), QByteArray(1000, 'x')) << name.toStdString();
+}
