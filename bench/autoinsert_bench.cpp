@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     AutoInsertController controller(*browser, DataFolder(dir.path()), dialogs, [&] {
         return AutoInsertController::Outgoing { message, false };
     });
-    QSignalSpy loaded(browser, &WebBrowser::downloadComplete);
+    QSignalSpy loaded(browser, &WebBrowser::loadFinished);
     browser->navigate(QStringLiteral("http://127.0.0.1:%1/post").arg(server.serverPort()));
     if (!loaded.wait(60000)) {
         fprintf(stderr, "page did not load\n");

@@ -42,14 +42,22 @@ void shoot(QWidget *window, const QString &path)
 void tour(MainWindow *main, const QString &folder)
 {
     main->move(0, 0);
-    main->resize(1000, 720);
+    main->resize(1400, 900);
     main->messageEditor().setMessageText(
         QStringLiteral("Hi everyone!\r\n\r\nI just opened my new shop for hand-made guitar straps: "
                        "http://straps.example.com/new\r\nQuestions? Mail me at ann@straps.example.com"));
     main->messageEditor().setSubjectText(QStringLiteral("New hand-made guitar straps"));
     main->saveMessage();
     auto step = [](int ms, std::function<void()> f) { QTimer::singleShot(ms, f); };
-    step(2500, [=] { shoot(main, folder + QStringLiteral("/main-window.png")); });
+    step(2500, [=] {
+        shoot(main, folder + QStringLiteral("/main-window.png"));
+        // As small as it goes: the layouts hold it at its minimum size.
+        main->resize(1, 1);
+    });
+    step(2900, [=] {
+        shoot(main, folder + QStringLiteral("/main-window-minimum.png"));
+        main->resize(1400, 900);
+    });
     step(3000, [=] {
         main->sideWindows().showTemplateEditor();
         main->sideWindows().templateEditor()->move(20, 20);

@@ -73,8 +73,7 @@ int main(int argc, char *argv[])
         QObject::connect(program.splash(), &SplashWindow::mainStarted, [&] {
             QTimer::singleShot(0, [&] {
                 HelpWindow *help = program.mainWindow()->sideWindows().help();
-                printf("shown %lld splash_wait_ms %lld\ndata %s\nhelp %s\n", QDateTime::currentMSecsSinceEpoch(),
-                    program.splash()->waitedMs(), qPrintable(data.folder),
+                printf("shown %lld\ndata %s\nhelp %s\n", QDateTime::currentMSecsSinceEpoch(), qPrintable(data.folder),
                     help && help->isVisible() ? qPrintable(services.helpFile) : "none");
                 fflush(stdout);
                 QCoreApplication::quit();

@@ -1,5 +1,7 @@
 #include "app/main_menu.h"
 
+#include "ui/controls.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,50 +10,44 @@
 
 namespace {
 
-struct Item {
-    const char *caption;
-    QAction **action;
-};
-
-QMenu *addMenu(QMenuBar *bar, const QString &title, const char *menuName, const char *itemPrefix,
-    std::initializer_list<Item> items)
+QMenu *addMenu(QMenuBar *bar, const QString &title, const char *menuName, std::initializer_list<QAction *> items)
 {
     QMenu *menu = bar->addMenu(title);
     menu->setObjectName(QLatin1String(menuName));
-    int index = 0;
-    for (const Item &item : items) {
-        QAction *a = menu->addAction(QString::fromUtf8(item.caption));
-        a->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(itemPrefix)).arg(index++));
-        *item.action = a;
-    }
+    for (QAction *item : items)
+        menu->addAction(item);
     return menu;
 }
 
 } // namespace
 
-MainMenu MainMenu::build(QMenuBar *bar)
+MainMenu MainMenu::build(QMenuBar *bar, const Shared &shared)
 {
     MainMenu m;
-    addMenu(bar, QStringLiteral("&File"), "mnuFileMenu", "mnuFile",
-        { { "&New Message", &m.newMessage }, { "&Save Message", &m.saveMessage }, { "&Load Message", &m.loadMessage },
-            { "E&xit", &m.exit } });
-    QMenu *tools = addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu", "mnuTools",
-        { { "&Preview", &m.preview }, { "Auto &Insert", &m.autoInsert }, { "&Check Replies", &m.checkReplies },
-            { "&Options", &m.options }, { "Paste Message", &m.pasteMessage }, { "Paste Subject", &m.pasteSubject },
-            { "Paste Username", &m.pasteUserName }, { "Paste Password", &m.pastePassword },
-            { "Check Replies &Automatically", &m.autoCheck } });
-    // A setting, set apart from the commands; named for the place after "mnuTools_8".
+    m.newMessage = command(bar, "newMessage", QStringLiteral("&New Message"), QKeySequence::New);
+    m.exit = command(bar, "exit", QStringLiteral("E&xit"), QKeySequence::Quit);
+    addMenu(
+        bar, QStringLiteral("&File"), "mnuFileMenu", { m.newMessage, shared.saveMessage, shared.loadMessage, m.exit });
+
+    m.autoCheck = command(bar, "chooseAutoCheck", QStringLiteral("Check Replies &Automatically"));
+    QMenu *tools = addMenu(bar, QStringLiteral("&Tools"), "mnuToolsMenu",
+        { shared.preview, shared.autoInsert, shared.checkReplies, shared.options, shared.pasteMessage,
+            shared.pasteSubject, shared.pasteUserName, shared.pastePassword, m.autoCheck });
+    // A setting, set apart from the commands.
     tools->addSeparator();
-    m.keepPasswordsInFile = tools->addAction(QStringLiteral("Keep Passwords in the File"));
-    m.keepPasswordsInFile->setObjectName(QStringLiteral("mnuTools_9"));
+    m.keepPasswordsInFile = command(bar, "keepPasswordsInFile", QStringLiteral("Keep Passwords in the File"));
     m.keepPasswordsInFile->setCheckable(true);
-    addMenu(bar, QStringLiteral("&View"), "mnuViewMenu", "mnuView",
-        { { "&Saved Messages", &m.savedMessages }, { "&All posts", &m.allPosts }, { "&Replies", &m.replies },
-            { "&Templates", &m.templates } });
-    addMenu(bar, QStringLiteral("&Help"), "mnuHelpMenu", "aboutMenuItem", { { "View &Help", &m.viewHelp } });
-    QMenu *about = bar->addMenu(QStringLiteral("About"));
-    about->setObjectName(QStringLiteral("mnuAboutMenu"));
-    m.about = about->addAction(QStringLiteral("About this software"));
-    m.about->setObjectName(QStringLiteral("mnuAboutItem"));
+    tools->addAction(m.keepPasswordsInFile);
+
+    m.savedMessages = command(bar, "showSavedMessages", QStringLiteral("&Saved Messages"));
+    m.allPosts = command(bar, "showAllPosts", QStringLiteral("&All posts"));
+    m.replies = command(bar, "showReplies", QStringLiteral("&Replies"));
+    m.templates = command(bar, "showTemplates", QStringLiteral("&Templates"));
+    addMenu(bar, QStringLiteral("&View"), "mnuViewMenu", { m.savedMessages, m.allPosts, m.replies, m.templates });
+
+    m.viewHelp = command(bar, "showHelp", QStringLiteral("View &Help"), QKeySequence::HelpContents);
+    addMenu(bar, QStringLiteral("&Help"), "mnuHelpMenu", { m.viewHelp });
+    m.about = command(bar, "showAbout", QStringLiteral("About this software"));
+    addMenu(bar, QStringLiteral("About"), "mnuAboutMenu", { m.about });
     return m;
 }

@@ -23,7 +23,6 @@
 #include "platform/notifier.h"
 #include "platform/settings_store.h"
 #include "platform/web_browser.h"
-#include "ui/placement.h"
 #include "ui/skin.h"
 #include "ui/start_page.h"
 #include "watch/check_scheduler.h"
@@ -35,20 +34,12 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 namespace {
-
 const QString kData = QStringLiteral("data");
-
-// Connects every action to one slot: menu items and the buttons they repeat.
-template <typename Receiver, typename Slot>
-void onTriggered(std::initializer_list<QAction *> actions, Receiver *receiver, Slot slot)
-{
-    for (QAction *action : actions)
-        QObject::connect(action, &QAction::triggered, receiver, slot);
-}
-
 } // namespace
 
 MainWindow::MainWindow(AppServices services, QWidget *parent)
@@ -79,23 +70,14 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
         this);
     m_delivery = std::make_unique<MessageDelivery>(*m_browser, *m_services.desktop, dialogs);
 
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("central"));
-    setCentralWidget(central);
-    m_commandBar = new CommandBar(central);
-    m_editor = new MessageEditorPanel(*m_services.settings, central);
-    placeInTwips(m_editor, 60, Design::editorTop, Design::editorWidth, Design::editorHeight);
-    m_browserPanel = new BrowserPanel(*m_browser, central);
-    placeInTwips(m_browserPanel, Design::browserFrameLeft, Design::editorTop, 6375, 7395);
-    m_lists = new ListsPanel(*m_store, *m_logins, *m_check, central);
-    placeInTwips(m_lists, 60, 5040, 3735, 4815);
-    m_status = new StatusPanels(this);
-    setStatusBar(m_status);
+    buildPanels();
     m_sideWindows = new SideWindows(m_services, m_templates, *m_editor, this);
-
-    connectCommands(MainMenu::build(menuBar()));
+    connectCommands(MainMenu::build(menuBar(),
+        { m_commandBar->saveAction(), m_commandBar->loadAction(), m_commandBar->previewAction(),
+            m_commandBar->autoInsertAction(), m_lists->checkRepliesAction(), m_commandBar->optionsAction(),
+            m_editor->pasteMessageAction(), m_editor->pasteSubjectAction(), m_lists->pasteUserNameAction(),
+            m_lists->pastePasswordAction() }));
     connectWork();
-    resize(twipsToPixels(Design::windowWidth), twipsToPixels(Design::windowHeight));
 }
 
 MainWindow::~MainWindow()
@@ -104,47 +86,84 @@ MainWindow::~MainWindow()
     delete m_sideWindows;
 }
 
+void MainWindow::buildPanels()
+{
+    // Built in reading order, which the keyboard's tab order follows.
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central);
+    m_commandBar = new CommandBar(central);
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName(QStringLiteral("mainSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    auto *leftColumn = new QWidget(m_splitter);
+    leftColumn->setObjectName(QStringLiteral("leftColumn"));
+    m_editor = new MessageEditorPanel(*m_services.settings, leftColumn);
+    m_lists = new ListsPanel(*m_store, *m_logins, *m_check, leftColumn);
+    m_browserPanel = new BrowserPanel(*m_browser, m_splitter);
+    m_status = new StatusPanels(this);
+    setStatusBar(m_status);
+
+    // The designed heights of the editor and the lists, as proportions: both grow with the window.
+    auto *left = new QVBoxLayout(leftColumn);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->addWidget(m_editor, 4095);
+    left->addWidget(m_lists, 4815);
+    m_splitter->addWidget(leftColumn);
+    m_splitter->addWidget(m_browserPanel);
+    // A wider window widens the browser; the columns start as designed (WindowPlacement).
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(4, 0, 4, 0);
+    column->addWidget(m_commandBar);
+    column->addWidget(m_splitter, 1);
+}
+
 void MainWindow::connectCommands(const MainMenu &menu)
 {
-    onTriggered({ menu.newMessage }, m_editor, &MessageEditorPanel::clearMessage);
-    onTriggered({ menu.saveMessage, m_commandBar->saveAction() }, this, &MainWindow::saveMessage);
-    onTriggered({ menu.loadMessage, menu.savedMessages, m_commandBar->loadAction() }, m_sideWindows,
-        &SideWindows::showSavedMessages);
+    auto on
+        = [this](QAction *action, auto *receiver, auto slot) { connect(action, &QAction::triggered, receiver, slot); };
+    on(menu.newMessage, m_editor, &MessageEditorPanel::clearMessage);
+    on(m_commandBar->saveAction(), this, &MainWindow::saveMessage);
+    on(m_commandBar->loadAction(), m_sideWindows, &SideWindows::showSavedMessages);
+    on(menu.savedMessages, m_sideWindows, &SideWindows::showSavedMessages);
     // Exit ends the program in order: the lists and the message are kept.
-    onTriggered({ menu.exit }, this, &QWidget::close);
-    onTriggered({ menu.preview, m_commandBar->previewAction() }, this, &MainWindow::previewMessage);
-    onTriggered({ menu.autoInsert, m_commandBar->autoInsertAction() }, m_autoInsert, &AutoInsertController::autoInsert);
-    onTriggered({ menu.checkReplies }, this, &MainWindow::showAndCheckReplies);
-    onTriggered({ menu.autoCheck }, this, &MainWindow::chooseAutoCheck);
-    onTriggered({ menu.options, menu.templates, m_commandBar->optionsAction() }, m_sideWindows,
-        &SideWindows::showTemplateEditor);
-    onTriggered({ menu.pasteMessage, m_editor->pasteMessageAction() }, this, &MainWindow::pasteMessage);
-    onTriggered({ menu.pasteSubject, m_editor->pasteSubjectAction() }, this, &MainWindow::pasteSubject);
-    onTriggered({ menu.pasteUserName, m_lists->pasteUserNameAction() }, this, &MainWindow::pasteUserName);
-    onTriggered({ menu.pastePassword, m_lists->pastePasswordAction() }, this, &MainWindow::pastePassword);
+    on(menu.exit, this, &QWidget::close);
+    on(m_commandBar->previewAction(), this, &MainWindow::previewMessage);
+    on(m_commandBar->autoInsertAction(), m_autoInsert, &AutoInsertController::autoInsert);
+    on(m_commandBar->copyAction(), this, &MainWindow::copyMessage);
+    on(m_commandBar->visitAction(), this, &MainWindow::visitPublisher);
+    on(m_lists->checkRepliesAction(), this, &MainWindow::showAndCheckReplies);
+    on(menu.autoCheck, this, &MainWindow::chooseAutoCheck);
+    on(m_commandBar->optionsAction(), m_sideWindows, &SideWindows::showTemplateEditor);
+    on(menu.templates, m_sideWindows, &SideWindows::showTemplateEditor);
+    on(m_editor->pasteMessageAction(), this, &MainWindow::pasteMessage);
+    on(m_editor->pasteSubjectAction(), this, &MainWindow::pasteSubject);
+    on(m_lists->pasteUserNameAction(), this, &MainWindow::pasteUserName);
+    on(m_lists->pastePasswordAction(), this, &MainWindow::pastePassword);
+    on(m_lists->watchThisPostAction(), this, &MainWindow::watchCurrentPage);
+    on(m_lists->addForumAction(), this, &MainWindow::addCurrentForum);
     connect(menu.allPosts, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(0); });
     connect(menu.replies, &QAction::triggered, m_lists, [this] { m_lists->selectPostsTab(1); });
     m_keepPasswordsInFile = menu.keepPasswordsInFile;
-    connect(menu.keepPasswordsInFile, &QAction::triggered, this, &MainWindow::keepPasswordsInFile);
-    onTriggered({ menu.viewHelp }, m_sideWindows, &SideWindows::showHelp);
-    onTriggered({ menu.about }, m_sideWindows, &SideWindows::showAbout);
+    on(menu.keepPasswordsInFile, this, &MainWindow::keepPasswordsInFile);
+    on(menu.viewHelp, m_sideWindows, &SideWindows::showHelp);
+    on(menu.about, m_sideWindows, &SideWindows::showAbout);
     connect(m_sideWindows, &SideWindows::templatesSaved, this, &MainWindow::updateInterface);
-    onTriggered({ m_commandBar->copyAction() }, this, &MainWindow::copyMessage);
-    onTriggered({ m_commandBar->visitAction() }, this, &MainWindow::visitPublisher);
-    onTriggered({ m_lists->watchThisPostAction() }, this, &MainWindow::watchCurrentPage);
-    onTriggered({ m_lists->addForumAction() }, this, &MainWindow::addCurrentForum);
-    onTriggered({ m_lists->checkRepliesAction() }, this, &MainWindow::checkReplies);
 }
 
 void MainWindow::connectWork()
 {
-    connect(m_browserPanel, &BrowserPanel::statusText, this, &MainWindow::setStatusText);
-    connect(m_lists, &ListsPanel::statusText, this, &MainWindow::setStatusText);
+    connect(m_browserPanel, &BrowserPanel::loadStarted, m_status, &StatusPanels::showLoadStarted);
+    connect(m_browserPanel, &BrowserPanel::pageLoaded, m_status, &StatusPanels::showPageLoaded);
+    connect(m_browserPanel, &BrowserPanel::linkHovered, m_status, &StatusPanels::showAddress);
+    connect(m_lists, &ListsPanel::addressSelected, m_status, &StatusPanels::showAddress);
     for (PageFetch *channel : { m_sizeChannel, m_checkChannel })
-        connect(channel, &PageFetch::statusText, this, &MainWindow::setStatusText);
-    connect(m_watcher, &PostWatcher::statusText, this, &MainWindow::setStatusText);
-    connect(m_autoInsert, &AutoInsertController::statusText, this, &MainWindow::setStatusText);
-    connect(m_check, &ReplyCheckRun::status, this, [this](const QString &text) { setStatusText(1, text); });
+        connect(channel, &PageFetch::statusText, m_status, &StatusPanels::setText);
+    connect(m_watcher, &PostWatcher::statusText, m_status, &StatusPanels::setText);
+    connect(m_autoInsert, &AutoInsertController::pageSourceNotSaved, m_status, &StatusPanels::showResult);
+    connect(m_check, &ReplyCheckRun::status, m_status, &StatusPanels::showResult);
     // A run reports the posts it could not check in panel 1's tip, not in a box per post.
     connect(m_check, &ReplyCheckRun::failuresChanged, m_status,
         [this] { m_status->setCheckFailures(m_check->failures()); });
@@ -161,12 +180,10 @@ void MainWindow::connectWork()
 
 void MainWindow::load()
 {
-    prepareMainSkin();
     ::setWindowIcon(this, QStringLiteral("AAA"), true);
     setWindowTitle(Identity::productName() + QLatin1String(" by ") + Identity::companyName());
     m_commandBar->setPublisherAddress(Identity::publisherAddress());
     m_browser->navigate(m_services.homePage.isEmpty() ? startPageAddress() : m_services.homePage);
-    m_status->addPanels();
     m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, *m_forums, m_services, this);
@@ -184,17 +201,15 @@ void MainWindow::load()
     if (ok)
         m_commandBar->setFormatIndex(lastConvert);
 
-    replaceLabels(this);
     applySkin(this);
-    // Over the panels for a while: the first page load writes panel 1 at once.
+    // In the panels' place for a while: the first page load writes panel 1 at once.
     if (!m_services.startupNotices.isEmpty())
         statusBar()->showMessage(m_services.startupNotices.join(QStringLiteral("; ")), 30000);
-    WindowPlacement::restore(this, *m_services.settings);
+    WindowPlacement::restore(this, m_splitter, *m_services.settings);
     if (m_services.settings->read(QStringLiteral("Settings"), QStringLiteral("showHelp"), QStringLiteral("1"))
         == QLatin1String("1"))
         m_sideWindows->showHelp();
     m_scheduler->restore(*m_services.settings);
-    layoutWindow();
 }
 
 bool MainWindow::unload(Shutdown how)
@@ -206,12 +221,11 @@ bool MainWindow::unload(Shutdown how)
         return false;
     m_unloaded = true;
     m_editor->storeLastMessage();
-    WindowPlacement::store(this, *m_services.settings);
+    WindowPlacement::store(this, m_splitter, *m_services.settings);
     m_services.settings->write(kData, QStringLiteral("lastConvert"), QString::number(m_commandBar->formatIndex()));
     if (m_splash)
         m_splash->close();
     m_sideWindows->closeAll();
-    skinCompanion().operation3();
     m_scheduler->setInterval(std::chrono::milliseconds(0));
     m_sizeChannel->abandon();
     m_checkChannel->abandon();
@@ -233,54 +247,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
-// ---------------------------------------------------------------- layout and status
-
-void MainWindow::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    layoutWindow();
-}
-
-void MainWindow::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        layoutWindow();
-}
-
-void MainWindow::layoutWindow()
-{
-    WindowLayoutInput in;
-    in.width = pixelsToTwips(width());
-    in.height = pixelsToTwips(height());
-    in.statusBarHeight = pixelsToTwips(statusBar()->height());
-    in.minimized = isMinimized();
-    const WindowLayout l = ::layoutWindow(in);
-    if (!l.applies)
-        return;
-    if (l.width != in.width || l.height != in.height) {
-        // Held at the minimum size; the resize runs the layout again.
-        resize(std::max(width(), twipsToPixels(l.width)), std::max(height(), twipsToPixels(l.height)));
-        return;
-    }
-    m_layout = l;
-    m_commandBar->fitTo(l.width, l.visitButtonWidth);
-    m_editor->placeMessageBox(l.pasteMessageTop, l.messageBoxHeight);
-    m_browserPanel->fitTo(l.browserFrameWidth, l.browserFrameHeight, l.pageViewWidth, l.pageViewHeight,
-        l.addressBoxWidth, l.goButtonLeft);
-    m_lists->fitTo(l.postsPageHeight, l.forumsPageHeight, l.postListHeight, l.forumListHeight, l.newRepliesListHeight,
-        l.pageTabsHeight);
-    m_status->fitTo(l.panel1Width, l.panel2Width, l.panel3Width);
-}
+// ---------------------------------------------------------------- status
 
 void MainWindow::updateInterface()
 {
     m_commandBar->setFormats(m_templates.converterList());
-}
-
-void MainWindow::setStatusText(int panel, const QString &text)
-{
-    m_status->setText(panel, text);
 }
 
 QString MainWindow::statusText(int panel) const
@@ -306,7 +277,7 @@ void MainWindow::saveMessage()
             Identity::productName(), DialogService::Icon::Exclamation);
         return;
     }
-    setStatusText(1, QStringLiteral("MESSAGE SAVED"));
+    m_status->showResult(QStringLiteral("MESSAGE SAVED"));
 }
 
 void MainWindow::previewMessage()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/app_services.h"
-#include "app/window_layout.h"
 #include "messages/markup_template.h"
 
 #include <QList>
@@ -22,6 +21,7 @@ class MessageEditorPanel;
 class PageFetch;
 class PostWatcher;
 class QAction;
+class QSplitter;
 class ReplyCheckRun;
 class SideWindows;
 class StatusPanels;
@@ -30,10 +30,11 @@ class WatchStore;
 class WebBrowser;
 struct MainMenu;
 
-// The main window composes the program: the command bar, the message
-// editor, the browser, the forum and post lists and the status bar. It owns
-// the shared state, connects each command to what does the work, runs the
-// load and unload sequences and lays the panels out in twips.
+// The main window composes the program: the command bar over a splitter
+// between the left column (the message editor over the forum and post
+// lists) and the browser, and the status bar. It owns the shared state,
+// connects each command to what does the work and runs the load and unload
+// sequences. Layouts place everything.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,7 +57,6 @@ public:
     // The message, two line breaks, converted with the chosen format.
     QString outgoingMessage() const;
     QString statusText(int panel) const;
-    const WindowLayout &lastLayout() const { return m_layout; }
 
     MessageEditorPanel &messageEditor() const { return *m_editor; }
     AutoInsertController &autoInsertController() const { return *m_autoInsert; }
@@ -67,16 +67,12 @@ public:
     SideWindows &sideWindows() const { return *m_sideWindows; }
 
 public slots:
-    void setStatusText(int panel, const QString &text);
-    void layoutWindow();
     // Refills the format list from the templates.
     void updateInterface();
     void saveMessage();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private slots:
     void visitPublisher();
@@ -97,6 +93,7 @@ private slots:
     void keepPasswordsInFile(bool inFile);
 
 private:
+    void buildPanels();
     void connectCommands(const MainMenu &menu);
     void connectWork();
 
@@ -120,11 +117,11 @@ private:
     BrowserPanel *m_browserPanel = nullptr;
     ListsPanel *m_lists = nullptr;
     StatusPanels *m_status = nullptr;
+    QSplitter *m_splitter = nullptr;
 
     SideWindows *m_sideWindows = nullptr;
     QAction *m_keepPasswordsInFile = nullptr;
     QPointer<QWidget> m_splash;
 
-    WindowLayout m_layout;
     bool m_unloaded = false;
 };

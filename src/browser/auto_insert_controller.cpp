@@ -48,7 +48,7 @@ void AutoInsertController::finishAutoInsert(const FormScanner::Result &scan, boo
     // Nothing reads htmltemp.txt back, so a failed save does not stop the insert.
     QString error;
     if (!m_folder.writeText(kHtmlTempFile, scan.savedText, &error))
-        emit statusText(1, QStringLiteral("%1 could not be saved: %2").arg(kHtmlTempFile, error));
+        emit pageSourceNotSaved(QStringLiteral("%1 could not be saved: %2").arg(kHtmlTempFile, error));
     if (!havePage) {
         reportFailure();
         return;

@@ -54,8 +54,8 @@ signals:
     void autoWatchChecked(bool found);
     // The page at url shows the inserted message: watch it.
     void messageShown(const QString &url);
-    // A text for a panel of the status bar: htmltemp.txt could not be saved.
-    void statusText(int panel, const QString &text);
+    // htmltemp.txt could not be saved; the insert goes on. text says why.
+    void pageSourceNotSaved(const QString &text);
 
 private:
     void finishAutoInsert(const FormScanner::Result &scan, bool havePage);

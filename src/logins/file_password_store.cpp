@@ -15,8 +15,8 @@ PasswordResult FilePasswordStore::read(const QString &address)
     QSet<QString> kept;
     for (int row = 0; row < m_forums.count(); ++row) {
         const Forum &f = m_forums.at(row);
-        if (f.url == address && !ForumsModel::password(f.login).isEmpty())
-            kept.insert(ForumsModel::password(f.login));
+        if (f.address == address && !f.password.isEmpty())
+            kept.insert(f.password);
     }
     if (kept.isEmpty())
         return PasswordResult::notFound();
@@ -33,12 +33,12 @@ PasswordResult FilePasswordStore::write(const QString &address, const QString &u
     bool listed = false;
     for (int row = 0; row < m_forums.count(); ++row) {
         const Forum &f = m_forums.at(row);
-        if (f.url != address)
+        if (f.address != address)
             continue;
         listed = true;
         // A row that keeps a password of its own is not written over.
-        if (ForumsModel::password(f.login).isEmpty())
-            m_forums.setLogin(row, ForumsModel::joinLogin(ForumsModel::userName(f.login), password));
+        if (f.password.isEmpty())
+            m_forums.setLogin(row, f.userName, password);
     }
     return listed ? PasswordResult::done() : PasswordResult::failed(QStringLiteral("The forum is not listed."));
 }
@@ -47,8 +47,8 @@ PasswordResult FilePasswordStore::remove(const QString &address)
 {
     for (int row = 0; row < m_forums.count(); ++row) {
         const Forum &f = m_forums.at(row);
-        if (f.url == address && !ForumsModel::password(f.login).isEmpty())
-            m_forums.setLogin(row, ForumsModel::joinLogin(ForumsModel::userName(f.login), QString()));
+        if (f.address == address && !f.password.isEmpty())
+            m_forums.setLogin(row, f.userName, QString());
     }
     return PasswordResult::done();
 }

@@ -34,8 +34,8 @@ int ForumLogins::addForum(const QString &url)
     ForumsModel &forums = m_store.forums();
     if (forums.indexOf(url) >= 0)
         return -1;
-    // A new forum's login row is "|" until its boxes are filled in.
-    forums.add(url, QStringLiteral("|"));
+    // No user name until the user gives one: the box only suggests it.
+    forums.add({ url, QString(), QString() });
     return forums.count() - 1;
 }
 
@@ -44,7 +44,7 @@ void ForumLogins::removeForum(int row)
     ForumsModel &forums = m_store.forums();
     if (row < 0 || row >= forums.count())
         return;
-    const QString url = forums.at(row).url;
+    const QString url = forums.at(row).address;
     forums.removeAt(row);
     // The keyring keeps one password per address: it goes with the last row of the address.
     if (usesKeyring() && forums.indexOf(url) < 0) {
@@ -63,11 +63,11 @@ void ForumLogins::setLogin(int row, const QString &userName, const QString &pass
     if (row < 0 || row >= forums.count())
         return;
     const Forum &forum = forums.at(row);
-    const QString url = forum.url;
-    const QString filePassword = ForumsModel::password(forum.login);
+    const QString url = forum.address;
+    const QString filePassword = forum.password;
     if (!usesKeyring() || (!filePassword.isEmpty() && filePassword == password)) {
         // Kept in posts2.txt, as always; in keyring mode until it moves at the next start.
-        forums.setLogin(row, ForumsModel::joinLogin(userName, password));
+        forums.setLogin(row, userName, password);
         saveLogins();
         return;
     }
@@ -80,7 +80,7 @@ void ForumLogins::setLogin(int row, const QString &userName, const QString &pass
             = password.isEmpty() ? m_keyring->remove(url) : m_keyring->write(url, userName, password);
         if (!stored.ok()) {
             m_inKeyring.remove(url);
-            forums.setLogin(row, ForumsModel::joinLogin(userName, password));
+            forums.setLogin(row, userName, password);
             saveLogins();
             keyringProblem(QStringLiteral(
                 "The password for %1 could not be kept in the keyring, so it is kept in posts2.txt:\r\n%2")
@@ -90,7 +90,7 @@ void ForumLogins::setLogin(int row, const QString &userName, const QString &pass
         m_keyringProblemShown = false;
         m_inKeyring.insert(url, { userName, password });
     }
-    forums.setLogin(row, ForumsModel::joinLogin(userName, QString()));
+    forums.setLogin(row, userName, QString());
     saveLogins();
 }
 
@@ -100,20 +100,19 @@ PasswordResult ForumLogins::password(int row)
     if (row < 0 || row >= forums.count())
         return PasswordResult::notFound();
     const Forum &forum = forums.at(row);
-    const QString filePassword = ForumsModel::password(forum.login);
-    if (!filePassword.isEmpty())
-        return PasswordResult::done(filePassword);
+    if (!forum.password.isEmpty())
+        return PasswordResult::done(forum.password);
     if (!usesKeyring())
         return PasswordResult::notFound();
-    const PasswordResult kept = m_keyring->read(forum.url);
+    const PasswordResult kept = m_keyring->read(forum.address);
     if (!kept.ok()) {
-        m_inKeyring.remove(forum.url);
-        keyringProblem(
-            QStringLiteral("The password for %1 could not be read from the keyring:\r\n%2").arg(forum.url, kept.error));
+        m_inKeyring.remove(forum.address);
+        keyringProblem(QStringLiteral("The password for %1 could not be read from the keyring:\r\n%2")
+                           .arg(forum.address, kept.error));
         return kept;
     }
     m_keyringProblemShown = false;
-    m_inKeyring.insert(forum.url, { ForumsModel::userName(forum.login), kept.password });
+    m_inKeyring.insert(forum.address, { forum.userName, kept.password });
     return kept;
 }
 
@@ -181,10 +180,10 @@ QString ForumLogins::keepPasswordsInFile(bool inFile)
     const ForumsModel &forums = m_store.forums();
     for (int row = 0; row < forums.count(); ++row) {
         const Forum &f = forums.at(row);
-        if (ForumsModel::password(f.login).isEmpty())
-            keys.append({ f.url, ForumsModel::userName(f.login) });
+        if (f.password.isEmpty())
+            keys.append({ f.address, f.userName });
         else
-            unused.append(f.url);
+            unused.append(f.address);
     }
     const QList<Forum> before = forums.forums();
     PasswordMoveReport report = movePasswords(*m_keyring, *m_file, keys);
@@ -193,7 +192,7 @@ QString ForumLogins::keepPasswordsInFile(bool inFile)
         // posts2.txt was not written: the passwords are only in the keyring
         // still, and the list goes back to what the file holds.
         for (int row = 0; row < before.size(); ++row)
-            m_store.forums().setLogin(row, before.at(row).login);
+            m_store.forums().setLogin(row, before.at(row).userName, before.at(row).password);
     }
     if (report.failed.isEmpty()) {
         // An entry that no row reads is an old copy: it does not stay behind.
@@ -222,7 +221,7 @@ PasswordMoveReport ForumLogins::moveIntoKeyring()
     QList<LoginKey> keys;
     const ForumsModel &forums = m_store.forums();
     for (int row = 0; row < forums.count(); ++row)
-        keys.append({ forums.at(row).url, ForumsModel::userName(forums.at(row).login) });
+        keys.append({ forums.at(row).address, forums.at(row).userName });
     const PasswordMoveReport report = movePasswords(*m_file, *m_keyring, keys);
     reportMove(
         report, QStringLiteral("These passwords could not be moved to the keyring and stay in posts2.txt:"), QString());

@@ -2,6 +2,23 @@
 
 #include "platform/list_records.h"
 
+namespace {
+
+bool hasLogin(const Forum &f)
+{
+    return !f.userName.isEmpty() || !f.password.isEmpty();
+}
+
+// "|" parts the fields of a record and has no escape. In an address it is
+// written as %7C, which names the same page, so the address reads back whole.
+QString fileSafeAddress(const QString &address)
+{
+    QString safe = address;
+    return safe.replace(QLatin1Char('|'), QLatin1String("%7C"));
+}
+
+} // namespace
+
 ForumsModel::ForumsModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -15,11 +32,12 @@ void ForumsModel::load(const QStringList &lines)
         const qsizetype first = line.indexOf(QLatin1Char('|'));
         const qsizetype second = first < 0 ? -1 : line.indexOf(QLatin1Char('|'), first + 1);
         if (second < 0) {
-            // An address, with or without a user name: no login row.
-            m_forums.append({ first < 0 ? line : line.left(first), QString() });
+            // An address, with or without a user name: no login.
+            m_forums.append({ first < 0 ? line : line.left(first), QString(), QString() });
             continue;
         }
-        m_forums.append({ line.left(first), line.mid(first + 1) });
+        // The password is all that follows the second "|": it may hold "|" itself.
+        m_forums.append({ line.left(first), line.mid(first + 1, second - first - 1), line.mid(second + 1) });
     }
     endResetModel();
 }
@@ -27,24 +45,28 @@ void ForumsModel::load(const QStringList &lines)
 QString ForumsModel::fileText() const
 {
     QStringList records;
-    for (const Forum &f : m_forums)
-        records.append(f.url + QLatin1Char('|') + f.login);
+    for (const Forum &f : m_forums) {
+        // A forum without a login keeps the one "|" it has always been written with.
+        records.append(hasLogin(f) ? f.address + QLatin1Char('|') + f.userName + QLatin1Char('|') + f.password
+                                   : f.address + QLatin1Char('|'));
+    }
     return listFileText(records);
 }
 
-int ForumsModel::indexOf(const QString &url) const
+int ForumsModel::indexOf(const QString &address) const
 {
+    const QString wanted = fileSafeAddress(address);
     for (int i = 0; i < m_forums.size(); ++i)
-        if (m_forums[i].url == url)
+        if (m_forums[i].address == wanted)
             return i;
     return -1;
 }
 
-void ForumsModel::add(const QString &url, const QString &login)
+void ForumsModel::add(const Forum &forum)
 {
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    m_forums.append({ url, login });
+    m_forums.append({ fileSafeAddress(forum.address), forum.userName, forum.password });
     endInsertRows();
 }
 
@@ -57,29 +79,16 @@ void ForumsModel::removeAt(int row)
     endRemoveRows();
 }
 
-void ForumsModel::setLogin(int row, const QString &login)
+void ForumsModel::setLogin(int row, const QString &userName, const QString &password)
 {
-    if (row < 0 || row >= count() || m_forums[row].login == login)
+    if (row < 0 || row >= count())
         return;
-    m_forums[row].login = login;
+    Forum &f = m_forums[row];
+    if (f.userName == userName && f.password == password)
+        return;
+    f.userName = userName;
+    f.password = password;
     emit dataChanged(index(row, LoginColumn), index(row, LoginColumn));
-}
-
-QString ForumsModel::userName(const QString &login)
-{
-    const qsizetype bar = login.indexOf(QLatin1Char('|'));
-    return bar < 0 ? login : login.left(bar);
-}
-
-QString ForumsModel::password(const QString &login)
-{
-    const qsizetype bar = login.indexOf(QLatin1Char('|'));
-    return bar < 0 ? QString() : login.mid(bar + 1);
-}
-
-QString ForumsModel::joinLogin(const QString &user, const QString &password)
-{
-    return user + QLatin1Char('|') + password;
 }
 
 int ForumsModel::rowCount(const QModelIndex &parent) const
@@ -97,10 +106,13 @@ QVariant ForumsModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= count())
         return QVariant();
     const Forum &f = m_forums.at(index.row());
-    if (role == Qt::DisplayRole)
-        return index.column() == AddressColumn ? f.url : f.login;
+    if (role == Qt::DisplayRole) {
+        if (index.column() == AddressColumn)
+            return f.address;
+        return hasLogin(f) ? f.userName + QLatin1Char('|') + f.password : QString();
+    }
     // A long address is cut off in the list; a login never shows as a tip.
     if (role == Qt::ToolTipRole && index.column() == AddressColumn)
-        return f.url;
+        return f.address;
     return QVariant();
 }

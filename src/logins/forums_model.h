@@ -5,14 +5,16 @@
 #include <QString>
 #include <QStringList>
 
-// A forum with its login: user name and password.
+// A forum with its login. The password is empty where the keyring keeps it.
 struct Forum {
-    QString url;
-    QString login; // user name, "|", password; empty when the file gave none
+    QString address;
+    QString userName;
+    QString password;
 };
 
 // The user's forums, in the order they were added. Column 0 is the address,
-// column 1 the login row, so the two lists shown for them run in step.
+// column 1 the login row (user name, "|", password), so the two lists shown
+// for them run in step. The model reads and writes posts2.txt's records.
 class ForumsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -27,16 +29,13 @@ public:
     int count() const { return static_cast<int>(m_forums.size()); }
     const Forum &at(int row) const { return m_forums.at(row); }
     const QList<Forum> &forums() const { return m_forums; }
-    int indexOf(const QString &url) const;
+    int indexOf(const QString &address) const;
 
-    void add(const QString &url, const QString &login);
+    // An address that holds "|" is kept with %7C in its place. A user name
+    // never holds "|" (the window's box refuses it).
+    void add(const Forum &forum);
     void removeAt(int row);
-    void setLogin(int row, const QString &login);
-
-    // Splits a login row at its first "|": the password may hold "|" itself.
-    static QString userName(const QString &login);
-    static QString password(const QString &login);
-    static QString joinLogin(const QString &user, const QString &password);
+    void setLogin(int row, const QString &userName, const QString &password);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

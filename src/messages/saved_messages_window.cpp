@@ -3,26 +3,16 @@
 #include "messages/message_store.h"
 #include "platform/dialog_service.h"
 #include "platform/identity.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 #include "ui/skin.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
-
-namespace {
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y, int w, int h)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(x, y, w, h);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-} // namespace
 
 SavedMessagesWindow::SavedMessagesWindow(DataFolder folder, DialogService &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -32,30 +22,34 @@ SavedMessagesWindow::SavedMessagesWindow(DataFolder folder, DialogService &dialo
     setObjectName(QStringLiteral("Form3"));
     setAttribute(Qt::WA_DeleteOnClose); // closing unloads it
     setWindowTitle(QStringLiteral("load a saved message"));
-    setFixedSize(560, 400);
-    auto *title = label(this, "Label3", QStringLiteral("Saved Messages"), 12, 8, 300, 22);
+    m_messageList = named<QListWidget>(this, "List1");
+    m_subject = named<QLineEdit>(this, "txtSubject");
+    m_subject->setReadOnly(true);
+    m_preview = named<QPlainTextEdit>(this, "Text1");
+    m_preview->setReadOnly(true);
+    auto *title = labelFor(this, "Label3", QStringLiteral("Saved Messages"), nullptr);
     QFont f = title->font();
     f.setPointSize(f.pointSize() + 3);
     f.setBold(true);
     title->setFont(f);
-    label(this, "Label1", QStringLiteral("double-click the message you wish to load:"), 12, 36, 260, 20);
-    m_messageList = new QListWidget(this);
-    m_messageList->setObjectName(QStringLiteral("List1"));
-    m_messageList->setGeometry(12, 58, 260, 290);
-    label(this, "Label4", QStringLiteral("Subject:"), 284, 36, 60, 20);
-    m_subject = new QLineEdit(this);
-    m_subject->setObjectName(QStringLiteral("txtSubject"));
-    m_subject->setGeometry(346, 32, 202, 24);
-    m_subject->setReadOnly(true);
-    label(this, "Label2", QStringLiteral("click once to view the entire message"), 284, 62, 264, 20);
-    m_preview = new QPlainTextEdit(this);
-    m_preview->setObjectName(QStringLiteral("Text1"));
-    m_preview->setGeometry(284, 84, 264, 264);
-    m_preview->setReadOnly(true);
     auto *remove = new QPushButton(style()->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("delete message"), this);
     remove->setObjectName(QStringLiteral("Command1"));
-    remove->setGeometry(12, 356, 260, 32);
-    makeSkinLabelModel(this, "SkinLabel1_0");
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(title, 0, 0, 1, 3);
+    grid->addWidget(
+        labelFor(this, "Label1", QStringLiteral("double-click the message you wish to load:"), m_messageList), 1, 0);
+    grid->addWidget(m_messageList, 2, 0, 2, 1);
+    grid->addWidget(remove, 4, 0);
+    grid->addWidget(labelFor(this, "Label4", QStringLiteral("Subject:"), m_subject), 1, 1);
+    grid->addWidget(m_subject, 1, 2);
+    grid->addWidget(
+        labelFor(this, "Label2", QStringLiteral("click once to view the entire message"), m_preview), 2, 1, 1, 2);
+    grid->addWidget(m_preview, 3, 1, 2, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(3, 1);
+    resize(560, 400);
 
     connect(m_messageList, &QListWidget::currentRowChanged, this, &SavedMessagesWindow::showSelectedMessage);
     connect(m_messageList, &QListWidget::itemClicked, this, &SavedMessagesWindow::showSelectedMessage);
@@ -67,7 +61,6 @@ bool SavedMessagesWindow::loadWindow()
 {
     if (!loadMessageList())
         return false;
-    replaceLabels(this);
     applySkin(this);
     return true;
 }

@@ -1,23 +1,16 @@
 #include "messages/template_editor.h"
 
 #include "messages/markup_template.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 #include "ui/skin.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, int w, int h)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(x, y, w, h);
-    return l;
-}
-} // namespace
+#include <QVBoxLayout>
 
 TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -27,36 +20,37 @@ TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, 
     setObjectName(QStringLiteral("frmCustom"));
     setWindowTitle(QStringLiteral("Custom Message Templates"));
     setAttribute(Qt::WA_DeleteOnClose); // the close box discards unsaved edits
-    setFixedSize(760, 420);
-
-    auto *intro = label(this, QStringLiteral("Label1"),
+    auto *intro = labelFor(this, "Label1",
         QStringLiteral("You may use this form to create custom templates for message insertion.  "
                        "Just enter the name, and the required parameters.  Your template will then be "
                        "displayed in the drop down box on the main form.  We don't recommend changing "
                        "the default templates, but if they become outdated you may wish to update them."),
-        12, 8, 696, 64);
+        nullptr);
     intro->setWordWrap(true);
-    intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    const int x0 = 40, colW = 124, gap = 6, top = 104, rowH = 30;
+    auto *grid = new QGridLayout;
     const char *headings[5] = { "Name", "Link Open", "Link Middle", "Link End", "Email" };
     for (int c = 0; c < 5; ++c)
-        label(this, QStringLiteral("lblHeading_%1").arg(c), QLatin1String(headings[c]), x0 + c * (colW + gap), 80, colW,
-            20);
+        grid->addWidget(labelFor(this, QStringLiteral("lblHeading_%1").arg(c).toLatin1().constData(),
+                            QLatin1String(headings[c]), nullptr),
+            0, c + 1);
     QLineEdit **columns[5] = { m_names, m_linkOpens, m_linkMiddles, m_linkEnds, m_mailCalls };
     const char *names[5] = { "txtName", "txtLinkOpen01", "txtLinkOpen02", "txtLinkClose", "txtMailCall" };
     for (int r = 0; r < kRows; ++r) {
-        const int y = top + r * rowH;
-        label(this, QStringLiteral("lblRow_%1").arg(r), QString::number(r + 1), 14, y + 3, 20, 20);
+        grid->addWidget(
+            labelFor(this, QStringLiteral("lblRow_%1").arg(r).toLatin1().constData(), QString::number(r + 1), nullptr),
+            r + 1, 0);
         for (int c = 0; c < 5; ++c) {
             auto *e = new QLineEdit(this);
             e->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(names[c])).arg(r));
-            e->setGeometry(x0 + c * (colW + gap), y, colW, 24);
+            // The column's heading and the row's number, as a sighted user finds the field.
+            e->setAccessibleName(QStringLiteral("%1 %2").arg(QLatin1String(headings[c])).arg(r + 1));
+            grid->addWidget(e, r + 1, c + 1);
             columns[c][r] = e;
         }
         m_deleteButtons[r] = new QPushButton(QStringLiteral("del"), this);
         m_deleteButtons[r]->setObjectName(QStringLiteral("cmdDel_%1").arg(r));
-        m_deleteButtons[r]->setGeometry(x0 + 5 * (colW + gap), y, 40, 24);
+        m_deleteButtons[r]->setAccessibleName(QStringLiteral("Delete template %1").arg(r + 1));
+        grid->addWidget(m_deleteButtons[r], r + 1, 6);
         connect(m_deleteButtons[r], &QPushButton::clicked, this, [this, r] { clearRow(r); });
         if (r < TemplateSet::kBuiltInCount) {
             // The built-in rows start locked.
@@ -67,11 +61,18 @@ TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, 
     }
     m_unlockBox = new QCheckBox(QStringLiteral("Enable changing of default templates"), this);
     m_unlockBox->setObjectName(QStringLiteral("Check1"));
-    m_unlockBox->setGeometry(40, top + kRows * rowH + 10, 360, 24);
     auto *save = new QPushButton(QStringLiteral("Save and Close"), this);
     save->setObjectName(QStringLiteral("Command1"));
-    save->setGeometry(600, top + kRows * rowH + 6, 148, 32);
-    makeSkinLabelModel(this, "SkinLabel1_0");
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_unlockBox);
+    bottom->addStretch(1);
+    bottom->addWidget(save);
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(intro);
+    column->addLayout(grid);
+    column->addStretch(1);
+    column->addLayout(bottom);
+    resize(760, 420);
 
     connect(m_unlockBox, &QCheckBox::clicked, this, &TemplateEditor::unlockDefaultTemplates);
     connect(save, &QPushButton::clicked, this, &TemplateEditor::saveAndClose);
@@ -80,7 +81,6 @@ TemplateEditor::TemplateEditor(TemplateSet &templates, SettingsStore &settings, 
 void TemplateEditor::loadWindow()
 {
     showTemplateFields();
-    replaceLabels(this);
     applySkin(this);
 }
 

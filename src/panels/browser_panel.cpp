@@ -1,16 +1,15 @@
 #include "panels/browser_panel.h"
 
 #include "platform/web_browser.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
-
-namespace {
-constexpr int kViewTop = 1140;
-}
+#include <QVBoxLayout>
 
 BrowserPanel::BrowserPanel(WebBrowser &browser, QWidget *parent)
     : QGroupBox(parent)
@@ -18,58 +17,78 @@ BrowserPanel::BrowserPanel(WebBrowser &browser, QWidget *parent)
 {
     setObjectName(QStringLiteral("Frame2"));
     setTitle(QStringLiteral("Browser"));
-    makeLabel(this, "Label5", QStringLiteral("URL:"), 120, 300, 1215, 315);
-    m_addressBox = makeControl<QLineEdit>(this, "Text5", 540, 240, 4875, 315);
-    m_goButton = makePictureButton(this, "Command3", QStringLiteral("Go"), QStringLiteral("browse the entered url"),
-        QStyle::SP_MediaPlay, 5460, 240, 795, 375, false);
-    auto *back = makePictureButton(this, "Command4", QStringLiteral("Back"), QStringLiteral("back"),
-        QStyle::SP_ArrowBack, 540, 600, 855, 435, false);
-    auto *forward = makePictureButton(this, "Command5", QStringLiteral("Forward"), QStringLiteral("forward"),
-        QStyle::SP_ArrowForward, 1440, 600, 855, 435, false);
-    auto *stop = makePictureButton(this, "Command6", QStringLiteral("Stop"), QStringLiteral("stop"),
-        QStyle::SP_BrowserStop, 2340, 600, 795, 435, false);
-    auto *refresh = makePictureButton(this, "Command7_1", QStringLiteral("Refresh"), QStringLiteral("refresh"),
-        QStyle::SP_BrowserReload, 3180, 600, 855, 435, false);
-    // The navigation buttons are too narrow for a picture beside the caption.
-    for (QToolButton *b : { back, forward, stop, refresh })
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_noPopupsBox = makeControl<QCheckBox>(this, "Check1", 4140, 780, 1635, 255);
+    m_addressBox = named<QLineEdit>(this, "Text5");
+    auto *urlLabel = labelFor(this, "Label5", QStringLiteral("URL:"), m_addressBox);
+    auto *go = pictureButton(this, "Command3", QStringLiteral("Go"), QStringLiteral("browse the entered url"),
+        QStyle::SP_MediaPlay, Qt::ToolButtonTextBesideIcon);
+    // The navigation buttons show their captions only, as they always did.
+    auto *back = pictureButton(
+        this, "Command4", QStringLiteral("Back"), QStringLiteral("back"), QStyle::SP_ArrowBack, Qt::ToolButtonTextOnly);
+    auto *forward = pictureButton(this, "Command5", QStringLiteral("Forward"), QStringLiteral("forward"),
+        QStyle::SP_ArrowForward, Qt::ToolButtonTextOnly);
+    auto *stop = pictureButton(this, "Command6", QStringLiteral("Stop"), QStringLiteral("stop"), QStyle::SP_BrowserStop,
+        Qt::ToolButtonTextOnly);
+    auto *refresh = pictureButton(this, "Command7_1", QStringLiteral("Refresh"), QStringLiteral("refresh"),
+        QStyle::SP_BrowserReload, Qt::ToolButtonTextOnly);
+    m_noPopupsBox = named<QCheckBox>(this, "Check1");
     m_noPopupsBox->setText(QStringLiteral("No Popups"));
     m_noPopupsBox->setChecked(true);
-    makeSkinLabelModel(this, "SkinLabel3_0");
 
+    auto *addressRow = new QHBoxLayout;
+    addressRow->addWidget(urlLabel);
+    addressRow->addWidget(m_addressBox, 1);
+    addressRow->addWidget(go);
+    auto *buttonRow = new QHBoxLayout;
+    for (QToolButton *b : { back, forward, stop, refresh })
+        buttonRow->addWidget(b);
+    buttonRow->addWidget(m_noPopupsBox);
+    buttonRow->addStretch(1);
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(addressRow);
+    column->addLayout(buttonRow);
     if (QWidget *view = m_browser.widget()) {
         view->setParent(this);
         view->setObjectName(QStringLiteral("WebBrowser1"));
-        placeInTwips(view, 120, kViewTop, 6135, 5595);
+        view->setMinimumSize(160, 120);
+        view->setAccessibleName(QStringLiteral("Web page"));
+        column->addWidget(view, 1);
         view->show();
     }
 
-    connect(buttonAction(m_goButton, "goToAddress"), &QAction::triggered, this, &BrowserPanel::goToAddress);
-    connect(buttonAction(back, "goBack"), &QAction::triggered, this, &BrowserPanel::goBack);
-    connect(buttonAction(forward, "goForward"), &QAction::triggered, this, &BrowserPanel::goForward);
-    connect(buttonAction(stop, "stopLoading"), &QAction::triggered, this, &BrowserPanel::stopLoading);
-    connect(buttonAction(refresh, "refreshPage"), &QAction::triggered, this, &BrowserPanel::refreshPage);
+    auto *goAction = command(this, "goToAddress", QStringLiteral("Go"));
+    m_back = command(this, "goBack", QStringLiteral("Back"), QKeySequence::Back);
+    m_forward = command(this, "goForward", QStringLiteral("Forward"), QKeySequence::Forward);
+    m_stop = command(this, "stopLoading", QStringLiteral("Stop"), QKeySequence(Qt::Key_Escape));
+    auto *refreshAction = command(this, "refreshPage", QStringLiteral("Refresh"), QKeySequence::Refresh);
+    auto *focusAddressAction
+        = command(this, "focusAddress", QStringLiteral("Address"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    runsCommand(go, goAction);
+    runsCommand(back, m_back);
+    runsCommand(forward, m_forward);
+    runsCommand(stop, m_stop);
+    runsCommand(refresh, refreshAction);
+    addActions({ goAction, m_back, m_forward, m_stop, refreshAction, focusAddressAction });
+
+    connect(goAction, &QAction::triggered, this, &BrowserPanel::goToAddress);
+    // No history in that direction: nothing happens, and nothing is said.
+    connect(m_back, &QAction::triggered, &m_browser, [this] { m_browser.goBack(); });
+    connect(m_forward, &QAction::triggered, &m_browser, [this] { m_browser.goForward(); });
+    connect(m_stop, &QAction::triggered, &m_browser, &WebBrowser::stop);
+    connect(refreshAction, &QAction::triggered, &m_browser, &WebBrowser::refresh);
+    connect(focusAddressAction, &QAction::triggered, this, &BrowserPanel::focusAddress);
     // Enter in the address box is Go; the key itself is not swallowed.
     connect(m_addressBox, &QLineEdit::returnPressed, this, &BrowserPanel::goToAddress);
 
-    connect(&m_browser, &WebBrowser::statusTextChange, this, [this](const QString &text) { emit statusText(2, text); });
-    connect(&m_browser, &WebBrowser::downloadBegin, this, [this] { emit statusText(1, QStringLiteral("Connecting")); });
-    connect(&m_browser, &WebBrowser::titleChange, this, &BrowserPanel::showLocation);
-    connect(&m_browser, &WebBrowser::newWindow2, this, [this](bool *cancel) {
+    connect(&m_browser, &WebBrowser::linkHovered, this, &BrowserPanel::linkHovered);
+    connect(&m_browser, &WebBrowser::loadStarted, this, &BrowserPanel::loadStarted);
+    connect(&m_browser, &WebBrowser::urlChanged, this, &BrowserPanel::showLocation);
+    connect(&m_browser, &WebBrowser::newWindowRequested, this, [this](NewWindowRequest &request) {
         if (m_noPopupsBox->isChecked())
-            *cancel = true;
+            request.reject();
     });
-    connect(&m_browser, &WebBrowser::downloadComplete, this, &BrowserPanel::onPageLoaded);
-}
-
-void BrowserPanel::fitTo(int width, int height, int viewWidth, int viewHeight, int addressWidth, int goLeft)
-{
-    resizeInTwips(this, width, height);
-    if (QWidget *view = m_browser.widget())
-        resizeInTwips(view, viewWidth, viewHeight);
-    setWidthInTwips(m_addressBox, addressWidth);
-    m_goButton->move(twipsToPixels(goLeft), m_goButton->y());
+    connect(&m_browser, &WebBrowser::loadFinished, this, &BrowserPanel::onPageLoaded);
+    connect(&m_browser, &WebBrowser::navigationChanged, this, &BrowserPanel::followNavigation);
+    followNavigation();
 }
 
 void BrowserPanel::goToAddress()
@@ -78,35 +97,27 @@ void BrowserPanel::goToAddress()
     m_browser.navigate(m_addressBox->text());
 }
 
-void BrowserPanel::goBack()
+void BrowserPanel::focusAddress()
 {
-    m_browser.goBack();
+    m_addressBox->setFocus(Qt::ShortcutFocusReason);
+    m_addressBox->selectAll();
 }
 
-void BrowserPanel::goForward()
+void BrowserPanel::showLocation(const QString &url)
 {
-    m_browser.goForward();
-}
-
-void BrowserPanel::stopLoading()
-{
-    m_browser.stop();
-}
-
-void BrowserPanel::refreshPage()
-{
-    m_browser.refresh();
-}
-
-void BrowserPanel::showLocation()
-{
-    m_addressBox->setText(m_browser.locationUrl());
+    m_addressBox->setText(url);
 }
 
 void BrowserPanel::onPageLoaded()
 {
     const QString url = m_browser.locationUrl();
     m_addressBox->setText(url);
-    emit statusText(1, QStringLiteral("Complete"));
     emit pageLoaded(url);
+}
+
+void BrowserPanel::followNavigation()
+{
+    m_back->setEnabled(m_browser.canGoBack());
+    m_forward->setEnabled(m_browser.canGoForward());
+    m_stop->setEnabled(m_browser.isLoading());
 }

@@ -2,39 +2,43 @@
 
 #include <QGroupBox>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
-class QToolButton;
 class WebBrowser;
 
 // "Browser": the address box, Go, Back, Forward, Stop, Refresh, "No Popups"
-// and the page view. It reports the browser's status texts and each page
-// that finished loading.
+// and the page view, which takes all the room the frame has. Back, Forward
+// and Stop are enabled from the page's own state. It tells what the page
+// did: a load started, a page loaded, a link under the mouse.
 class BrowserPanel : public QGroupBox {
     Q_OBJECT
 public:
     BrowserPanel(WebBrowser &browser, QWidget *parent = nullptr);
 
-    // The layout's values for this frame, in twips.
-    void fitTo(int width, int height, int viewWidth, int viewHeight, int addressWidth, int goLeft);
+    QAction *goBackAction() const { return m_back; }
+    QAction *goForwardAction() const { return m_forward; }
+    QAction *stopAction() const { return m_stop; }
 
 public slots:
     void goToAddress();
-    void goBack();
-    void goForward();
-    void stopLoading();
-    void refreshPage();
+    // Ctrl+L: the address box, its text selected to be typed over.
+    void focusAddress();
 
 signals:
-    void statusText(int panel, const QString &text);
+    void loadStarted();
     void pageLoaded(const QString &url);
+    void linkHovered(const QString &url);
 
 private:
-    void showLocation();
+    void showLocation(const QString &url);
     void onPageLoaded();
+    void followNavigation();
 
     WebBrowser &m_browser;
     QLineEdit *m_addressBox = nullptr;
-    QToolButton *m_goButton = nullptr;
     QCheckBox *m_noPopupsBox = nullptr;
+    QAction *m_back = nullptr;
+    QAction *m_forward = nullptr;
+    QAction *m_stop = nullptr;
 };

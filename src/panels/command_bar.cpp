@@ -1,51 +1,69 @@
 #include "panels/command_bar.h"
 
-#include "app/window_layout.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QToolButton>
-
-namespace {
-// The bar ends where the frames below it begin.
-constexpr int kHeight = Design::editorTop;
-} // namespace
 
 CommandBar::CommandBar(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("commandBar"));
-    auto *autoInsert = makePictureButton(this, "cmdMessage", QStringLiteral("Auto-Insert"),
+    auto *autoInsert = pictureButton(this, "cmdMessage", QStringLiteral("Auto-Insert"),
         QStringLiteral("Once you are on the page where you can post your message, click here to insert it."),
-        QStyle::SP_ArrowForward, 60, 60, 1600, 800, false);
-    makeLabel(this, "Label2", QStringLiteral("as"), 1740, 540, 255, 255);
-    m_formats = makeControl<QComboBox>(this, "cmbConvert", 2100, 480, 1635, 315);
+        QStyle::SP_ArrowForward, Qt::ToolButtonTextBesideIcon);
+    m_formats = named<QComboBox>(this, "cmbConvert");
     m_formats->setEditable(false);
     m_formats->setToolTip(QStringLiteral("Select the format you would like to use when your message is inserted."));
-    auto *preview = makePictureButton(this, "cmdPreview", QStringLiteral("Preview"),
+    m_formats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // The caption reads "Auto-Insert as" across the button and the list.
+    m_formats->setAccessibleName(QStringLiteral("Auto-Insert as"));
+    auto *as = labelFor(this, "Label2", QStringLiteral("as"), m_formats);
+    auto *preview = pictureButton(this, "cmdPreview", QStringLiteral("Preview"),
         QStringLiteral("See a preview of your message in the currently selected format"),
-        QStyle::SP_FileDialogContentsView, 3840, 60, 800, 800, true);
-    auto *copy = makePictureButton(this, "cmdCopy", QStringLiteral("Copy"),
+        QStyle::SP_FileDialogContentsView, Qt::ToolButtonTextUnderIcon);
+    auto *copy = pictureButton(this, "cmdCopy", QStringLiteral("Copy"),
         QStringLiteral("Copy your message to the clipboard in the selected format"), QStyle::SP_FileDialogNewFolder,
-        4680, 60, 800, 800, true);
-    auto *save = makePictureButton(this, "cmdSave", QStringLiteral("Save"), QStringLiteral("Save the current message"),
-        QStyle::SP_DialogSaveButton, 5520, 60, 800, 800, true);
-    auto *load = makePictureButton(this, "cmdLoad", QStringLiteral("Load"), QStringLiteral("Load a saved message"),
-        QStyle::SP_DialogOpenButton, 6360, 60, 800, 800, true);
-    auto *options = makePictureButton(this, "cmdOptions", QStringLiteral("Options"), QStringLiteral("Options"),
-        QStyle::SP_FileDialogDetailedView, 7200, 60, 800, 800, true);
-    m_visitButton = makePictureButton(this, "Command1", QStringLiteral("Visit "), QStringLiteral("Visit us!"),
-        QStyle::SP_DirHomeIcon, 8040, 60, 2115, 795, false);
-    // Labels on the window itself get skinned copies from this model.
-    makeSkinLabelModel(this, "SkinLabel1_0");
+        Qt::ToolButtonTextUnderIcon);
+    auto *save = pictureButton(this, "cmdSave", QStringLiteral("Save"), QStringLiteral("Save the current message"),
+        QStyle::SP_DialogSaveButton, Qt::ToolButtonTextUnderIcon);
+    auto *load = pictureButton(this, "cmdLoad", QStringLiteral("Load"), QStringLiteral("Load a saved message"),
+        QStyle::SP_DialogOpenButton, Qt::ToolButtonTextUnderIcon);
+    auto *options = pictureButton(this, "cmdOptions", QStringLiteral("Options"), QStringLiteral("Options"),
+        QStyle::SP_FileDialogDetailedView, Qt::ToolButtonTextUnderIcon);
+    m_visitButton = pictureButton(this, "Command1", QStringLiteral("Visit "), QStringLiteral("Visit us!"),
+        QStyle::SP_DirHomeIcon, Qt::ToolButtonTextBesideIcon);
+    m_visitButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
-    m_autoInsert = buttonAction(autoInsert, "autoInsert");
-    m_preview = buttonAction(preview, "previewMessage");
-    m_copy = buttonAction(copy, "copyMessage");
-    m_save = buttonAction(save, "saveMessage");
-    m_load = buttonAction(load, "showSavedMessages");
-    m_options = buttonAction(options, "showTemplateEditor");
-    m_visit = buttonAction(m_visitButton, "visitPublisher");
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 4, 4, 4);
+    for (QToolButton *b : { autoInsert, preview, copy, save, load, options, m_visitButton })
+        b->setMinimumHeight(48);
+    row->addWidget(autoInsert);
+    row->addWidget(as, 0, Qt::AlignBottom);
+    row->addWidget(m_formats, 0, Qt::AlignBottom);
+    for (QToolButton *b : { preview, copy, save, load, options })
+        row->addWidget(b);
+    row->addWidget(m_visitButton, 1);
+
+    m_autoInsert = command(this, "autoInsert", QStringLiteral("Auto &Insert"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    m_preview
+        = command(this, "previewMessage", QStringLiteral("&Preview"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    m_copy = command(this, "copyMessage", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_save = command(this, "saveMessage", QStringLiteral("&Save Message"), QKeySequence::Save);
+    m_load = command(this, "loadMessage", QStringLiteral("&Load Message"), QKeySequence::Open);
+    m_options = command(this, "showTemplateEditor", QStringLiteral("&Options"));
+    m_visit = command(this, "visitPublisher", QStringLiteral("Visit"));
+    const QList<QPair<QToolButton *, QAction *>> commands = { { autoInsert, m_autoInsert }, { preview, m_preview },
+        { copy, m_copy }, { save, m_save }, { load, m_load }, { options, m_options }, { m_visitButton, m_visit } };
+    for (const auto &[button, action] : commands) {
+        runsCommand(button, action);
+        // Where no menu holds the command, its shortcut works through the bar.
+        addAction(action);
+    }
 }
 
 QString CommandBar::formatName() const
@@ -74,10 +92,4 @@ void CommandBar::setFormats(const QStringList &names)
 void CommandBar::setPublisherAddress(const QString &address)
 {
     m_visitButton->setText(QLatin1String("Visit ") + address);
-}
-
-void CommandBar::fitTo(int width, int visitButtonWidth)
-{
-    resizeInTwips(this, width, kHeight);
-    setWidthInTwips(m_visitButton, visitButtonWidth);
 }

@@ -7,7 +7,8 @@ class QComboBox;
 class QToolButton;
 
 // The row of command buttons along the top of the main window, with the
-// format list that every outgoing message is converted with.
+// format list that every outgoing message is converted with. Each button
+// runs a command that the menus share.
 class CommandBar : public QWidget {
     Q_OBJECT
 public:
@@ -30,8 +31,6 @@ public:
     void setFormats(const QStringList &names);
 
     void setPublisherAddress(const QString &address);
-    // The layout's values, in twips.
-    void fitTo(int width, int visitButtonWidth);
 
 private:
     QComboBox *m_formats = nullptr;

@@ -2,33 +2,46 @@
 
 #include "logins/forum_logins.h"
 #include "logins/forums_model.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
 
 #include <QAction>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
-QListView *makeList(
-    QWidget *parent, const char *name, QAbstractItemModel *model, int column, int left, int top, int width, int height)
+QListView *makeList(QWidget *parent, const char *name, QAbstractItemModel *model, int column)
 {
-    auto *view = makeControl<QListView>(parent, name, left, top, width, height);
+    auto *view = named<QListView>(parent, name);
     view->setModel(model);
     view->setModelColumn(column);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setUniformItemSizes(true);
     return view;
+}
+
+QPushButton *pasteButton(QWidget *parent, const char *name, const QString &tip, const QString &accessibleName)
+{
+    auto *b = named<QPushButton>(parent, name);
+    b->setText(QStringLiteral("Paste"));
+    b->setToolTip(tip);
+    // Three buttons read "Paste": a screen reader tells them apart.
+    b->setAccessibleName(accessibleName);
+    return b;
 }
 
 int selectedRow(const QListView *view)
@@ -55,95 +68,162 @@ ListsPanel::ListsPanel(WatchStore &store, ForumLogins &logins, ReplyCheckRun &ch
     , m_check(check)
 {
     setObjectName(QStringLiteral("listsPanel"));
-    // The pages lie over the tab strip, which is not their container.
-    m_pageTabs = makeControl<QTabBar>(this, "TabStrip2", 0, 0, 3735, 4815);
+    m_pageTabs = named<QTabBar>(this, "TabStrip2");
     m_pageTabs->addTab(QStringLiteral("Your Forums"));
     m_pageTabs->addTab(QStringLiteral("Your Posts"));
-    m_pageTabs->setDrawBase(false);
     m_pageTabs->setExpanding(false);
+    m_pageTabs->setAccessibleName(QStringLiteral("Your Forums, Your Posts"));
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_pageTabs);
     buildForumsPage();
     buildPostsPage();
+    // One page shows at a time, below the tabs.
+    column->addWidget(m_forumsPage, 1);
+    column->addWidget(m_postsPage, 1);
     connect(m_pageTabs, &QTabBar::currentChanged, this, &ListsPanel::showPage);
 }
 
 void ListsPanel::buildForumsPage()
 {
-    m_forumsPage = makeControl<QFrame>(this, "Frame4", 120, 420, 3615, 4335);
+    m_forumsPage = named<QFrame>(this, "Frame4");
+    m_forumsPage->setFrameShape(QFrame::StyledPanel);
     QFrame *page = m_forumsPage;
-    auto *add = makeControl<QPushButton>(page, "cmdAdd2", 60, 240, 1695, 375);
+    auto *add = named<QPushButton>(page, "cmdAdd2");
     add->setText(QStringLiteral("Add Current URL"));
     add->setToolTip(QStringLiteral("Watch the current URL"));
-    auto *remove = makeControl<QPushButton>(page, "cmdDel2", 1860, 240, 1695, 375);
+    auto *remove = named<QPushButton>(page, "cmdDel2");
     remove->setText(QStringLiteral("Remove URL"));
-    makeSkinLabel(page, "SkinLabel4", QStringLiteral("Username:"), 60, 720, 975, 195);
-    m_userNameBox = makeControl<QLineEdit>(page, "txtUsername", 1080, 660, 1755, 315);
+    m_userNameBox = named<QLineEdit>(page, "txtUsername");
     m_userNameBox->setEnabled(false);
-    auto *pasteUser = makeControl<QPushButton>(page, "cmdPaste_1", 2880, 660, 675, 315);
-    pasteUser->setText(QStringLiteral("Paste"));
-    pasteUser->setToolTip(
-        QStringLiteral("Click within the Username field on the form you want to paste into, then click here."));
-    makeSkinLabel(page, "SkinLabel5", QStringLiteral("Password:"), 60, 1080, 975, 255);
-    m_passwordBox = makeControl<QLineEdit>(page, "txtPassword", 1080, 1020, 1755, 285);
+    // A suggestion, never a user name of its own.
+    m_userNameBox->setPlaceholderText(QStringLiteral("Enter Username"));
+    // "|" would part the user name from itself in posts2.txt: the box refuses it.
+    m_userNameBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^|]*")), m_userNameBox));
+    auto *pasteUser = pasteButton(page, "cmdPaste_1",
+        QStringLiteral("Click within the Username field on the form you want to paste into, then click here."),
+        QStringLiteral("Paste Username"));
+    m_passwordBox = named<QLineEdit>(page, "txtPassword");
     m_passwordBox->setEchoMode(QLineEdit::Password);
     m_passwordBox->setEnabled(false);
-    auto *pastePassword = makeControl<QPushButton>(page, "cmdPaste_2", 2880, 1020, 675, 315);
-    pastePassword->setText(QStringLiteral("Paste"));
-    pastePassword->setToolTip(
-        QStringLiteral("Click within the Password field on the form you want to paste into, then click here."));
+    auto *pastePassword = pasteButton(page, "cmdPaste_2",
+        QStringLiteral("Click within the Password field on the form you want to paste into, then click here."),
+        QStringLiteral("Paste Password"));
     ForumsModel *forums = &m_logins.forums();
-    m_forumList = makeList(page, "lstPosts2", forums, ForumsModel::AddressColumn, 60, 1380, 3435, 1425);
-    m_loginList = makeList(page, "lstLogins", forums, ForumsModel::LoginColumn, 600, 6780, 3735, 450);
+    m_forumList = makeList(page, "lstPosts2", forums, ForumsModel::AddressColumn);
+    m_forumList->setAccessibleName(QStringLiteral("Your Forums"));
+    m_loginList = makeList(page, "lstLogins", forums, ForumsModel::LoginColumn);
     m_loginList->hide();
 
-    m_addForum = buttonAction(add, "addCurrentForum");
-    connect(buttonAction(remove, "removeForum"), &QAction::triggered, this, &ListsPanel::removeSelectedForum);
-    m_pasteUserName = pasteButtonAction(pasteUser, "pasteUserName");
-    m_pastePassword = pasteButtonAction(pastePassword, "pastePassword");
+    auto *grid = new QGridLayout(page);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    grid->addLayout(buttons, 0, 0, 1, 3);
+    grid->addWidget(labelFor(page, "SkinLabel4", QStringLiteral("Username:"), m_userNameBox), 1, 0);
+    grid->addWidget(m_userNameBox, 1, 1);
+    grid->addWidget(pasteUser, 1, 2);
+    grid->addWidget(labelFor(page, "SkinLabel5", QStringLiteral("Password:"), m_passwordBox), 2, 0);
+    grid->addWidget(m_passwordBox, 2, 1);
+    grid->addWidget(pastePassword, 2, 2);
+    grid->addWidget(m_forumList, 3, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(3, 1);
+
+    m_addForum = command(this, "addCurrentForum", QStringLiteral("Add Current URL"));
+    auto *removeForum = command(this, "removeForum", QStringLiteral("Remove URL"));
+    m_pasteUserName = command(this, "pasteUserName", QStringLiteral("Paste Username"));
+    m_pastePassword = command(this, "pastePassword", QStringLiteral("Paste Password"));
+    runsCommand(add, m_addForum);
+    runsCommand(remove, removeForum);
+    runsPasteCommand(pasteUser, m_pasteUserName);
+    runsPasteCommand(pastePassword, m_pastePassword);
+    connect(removeForum, &QAction::triggered, this, &ListsPanel::removeSelectedForum);
     connect(m_forumList->selectionModel(), &QItemSelectionModel::currentChanged, this, &ListsPanel::onForumSelected);
+    connect(m_forumList->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListsPanel::followLoginState);
     connect(m_forumList, &QListView::doubleClicked, this,
         [this](const QModelIndex &index) { emit forumOpened(textAt(index)); });
     connect(m_userNameBox, &QLineEdit::textChanged, this, &ListsPanel::onLoginEdited);
     connect(m_passwordBox, &QLineEdit::textChanged, this, &ListsPanel::onLoginEdited);
+    followLoginState();
 }
 
 void ListsPanel::buildPostsPage()
 {
-    m_postsPage = makeControl<QFrame>(this, "Frame3", 120, 360, 3615, 4335);
+    m_postsPage = named<QFrame>(this, "Frame3");
+    m_postsPage->setFrameShape(QFrame::StyledPanel);
     m_postsPage->hide();
     QFrame *page = m_postsPage;
-    m_watchButton = makePictureButton(page, "cmdAdd", QStringLiteral("Watch This Post"),
-        QStringLiteral("Watch the current URL"), QStyle::SP_DialogYesButton, 60, 240, 1695, 495, false);
-    m_removeWatchButton = makePictureButton(page, "cmdDel", QStringLiteral("Remove Watch"), QString(),
-        QStyle::SP_DialogNoButton, 1800, 240, 1695, 495, false);
-    m_postsTabs = makeControl<QTabBar>(page, "TabStrip1", 60, 780, 3495, 315);
+    m_watchButton = pictureButton(page, "cmdAdd", QStringLiteral("Watch This Post"),
+        QStringLiteral("Watch the current URL"), QStyle::SP_DialogYesButton, Qt::ToolButtonTextBesideIcon);
+    m_removeWatchButton = pictureButton(page, "cmdDel", QStringLiteral("Remove Watch"), QString(),
+        QStyle::SP_DialogNoButton, Qt::ToolButtonTextBesideIcon);
+    m_postsTabs = named<QTabBar>(page, "TabStrip1");
     m_postsTabs->addTab(QStringLiteral("Show All"));
     m_postsTabs->setTabData(0, QStringLiteral("all"));
     m_postsTabs->addTab(QStringLiteral("New Replies "));
     m_postsTabs->setTabData(1, QStringLiteral("replies"));
     m_postsTabs->setExpanding(false);
-    m_checkButton = makeControl<QPushButton>(page, "cmdReplies", 60, 1140, 3435, 315);
+    m_postsTabs->setAccessibleName(QStringLiteral("Show All, New Replies"));
+    m_checkButton = named<QPushButton>(page, "cmdReplies");
     m_checkButton->setText(QStringLiteral("Check for new replies"));
     m_checkButton->hide();
     WatchedPostsModel *posts = &m_store.posts();
-    m_postList = makeList(page, "lstPosts", posts, WatchedPostsModel::AddressColumn, 60, 1500, 3435, 1620);
-    m_newRepliesList = makeList(page, "lstNew", m_check.newRepliesModel(), 0, 60, 1500, 3435, 1230);
+    m_postList = makeList(page, "lstPosts", posts, WatchedPostsModel::AddressColumn);
+    m_postList->setAccessibleName(QStringLiteral("Your Posts"));
+    m_newRepliesList = makeList(page, "lstNew", m_check.newRepliesModel(), 0);
+    m_newRepliesList->setAccessibleName(QStringLiteral("New Replies"));
     m_newRepliesList->hide();
-    m_sizeList = makeList(page, "lstSizes", posts, WatchedPostsModel::SizeColumn, 5160, 7800, 3735, 450);
+    m_sizeList = makeList(page, "lstSizes", posts, WatchedPostsModel::SizeColumn);
     m_sizeList->hide();
 
-    m_watchThisPost = buttonAction(m_watchButton, "watchCurrentPage");
-    connect(
-        buttonAction(m_removeWatchButton, "removeWatch"), &QAction::triggered, this, &ListsPanel::removeSelectedWatch);
-    m_checkReplies = buttonAction(m_checkButton, "checkReplies");
+    auto *column = new QVBoxLayout(page);
+    auto *buttons = new QHBoxLayout;
+    for (QToolButton *b : { m_watchButton, m_removeWatchButton }) {
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        buttons->addWidget(b);
+    }
+    column->addLayout(buttons);
+    column->addWidget(m_postsTabs);
+    column->addWidget(m_checkButton);
+    column->addWidget(m_postList, 1);
+    column->addWidget(m_newRepliesList, 1);
+
+    m_watchThisPost = command(this, "watchCurrentPage", QStringLiteral("Watch This Post"));
+    auto *removeWatch = command(this, "removeWatch", QStringLiteral("Remove Watch"));
+    m_checkReplies = command(this, "checkReplies", QStringLiteral("&Check Replies"));
+    runsCommand(m_watchButton, m_watchThisPost);
+    runsCommand(m_removeWatchButton, removeWatch);
+    runsCommand(m_checkButton, m_checkReplies);
+    connect(removeWatch, &QAction::triggered, this, &ListsPanel::removeSelectedWatch);
     connect(m_postsTabs, &QTabBar::currentChanged, this, &ListsPanel::showPostsTab);
     for (QListView *list : { m_postList, m_newRepliesList }) {
         connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &index) {
             if (index.isValid())
-                emit statusText(2, textAt(index));
+                emit addressSelected(textAt(index));
         });
         connect(list, &QListView::doubleClicked, this,
             [this](const QModelIndex &index) { emit postOpened(textAt(index)); });
     }
+    // A check needs posts to check, and one run at a time.
+    for (auto signal : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
+        connect(posts, signal, this, &ListsPanel::followCheckState);
+    connect(posts, &QAbstractItemModel::modelReset, this, &ListsPanel::followCheckState);
+    connect(&m_check, &ReplyCheckRun::started, this, &ListsPanel::followCheckState);
+    connect(&m_check, &ReplyCheckRun::finished, this, &ListsPanel::followCheckState);
+    followCheckState();
+}
+
+void ListsPanel::followCheckState()
+{
+    m_checkReplies->setEnabled(m_store.posts().count() > 0 && !m_check.isRunning());
+}
+
+void ListsPanel::followLoginState()
+{
+    m_pastePassword->setEnabled(selectedRow(m_forumList) >= 0 && !m_passwordBox->text().isEmpty());
 }
 
 QString ListsPanel::userName() const
@@ -159,19 +239,7 @@ QString ListsPanel::password() const
 QString ListsPanel::selectedForum() const
 {
     const int row = selectedRow(m_forumList);
-    return row < 0 ? QString() : m_logins.forums().at(row).url;
-}
-
-void ListsPanel::fitTo(int postsPageHeight, int forumsPageHeight, int postsHeight, int forumsHeight,
-    int newRepliesHeight, int tabStripHeight)
-{
-    resizeInTwips(this, 3735, tabStripHeight);
-    setHeightInTwips(m_pageTabs, tabStripHeight);
-    setHeightInTwips(m_postsPage, postsPageHeight);
-    setHeightInTwips(m_forumsPage, forumsPageHeight);
-    setHeightInTwips(m_postList, postsHeight);
-    setHeightInTwips(m_forumList, forumsHeight);
-    setHeightInTwips(m_newRepliesList, newRepliesHeight);
+    return row < 0 ? QString() : m_logins.forums().at(row).address;
 }
 
 void ListsPanel::showPage(int index)
@@ -229,8 +297,9 @@ void ListsPanel::addForum(const QString &url)
     if (row < 0)
         return;
     m_forumList->setCurrentIndex(m_forumList->model()->index(row, 0));
-    m_userNameBox->setText(QStringLiteral("Enter Username"));
-    m_passwordBox->setText(QString());
+    // Empty boxes: the user name box suggests "Enter Username" until one is typed.
+    m_userNameBox->clear();
+    m_passwordBox->clear();
     m_logins.saveLogins();
 }
 
@@ -247,6 +316,7 @@ void ListsPanel::removeSelectedForum()
         selection->clear();
     }
     m_forumList->viewport()->update();
+    followLoginState();
 }
 
 void ListsPanel::onForumSelected(const QModelIndex &current)
@@ -254,31 +324,22 @@ void ListsPanel::onForumSelected(const QModelIndex &current)
     const int row = current.row();
     if (!current.isValid() || row >= m_logins.forums().count())
         return;
-    const Forum &forum = m_logins.forums().at(row);
-    emit statusText(2, forum.url);
+    const Forum forum = m_logins.forums().at(row);
+    emit addressSelected(forum.address);
     m_userNameBox->setEnabled(true);
     m_passwordBox->setEnabled(true);
-    const QString login = forum.login;
-    if (login.isEmpty()) {
-        // The boxes must not carry the previous forum's login over to this
-        // one; emptying them stores nothing until the user types.
-        QSignalBlocker blockUser(m_userNameBox);
-        QSignalBlocker blockPassword(m_passwordBox);
-        m_userNameBox->clear();
-        m_passwordBox->clear();
-        return;
-    }
     const PasswordResult password = m_logins.password(row);
-    const bool changed
-        = m_userNameBox->text() != ForumsModel::userName(login) || m_passwordBox->text() != password.password;
+    const bool noLogin = password.ok() && forum.userName.isEmpty() && password.password.isEmpty();
+    const bool changed = m_userNameBox->text() != forum.userName || m_passwordBox->text() != password.password;
     {
         // Both boxes are filled before the row is stored: filled one by one,
         // the new user name would be stored with the previous forum's password.
         QSignalBlocker blockUser(m_userNameBox);
         QSignalBlocker blockPassword(m_passwordBox);
-        m_userNameBox->setText(ForumsModel::userName(login));
+        m_userNameBox->setText(forum.userName);
         m_passwordBox->setText(password.password);
     }
+    followLoginState();
     if (!password.ok()) {
         // The keyring did not answer: the login can be neither shown nor
         // changed, or an edit would store the empty box as its password.
@@ -286,13 +347,16 @@ void ListsPanel::onForumSelected(const QModelIndex &current)
         m_passwordBox->setEnabled(false);
         return;
     }
-    // A box that changed stores the row and saves, as typing does.
-    if (changed)
+    // A box that changed stores the row and saves, as typing does; a forum
+    // without a login is not given the previous forum's one, and stores
+    // nothing until the user types.
+    if (changed && !noLogin)
         m_logins.setLogin(row, m_userNameBox->text(), m_passwordBox->text());
 }
 
 void ListsPanel::onLoginEdited()
 {
+    followLoginState();
     const QModelIndex current = m_forumList->currentIndex();
     if (!current.isValid())
         return; // no forum selected: nothing to store

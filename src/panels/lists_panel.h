@@ -17,7 +17,7 @@ class WatchStore;
 // The two pages under the message editor: "Your Forums" (the forums with
 // their user names and passwords) and "Your Posts" (the watched posts and the
 // new replies found by the last check). The lists are views of the models in
-// the watch store and the check run.
+// the watch store and the check run, and take the room the panel is given.
 class ListsPanel : public QWidget {
     Q_OBJECT
 public:
@@ -34,10 +34,6 @@ public:
     // The address of the selected forum, or empty.
     QString selectedForum() const;
 
-    // The layout's values for the pages, in twips.
-    void fitTo(int postsPageHeight, int forumsPageHeight, int postsHeight, int forumsHeight, int newRepliesHeight,
-        int tabStripHeight);
-
 public slots:
     // Adds the address as a forum and selects it for its login.
     void addForum(const QString &url);
@@ -47,7 +43,8 @@ public slots:
     void selectPostsTab(int index);
 
 signals:
-    void statusText(int panel, const QString &text);
+    // A click on a post, a new reply or a forum: its address.
+    void addressSelected(const QString &url);
     // A double-click on a watched post or a new reply, or on a forum.
     void postOpened(const QString &url);
     void forumOpened(const QString &url);
@@ -59,6 +56,9 @@ private:
     void showPostsTab();
     void onForumSelected(const QModelIndex &current);
     void onLoginEdited();
+    // Check Replies: posts to check and no run going. Paste Password: a forum with a password.
+    void followCheckState();
+    void followLoginState();
 
     WatchStore &m_store;
     ForumLogins &m_logins;

@@ -3,8 +3,10 @@
 #include "messages/first_run_text.h"
 #include "messages/message_store.h"
 #include "platform/settings_store.h"
-#include "ui/placement.h"
+#include "ui/controls.h"
 
+#include <QAction>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -22,26 +24,42 @@ MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("Frame1"));
     setTitle(QStringLiteral("Message Editor"));
-    makeLabel(this, "Label1", QStringLiteral("Subject:"), 120, 360, 735, 255);
-    makeSkinLabel(this, "SkinLabel6", QStringLiteral("Subject:"), 120, 360, 735, 195);
-    m_subjectBox = makeControl<QLineEdit>(this, "txtSubject", 900, 300, 1995, 285);
-    auto *pasteSubject = makeControl<QPushButton>(this, "cmdPaste_0", 2940, 300, 675, 315);
+    m_subjectBox = named<QLineEdit>(this, "txtSubject");
+    m_messageBox = named<QPlainTextEdit>(this, "txtMessage");
+    m_messageBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto *subjectLabel = labelFor(this, "SkinLabel6", QStringLiteral("Subject:"), m_subjectBox);
+    auto *messageLabel = labelFor(this, "SkinLabel7", QStringLiteral("Message:"), m_messageBox);
+    // The plain labels of the same captions keep their names, not a place:
+    // the skinned labels above are the ones shown.
+    for (const auto &[name, text] : { std::pair { "Label1", "Subject:" }, std::pair { "Label7", "Message:" } }) {
+        auto *plain = named<QLabel>(this, name);
+        plain->setText(QLatin1String(text));
+        plain->hide();
+    }
+    auto *pasteSubject = named<QPushButton>(this, "cmdPaste_0");
     pasteSubject->setText(QStringLiteral("Paste"));
     pasteSubject->setToolTip(
         QStringLiteral("Click within the Subject field on the form you want to paste into, then click here."));
-    makeLabel(this, "Label7", QStringLiteral("Message:"), 120, 660, 975, 195);
-    makeSkinLabel(this, "SkinLabel7", QStringLiteral("Message:"), 120, 660, 795, 195);
-    m_messageBox = makeControl<QPlainTextEdit>(this, "txtMessage", 120, 900, 3495, 1695);
-    m_messageBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_pasteMessageButton = makeControl<QPushButton>(this, "cmdPaste_3", 120, 2640, 3495, 375);
-    m_pasteMessageButton->setText(QStringLiteral("Paste Message"));
-    m_pasteMessageButton->setToolTip(
+    pasteSubject->setAccessibleName(QStringLiteral("Paste Subject"));
+    auto *pasteMessage = named<QPushButton>(this, "cmdPaste_3");
+    pasteMessage->setText(QStringLiteral("Paste Message"));
+    pasteMessage->setToolTip(
         QStringLiteral("Click within the message area on the form you want to paste into, then click here."));
-    // The labels of this frame get skinned copies from this model.
-    makeSkinLabelModel(this, "SkinLabel2_0");
 
-    m_pasteSubject = pasteButtonAction(pasteSubject, "pasteSubject");
-    m_pasteMessage = pasteButtonAction(m_pasteMessageButton, "pasteMessage");
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(subjectLabel, 0, 0);
+    grid->addWidget(m_subjectBox, 0, 1);
+    grid->addWidget(pasteSubject, 0, 2);
+    grid->addWidget(messageLabel, 1, 0, 1, 3);
+    grid->addWidget(m_messageBox, 2, 0, 1, 3);
+    grid->addWidget(pasteMessage, 3, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+
+    m_pasteSubject = command(this, "pasteSubject", QStringLiteral("Paste Subject"));
+    m_pasteMessage = command(this, "pasteMessage", QStringLiteral("Paste Message"));
+    runsPasteCommand(pasteSubject, m_pasteSubject);
+    runsPasteCommand(pasteMessage, m_pasteMessage);
     connect(m_subjectBox, &QLineEdit::textChanged, this, [this](const QString &text) {
         // A subject is one line: a pasted line break becomes a space.
         const QString oneLine = MessageStore::singleLineSubject(text);
@@ -95,12 +113,6 @@ void MessageEditorPanel::restoreLastMessage()
 void MessageEditorPanel::storeLastMessage()
 {
     m_settings.write(kData, kLastMessage, messageText());
-}
-
-void MessageEditorPanel::placeMessageBox(int pasteMessageTop, int messageHeight)
-{
-    m_pasteMessageButton->move(m_pasteMessageButton->x(), twipsToPixels(pasteMessageTop));
-    setHeightInTwips(m_messageBox, messageHeight);
 }
 
 void MessageEditorPanel::clearMessage()

@@ -3,13 +3,12 @@
 #include <QGroupBox>
 
 class QAction;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 class SettingsStore;
 
 // "Message Editor": the subject, the message and their two paste buttons.
+// The message box takes the room the frame is given.
 // The subject is kept in the settings on every change; the message at the end.
 class MessageEditorPanel : public QGroupBox {
     Q_OBJECT
@@ -26,9 +25,6 @@ public:
     void restoreLastMessage();
     void storeLastMessage();
 
-    // The layout's two values for this frame, in twips.
-    void placeMessageBox(int pasteMessageTop, int messageHeight);
-
     QAction *pasteSubjectAction() const { return m_pasteSubject; }
     QAction *pasteMessageAction() const { return m_pasteMessage; }
 
@@ -40,7 +36,6 @@ private:
     SettingsStore &m_settings;
     QLineEdit *m_subjectBox = nullptr;
     QPlainTextEdit *m_messageBox = nullptr;
-    QPushButton *m_pasteMessageButton = nullptr;
     QAction *m_pasteSubject = nullptr;
     QAction *m_pasteMessage = nullptr;
 };

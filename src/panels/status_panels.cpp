@@ -1,32 +1,36 @@
 #include "panels/status_panels.h"
 
-#include "ui/twips.h"
 #include "watch/reply_check.h"
 
 #include <QLabel>
+
+namespace {
+// Room for each panel in the proportions of the design: results, address, progress.
+constexpr int kStretch[3] = { 4, 4, 3 };
+} // namespace
 
 StatusPanels::StatusPanels(QWidget *parent)
     : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(true);
-    addPanel(1);
+    for (int number = 1; number <= 3; ++number) {
+        auto *panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(number));
+        // A long text is cut at the panel's edge; it never makes the window wider.
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        addWidget(panel, kStretch[number - 1]);
+        m_panels.append(panel);
+    }
+    connect(this, &QStatusBar::messageChanged, this, [this](const QString &notice) { showPanels(notice.isEmpty()); });
 }
 
-QLabel *StatusPanels::addPanel(int number)
+void StatusPanels::showPanels(bool shown)
 {
-    auto *panel = new QLabel(this);
-    panel->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(number));
-    panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    addWidget(panel, 1);
-    m_panels.append(panel);
-    return panel;
-}
-
-void StatusPanels::addPanels()
-{
-    while (m_panels.size() < 3)
-        addPanel(static_cast<int>(m_panels.size()) + 1);
+    // Explicitly, also before the window is first shown: QStatusBar itself
+    // hides only panels that are visible at the time.
+    for (QLabel *panel : std::as_const(m_panels))
+        panel->setVisible(shown);
 }
 
 QString StatusPanels::text(int panel) const
@@ -40,13 +44,24 @@ void StatusPanels::setText(int panel, const QString &text)
         m_panels[panel - 1]->setText(text);
 }
 
-void StatusPanels::fitTo(int panel1Width, int panel2Width, int panel3Width)
+void StatusPanels::showResult(const QString &text)
 {
-    const int widths[3] = { panel1Width, panel2Width, panel3Width };
-    // Only a maximum: a fixed width would make the status bar ask for more
-    // room than the window has, and the window would grow on every layout.
-    for (int i = 0; i < m_panels.size() && i < 3; ++i)
-        m_panels[i]->setMaximumWidth(std::max(0, twipsToPixels(widths[i]) - 8));
+    setText(1, text);
+}
+
+void StatusPanels::showAddress(const QString &url)
+{
+    setText(2, url);
+}
+
+void StatusPanels::showLoadStarted()
+{
+    setText(1, QStringLiteral("Connecting"));
+}
+
+void StatusPanels::showPageLoaded()
+{
+    setText(1, QStringLiteral("Complete"));
 }
 
 void StatusPanels::setCheckFailures(const QList<CheckFailure> &failures)

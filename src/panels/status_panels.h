@@ -5,26 +5,29 @@
 class QLabel;
 struct CheckFailure;
 
-// The main window's status bar: one panel at first, three after the load
-// sequence adds two. Panel 1 carries results, panel 2 an address or the
-// connection's step, panel 3 the download's progress.
+// The main window's status bar, with three panels. It decides where each
+// report goes: panel 1 carries
+// results, panel 2 an address or the connection's step, panel 3 the
+// download's progress. A notice (showMessage) hides the panels while it
+// shows, so the two never draw over each other.
 class StatusPanels : public QStatusBar {
     Q_OBJECT
 public:
     explicit StatusPanels(QWidget *parent = nullptr);
 
-    void addPanels();
     QString text(int panel) const;
-    // The widths from the layout, in twips.
-    void fitTo(int panel1Width, int panel2Width, int panel3Width);
     // Panel 1's tip: the posts the last check run could not reach, and why.
     void setCheckFailures(const QList<CheckFailure> &failures);
 
 public slots:
     void setText(int panel, const QString &text);
+    void showResult(const QString &text);
+    void showAddress(const QString &url);
+    void showLoadStarted();
+    void showPageLoaded();
 
 private:
-    QLabel *addPanel(int number);
+    void showPanels(bool shown);
 
     QList<QLabel *> m_panels;
 };

@@ -8,8 +8,19 @@
 
 class QWidget;
 
-// The embedded web browser as the program sees it: navigation, five events,
-// the current address and script access to the page. Page access is
+// A page's request for a new window. It is granted unless a receiver of
+// WebBrowser::newWindowRequested rejects it.
+class NewWindowRequest {
+public:
+    void reject() { m_rejected = true; }
+    bool isRejected() const { return m_rejected; }
+
+private:
+    bool m_rejected = false;
+};
+
+// The embedded web browser as the program sees it: navigation, what the page
+// does, the current address and script access to the page. Page access is
 // asynchronous: results arrive through callbacks on the GUI thread.
 class WebBrowser : public QObject {
     Q_OBJECT
@@ -30,6 +41,10 @@ public:
     virtual void stop() = 0;
     virtual void refresh() = 0;
     virtual QString locationUrl() const = 0;
+    // What the page allows now; navigationChanged tells when one of them may have changed.
+    virtual bool canGoBack() const = 0;
+    virtual bool canGoForward() const = 0;
+    virtual bool isLoading() const = 0;
     // Gives the page the keyboard focus; its focused field keeps its focus.
     virtual void setFocus() = 0;
     // Types text into the page's focused field, every character literally.
@@ -44,12 +59,14 @@ public:
     virtual void runJavaScriptInPage(const QString &script, ScriptCallback callback) = 0;
 
 signals:
-    void statusTextChange(const QString &text);
-    void downloadBegin();
-    void downloadComplete();
-    void titleChange();
-    // A page asks for a new window; a handler sets *cancel to refuse it.
-    void newWindow2(bool *cancel);
+    void loadStarted();
+    void loadFinished(bool ok);
+    void urlChanged(const QString &url);
+    // The address under the mouse, or empty when it left the link.
+    void linkHovered(const QString &url);
+    void navigationChanged();
+    // A page asks for a new window; a receiver connected directly may reject it.
+    void newWindowRequested(NewWindowRequest &request);
     // A page followed a link to the program's Help ("postmaven:help"); the
     // page itself stays where it is.
     void helpRequested();

@@ -2,6 +2,7 @@
 
 #include "platform/key_sender.h"
 
+#include <QAction>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -35,9 +36,9 @@ protected:
     {
         if (!m_owner)
             return nullptr;
-        bool cancel = false;
-        emit m_owner->newWindow2(&cancel);
-        if (cancel)
+        NewWindowRequest request;
+        emit m_owner->newWindowRequested(request);
+        if (request.isRejected())
             return nullptr;
         return m_owner->createPopup()->page();
     }
@@ -55,10 +56,13 @@ WebEngineBrowser::WebEngineBrowser(bool persistentProfile, QObject *parent)
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     m_view->setPage(new Page(m_profile, this, m_view));
 
-    connect(m_view, &QWebEngineView::loadStarted, this, &WebBrowser::downloadBegin);
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool) { emit downloadComplete(); });
-    connect(m_view, &QWebEngineView::titleChanged, this, [this](const QString &) { emit titleChange(); });
-    connect(m_view->page(), &QWebEnginePage::linkHovered, this, &WebBrowser::statusTextChange);
+    connect(m_view, &QWebEngineView::loadStarted, this, &WebBrowser::loadStarted);
+    connect(m_view, &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);
+    connect(m_view, &QWebEngineView::urlChanged, this, [this](const QUrl &url) { emit urlChanged(url.toString()); });
+    connect(m_view->page(), &QWebEnginePage::linkHovered, this, &WebBrowser::linkHovered);
+    // The page enables its own Back, Forward and Stop from its history and its loading.
+    for (auto action : { QWebEnginePage::Back, QWebEnginePage::Forward, QWebEnginePage::Stop })
+        connect(m_view->pageAction(action), &QAction::changed, this, &WebBrowser::navigationChanged);
 }
 
 WebEngineBrowser::~WebEngineBrowser()
@@ -114,6 +118,21 @@ void WebEngineBrowser::refresh()
 QString WebEngineBrowser::locationUrl() const
 {
     return m_view ? m_view->url().toString() : QString();
+}
+
+bool WebEngineBrowser::canGoBack() const
+{
+    return m_view && m_view->pageAction(QWebEnginePage::Back)->isEnabled();
+}
+
+bool WebEngineBrowser::canGoForward() const
+{
+    return m_view && m_view->pageAction(QWebEnginePage::Forward)->isEnabled();
+}
+
+bool WebEngineBrowser::isLoading() const
+{
+    return m_view && m_view->pageAction(QWebEnginePage::Stop)->isEnabled();
 }
 
 void WebEngineBrowser::setFocus()

@@ -25,6 +25,9 @@ public:
     void stop() override;
     void refresh() override;
     QString locationUrl() const override;
+    bool canGoBack() const override;
+    bool canGoForward() const override;
+    bool isLoading() const override;
     void setFocus() override;
     void typeText(const QString &text) override;
     void runJavaScript(const QString &script, ScriptCallback callback) override;

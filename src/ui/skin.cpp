@@ -12,10 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QOperatingSystemVersion>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QRegion>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QWidget>
@@ -51,35 +51,6 @@ const Skin *currentSkin()
 void setCurrentSkin(const Skin *skin)
 {
     g_skin = skin;
-}
-
-void SkinCompanion::operation1(const Skin *skin)
-{
-    ++m_calls[0];
-    m_skin = skin;
-}
-
-void SkinCompanion::operation2()
-{
-    ++m_calls[1];
-    // Tool tips and message boxes take the skin's colours too.
-    if (m_skin && qApp) {
-        QPalette p = QApplication::palette();
-        p.setColor(QPalette::ToolTipBase, m_skin->backColor());
-        p.setColor(QPalette::ToolTipText, m_skin->foreColor());
-        QApplication::setPalette(p);
-    }
-}
-
-void SkinCompanion::operation3()
-{
-    ++m_calls[2];
-}
-
-SkinCompanion &skinCompanion()
-{
-    static SkinCompanion companion;
-    return companion;
 }
 
 QString controlTypeName(const QWidget *w)
@@ -137,85 +108,22 @@ void recolorControls(QWidget *window, const QColor &back, const QColor &fore, co
     }
 }
 
-bool isNt6OrLater()
-{
-#ifdef Q_OS_WIN
-    return QOperatingSystemVersion::current() >= QOperatingSystemVersion::WindowsVista;
-#else
-    return false;
-#endif
-}
-
-void setPlainRegion(QWidget *window)
-{
-    // The size in twips: a rectangle at least as large as the window.
-    window->setMask(QRegion(0, 0, window->width() * 15, window->height() * 15));
-}
-
-void applySkin(QWidget *window, bool newerPlatform)
+void applySkin(QWidget *window)
 {
     const Skin *skin = currentSkin();
     if (!skin || !window)
         return;
     recolorControls(window, skin->backColor(), skin->foreColor(), skin->panelColor());
-    if (newerPlatform)
-        setPlainRegion(window);
-    skin->apply(window);
-}
-
-void prepareMainSkin(bool newerPlatform)
-{
-    if (newerPlatform)
-        skinCompanion().operation3();
-}
-
-void replaceLabels(QWidget *window)
-{
-    QList<QLabel *> models;
-    for (int i = 1; i <= 3; ++i) {
-        if (auto *m = window->findChild<QLabel *>(QStringLiteral("SkinLabel%1_0").arg(i)))
-            models.append(m);
-    }
-    if (models.isEmpty())
-        return;
-    const QList<QLabel *> labels = window->findChildren<QLabel *>();
-    for (QLabel *label : labels) {
-        if (controlTypeName(label) != QLatin1String("Label"))
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (qobject_cast<QStatusBar *>(label->parentWidget()) || label->property("skinLabel").toBool()
+            || label->property("pictureBox").toBool())
             continue;
-        QLabel *model = nullptr;
-        if (models.size() == 1 && models[0]->objectName() == QLatin1String("SkinLabel1_0")) {
-            model = models[0];
-        } else {
-            for (QLabel *m : models)
-                if (m->parentWidget() == label->parentWidget()) {
-                    model = m;
-                    break;
-                }
-        }
-        if (!model)
-            continue; // a label in no matching container is left alone
-        const QString prefix = model->objectName().chopped(2);
-        int highest = 0;
-        for (QLabel *other : window->findChildren<QLabel *>())
-            if (other->objectName().startsWith(prefix + QLatin1Char('_')))
-                highest = std::max(highest, other->objectName().mid(prefix.size() + 1).toInt());
-        auto *copy = new QLabel(label->parentWidget());
-        copy->setObjectName(QStringLiteral("%1_%2").arg(prefix).arg(highest + 1));
-        copy->setProperty("skinLabel", true);
-        copy->setGeometry(label->geometry());
-        copy->setFont(label->font());
-        copy->setText(label->text());
-        copy->setAlignment(label->alignment());
-        copy->setWordWrap(label->wordWrap());
-        copy->setVisible(!label->isHidden());
-        copy->raise();
-        // The windowed skin label covers the plain one.
-        label->lower();
-        label->setProperty("coveredBySkinLabel", true);
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, Qt::transparent);
-        label->setPalette(p);
+        // The skin draws labels in its own colour; a label already polished is polished again.
+        label->setProperty("skinLabel", true);
+        if (label->testAttribute(Qt::WA_WState_Polished))
+            label->style()->polish(label);
     }
+    skin->apply(window);
 }
 
 void setWindowIcon(QWidget *window, const QString &iconName, bool alsoTopOwner)

@@ -31,36 +31,15 @@ private:
 const Skin *currentSkin();
 void setCurrentSkin(const Skin *skin);
 
-// The companion object that the skin set-up calls. Its three operations keep
-// the application's palette in step with the skin.
-class SkinCompanion {
-public:
-    void operation1(const Skin *skin);
-    void operation2();
-    void operation3();
-    int calls(int operation) const { return m_calls[operation - 1]; }
-
-private:
-    const Skin *m_skin = nullptr;
-    int m_calls[3] = { 0, 0, 0 };
-};
-SkinCompanion &skinCompanion();
-
 // The type name of a control as the skin's recolouring table knows it:
 // "CommandButton", "TextBox", "ComboBox", "ListBox", "ListView", "PictureBox",
 // "CheckBox", "Label", "Frame", ...
 QString controlTypeName(const QWidget *w);
 
-// The platform's answer: true on the newer systems, where the skin also
-// gives each window a plain region.
-bool isNt6OrLater();
-void applySkin(QWidget *window, bool newerPlatform = isNt6OrLater());
+// Skins one window: its controls take the skin's colours, its labels the
+// skin's own look, and the window the skin's style.
+void applySkin(QWidget *window);
 void recolorControls(QWidget *window, const QColor &back, const QColor &fore, const QColor &panel);
-void setPlainRegion(QWidget *window);
-void prepareMainSkin(bool newerPlatform = isNt6OrLater());
-// Puts a skinned copy over every plain label of the window, in the first
-// skin-label array whose member 0 shares the label's container.
-void replaceLabels(QWidget *window);
 // The program icon, "AAA": images from 16 to 128 pixels.
 void setWindowIcon(QWidget *window, const QString &iconName, bool alsoTopOwner);
 void setOnTop(QWidget *window, bool onTop);

@@ -4,27 +4,33 @@
 #include "ui/skin.h"
 
 #include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// Where the splash is never painted (no screen shows it), the program starts anyway.
+constexpr int kLatestStartMs = 1000;
+} // namespace
 
 SplashWindow::SplashWindow(std::function<void()> startMain, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_startMain(std::move(startMain))
 {
     setObjectName(QStringLiteral("frmSplash"));
-    setFixedSize(460, 200);
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
-    picture->setGeometry(0, 0, 460, 150);
     picture->setPixmap(drawProductPicture(460, 150));
     auto *note = new QLabel(this);
     note->setObjectName(QStringLiteral("Label3"));
-    note->setGeometry(10, 152, 440, 44);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignCenter);
     note->setText(QStringLiteral("One message, every forum. Visit us for more free tools and "
                                  "independent music from Maven Row."));
-    m_timer.setInterval(2);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &SplashWindow::onTick);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 6);
+    column->addWidget(picture);
+    column->addWidget(note);
+    setFixedWidth(460);
 }
 
 void SplashWindow::loadWindow()
@@ -33,21 +39,25 @@ void SplashWindow::loadWindow()
     m_skin = &skin;
     setCurrentSkin(&skin);
     applySkin(this);
-    skinCompanion().operation1(&skin);
-    skinCompanion().operation2();
-    m_wait.start();
-    m_timer.start();
+    QTimer::singleShot(kLatestStartMs, this, &SplashWindow::startMain);
 }
 
-void SplashWindow::onTick()
+void SplashWindow::paintEvent(QPaintEvent *event)
 {
-    ++m_ticks;
-    m_counter += 2;
-    if (m_counter < 150)
+    QWidget::paintEvent(event);
+    // Once the picture is on the screen: the main window's start-up takes a
+    // moment, and the splash is what the user sees meanwhile.
+    if (!m_startScheduled) {
+        m_startScheduled = true;
+        QTimer::singleShot(0, this, &SplashWindow::startMain);
+    }
+}
+
+void SplashWindow::startMain()
+{
+    if (m_started)
         return;
-    // The 75th tick.
-    m_timer.stop();
-    m_waitedMs = m_wait.elapsed();
+    m_started = true;
     if (m_startMain)
         m_startMain();
     hide();

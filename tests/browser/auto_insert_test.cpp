@@ -171,9 +171,8 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
     ASSERT_TRUE(app.load("/post"));
     const QString subject = "Deals +50% ^today^ ~ (really) [now] {yes}";
     app.w->messageEditor().setSubjectText(subject);
-    auto *password = app.t.find<QLineEdit>("txtPassword");
-    password->setEnabled(true);
-    password->setText("p+a^s%s~(1)");
+    app.t.click("cmdAdd2"); // the page's own site, with its password
+    app.t.find<QLineEdit>("txtPassword")->setText("p+a^s%s~(1)");
     app.w->messageEditor().setMessageText("Line one & more\r\nline two <b>");
     app.w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(app.w));
@@ -199,7 +198,6 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
                .toString()
                .toStdString();
     focus("pw");
-    app.t.dialogs.answers = { true }; // the login belongs to no forum of the list
     app.t.click("cmdPaste_2");
     ASSERT_TRUE(waitFor([&] { return app.value("pw") == "p+a^s%s~(1)"; })) << app.value("pw").toStdString();
     focus("message");

@@ -13,15 +13,15 @@ TEST(BrowserControl, EventsLocationAndBody)
     browser.widget()->resize(800, 600);
     browser.widget()->show();
     QStringList events;
-    QObject::connect(&browser, &WebBrowser::downloadBegin, [&] { events.append("DownloadBegin"); });
-    QObject::connect(&browser, &WebBrowser::titleChange, [&] { events.append("TitleChange"); });
-    QObject::connect(&browser, &WebBrowser::downloadComplete, [&] { events.append("DownloadComplete"); });
+    QObject::connect(&browser, &WebBrowser::loadStarted, [&] { events.append("loadStarted"); });
+    QObject::connect(&browser, &WebBrowser::urlChanged, [&] { events.append("urlChanged"); });
+    QObject::connect(&browser, &WebBrowser::loadFinished, [&] { events.append("loadFinished"); });
     ASSERT_TRUE(loadAndWait(&browser, server.base() + "/page"));
     ASSERT_GE(events.size(), 3);
-    EXPECT_EQ(events.first(), "DownloadBegin");
-    EXPECT_TRUE(events.contains("TitleChange"));
-    EXPECT_EQ(events.last(), "DownloadComplete");
-    EXPECT_LT(events.indexOf("TitleChange"), events.lastIndexOf("DownloadComplete"));
+    EXPECT_TRUE(events.contains("loadStarted"));
+    EXPECT_TRUE(events.contains("urlChanged"));
+    EXPECT_EQ(events.last(), "loadFinished");
+    EXPECT_LT(events.indexOf("urlChanged"), events.lastIndexOf("loadFinished"));
     EXPECT_EQ(browser.locationUrl(), server.base() + "/page");
 
     QVariant body;
@@ -49,9 +49,10 @@ TEST(BrowserControl, NewWindowsRefusedOrAllowed)
     browser.widget()->show();
     bool refuse = true;
     int asked = 0;
-    QObject::connect(&browser, &WebBrowser::newWindow2, [&](bool *cancel) {
+    QObject::connect(&browser, &WebBrowser::newWindowRequested, [&](NewWindowRequest &request) {
         ++asked;
-        *cancel = refuse;
+        if (refuse)
+            request.reject();
     });
     ASSERT_TRUE(loadAndWait(&browser, server.base() + "/opener"));
     evalInPage(browser.view(), "window.open('/popup'); true");

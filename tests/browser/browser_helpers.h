@@ -38,7 +38,7 @@ inline QVariant evalInPage(QWebEngineView *view, const QString &script, int ms =
 
 inline bool loadAndWait(WebBrowser *browser, const QString &url, int ms = 20000)
 {
-    QSignalSpy done(browser, &WebBrowser::downloadComplete);
+    QSignalSpy done(browser, &WebBrowser::loadFinished);
     browser->navigate(url);
     const bool ok = done.wait(ms);
     if (qEnvironmentVariableIsSet("PM_DEBUG"))

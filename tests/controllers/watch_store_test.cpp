@@ -49,8 +49,8 @@ TEST(WatchStore, ListsRoundTripThroughTheirFiles)
     ASSERT_EQ(store.posts().count(), 3);
     EXPECT_EQ(store.posts().at(2).size, 30);
     ASSERT_EQ(forums.forums().count(), 3);
-    EXPECT_EQ(forums.forums().at(0).login, "");
-    EXPECT_EQ(forums.forums().at(2).login, "al|p|w|x");
+    EXPECT_EQ(forums.forums().at(0).userName, "");
+    EXPECT_EQ(forums.forums().at(2).password, "p|w|x");
     EXPECT_TRUE(store.savePosts().isEmpty());
     FileProblem problem;
     EXPECT_TRUE(forums.saveForums(&problem));
@@ -114,7 +114,7 @@ TEST(ForumLogins, EveryChangeIsSavedAndAFailureIsShown)
     EXPECT_TRUE(dialogs.boxes[0].text.startsWith("There was an error saving your logins.\r\n\r\nError Number "))
         << dialogs.boxes[0].text.toStdString();
     EXPECT_EQ(dialogs.boxes[0].title, "Postmaven");
-    EXPECT_EQ(store.forums().at(0).login, "al|xy") << "the list keeps its state";
+    EXPECT_EQ(store.forums().at(0).password, "xy") << "the list keeps its state";
     QDir(folder.dir.path()).rmdir("posts2.txt");
     logins.setLogin(0, "al", "xyz");
     EXPECT_EQ(folder.read("posts2.txt"), "http://forum.one/|al|xyz\r\n\r\n");

@@ -160,7 +160,7 @@ TEST(DataFolder, AFullDiskKeepsEveryFileAsItWas)
             [](const DataFolder &folder) {
                 ForumStore store(folder);
                 store.load();
-                store.forums().add("http://other.example/", "you|word");
+                store.forums().add({ "http://other.example/", "you", "word" });
                 FileProblem problem;
                 return store.saveForums(&problem);
             } },

@@ -52,40 +52,39 @@ TEST(ListModels, ForumLines)
         const char *name;
         QString line;
         QString url;
-        QString login;
         QString user;
         QString password;
     };
     const QList<Row> rows = {
-        { "address only", "http://f/", "http://f/", "", "", "" },
-        { "address and user name: no login row", "http://f/|bob", "http://f/", "", "", "" },
-        { "three fields", "http://f/|bob|secret", "http://f/", "bob|secret", "bob", "secret" },
-        { "password holding a bar", "http://f/|bob|se|cret", "http://f/", "bob|se|cret", "bob", "se|cret" },
-        { "empty login", "http://f/||", "http://f/", "|", "", "" },
+        { "address only", "http://f/", "http://f/", "", "" },
+        { "address and user name: no login row", "http://f/|bob", "http://f/", "", "" },
+        { "three fields", "http://f/|bob|secret", "http://f/", "bob", "secret" },
+        { "password holding a bar", "http://f/|bob|se|cret", "http://f/", "bob", "se|cret" },
+        { "empty login", "http://f/||", "http://f/", "", "" },
+        { "the old placeholder reads as a user name", "http://f/|Enter Username|", "http://f/", "Enter Username", "" },
     };
     for (const Row &r : rows) {
         ForumsModel forums;
         forums.load({ r.line, "" });
         ASSERT_EQ(forums.count(), 1) << r.name;
-        EXPECT_EQ(forums.at(0).url, r.url) << r.name;
-        EXPECT_EQ(forums.at(0).login, r.login) << r.name;
-        EXPECT_EQ(ForumsModel::userName(forums.at(0).login), r.user) << r.name;
-        EXPECT_EQ(ForumsModel::password(forums.at(0).login), r.password) << r.name;
+        EXPECT_EQ(forums.at(0).address, r.url) << r.name;
+        EXPECT_EQ(forums.at(0).userName, r.user) << r.name;
+        EXPECT_EQ(forums.at(0).password, r.password) << r.name;
     }
 }
 
 TEST(ListModels, ForumsRoundTrip)
 {
     ForumsModel forums;
-    forums.add("http://one/", "me|p|w");
-    forums.add("http://two/", "");
-    forums.add("http://one/", "Enter Username|");
+    forums.add({ "http://one/", "me", "p|w" });
+    forums.add({ "http://two/", "", "" });
+    forums.add({ "http://one/", "Enter Username", "" });
     const QString text = forums.fileText();
     EXPECT_EQ(text, "http://one/|me|p|w\r\n\r\nhttp://two/|\r\n\r\nhttp://one/|Enter Username|\r\n\r\n");
     ForumsModel back;
     back.load(text.split("\r\n"));
     ASSERT_EQ(back.count(), 3);
-    EXPECT_EQ(back.at(0).login, "me|p|w");
-    EXPECT_EQ(back.at(1).login, "") << "an address with an empty login row";
-    EXPECT_EQ(back.at(2).login, "Enter Username|");
+    EXPECT_EQ(back.at(0).password, "p|w");
+    EXPECT_EQ(back.at(1).userName, "") << "an address without a login";
+    EXPECT_EQ(back.at(2).userName, "Enter Username");
 }

@@ -34,6 +34,17 @@ public:
     void stop() override { ++stops; }
     void refresh() override { ++refreshes; }
     QString locationUrl() const override { return location; }
+    bool canGoBack() const override { return backAllowed; }
+    bool canGoForward() const override { return forwardAllowed; }
+    bool isLoading() const override { return loading; }
+    // The page's history and loading as a page would change them.
+    void setNavigation(bool back, bool forward, bool isLoading)
+    {
+        backAllowed = back;
+        forwardAllowed = forward;
+        loading = isLoading;
+        emit navigationChanged();
+    }
     void setFocus() override { ++focusCalls; }
     void typeText(const QString &text) override { typed.append(text); }
     void runJavaScript(const QString &script, ScriptCallback callback) override;
@@ -50,6 +61,9 @@ public:
     QStringList typed;
     int backs = 0;
     int forwards = 0;
+    bool backAllowed = false;
+    bool forwardAllowed = false;
+    bool loading = false;
     // Scripts run beside the page's own, and their answers in turn: each
     // answer is used once, the last one again; none means no page (an invalid
     // value). A callback that is held back is kept in heldCallbacks.

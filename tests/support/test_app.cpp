@@ -51,14 +51,27 @@ void TestApp::writeFile(const QString &name, const QByteArray &bytes) const
     f.write(bytes);
 }
 
+// Neither presses what a user could not: a disabled command fails the test.
 void TestApp::click(const char *name) const
 {
-    if (auto *button = find<QAbstractButton>(name))
-        button->click();
+    auto *button = find<QAbstractButton>(name);
+    if (!button)
+        return;
+    if (!button->isEnabled()) {
+        ADD_FAILURE() << "the button " << name << " is disabled";
+        return;
+    }
+    button->click();
 }
 
 void TestApp::trigger(const char *actionName) const
 {
-    if (auto *action = find<QAction>(actionName))
-        action->trigger();
+    auto *action = find<QAction>(actionName);
+    if (!action)
+        return;
+    if (!action->isEnabled()) {
+        ADD_FAILURE() << "the action " << actionName << " is disabled";
+        return;
+    }
+    action->trigger();
 }

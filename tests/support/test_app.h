@@ -40,6 +40,7 @@ struct TestApp {
             ADD_FAILURE() << "no control named " << name;
         return w;
     }
+    // A button by its object name, an action by the name of what it does.
     void click(const char *name) const;
     void trigger(const char *actionName) const;
 };

@@ -44,13 +44,13 @@ TEST(NewReplies, TheListShowsWhatIsNew)
     t.writeFile("sizes.txt", "none\r\n\r\n");
     MainWindow &w = t.start();
     w.show();
-    t.trigger("mnuTools_2"); // Check Replies: the first measure is no news
+    t.trigger("checkReplies"); // the first measure is no news
     QTRY_VERIFY_WITH_TIMEOUT(!w.checkRun().isRunning(), 10000);
     const QString kept = t.path("threads/" + ThreadTextStore::fileNameFor(thread.url()));
     EXPECT_TRUE(QFile::exists(kept)) << "the thread's text is kept at once";
 
     thread.replies.append("Thanks, that worked!");
-    t.trigger("mnuTools_2");
+    t.trigger("checkReplies");
     QTRY_VERIFY_WITH_TIMEOUT(!w.checkRun().isRunning(), 10000);
     auto *list = t.find<QListView>("lstNew");
     ASSERT_FALSE(list->isHidden());
@@ -70,7 +70,7 @@ TEST(NewReplies, TheListShowsWhatIsNew)
 
     // Remove Watch takes the kept text with it.
     QTRY_VERIFY_WITH_TIMEOUT(!w.checkRun().isRunning(), 10000);
-    t.trigger("mnuView_1"); // All posts
+    t.trigger("showAllPosts");
     selectRow(t.find<QListView>("lstPosts"), 0);
     t.click("cmdDel");
     EXPECT_FALSE(QFile::exists(kept));

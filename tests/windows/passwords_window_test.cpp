@@ -48,15 +48,15 @@ TEST(PasswordsWindow, InTheKeyringTheBoxesPasteAndListWorkAsBefore)
 
     t.fake->location = "http://three.example/";
     t.click("cmdAdd2");
-    EXPECT_EQ(user->text(), "Enter Username");
+    EXPECT_EQ(user->text(), "");
     EXPECT_EQ(password->text(), "");
     EXPECT_EQ(t.readFile("posts2.txt"),
-        "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\nhttp://three.example/|Enter Username|\r\n\r\n");
+        "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\nhttp://three.example/|\r\n\r\n");
 
     selectRow(forums, 0);
     t.click("cmdDel2");
     EXPECT_EQ(keyring.entries.keys(), QStringList({ "http://two.example/" }));
-    EXPECT_EQ(t.readFile("posts2.txt"), "http://two.example/|al|\r\n\r\nhttp://three.example/|Enter Username|\r\n\r\n");
+    EXPECT_EQ(t.readFile("posts2.txt"), "http://two.example/|al|\r\n\r\nhttp://three.example/|\r\n\r\n");
     EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << t.dialogs.lastText().toStdString();
 
     // At the next start nothing moves, and the keyring gives the passwords.
@@ -81,7 +81,7 @@ TEST(PasswordsWindow, WithoutAKeyringTheFileKeepsThemAndTheStatusBarSaysSo)
     EXPECT_EQ(t.readFile("posts2.txt"), file);
     selectRow(t.find<QListView>("lstPosts2"), 0);
     EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p1");
-    EXPECT_FALSE(t.find<QAction>("mnuTools_9")->isChecked());
+    EXPECT_FALSE(t.find<QAction>("keepPasswordsInFile")->isChecked());
 }
 
 TEST(PasswordsWindow, ARefusedPasswordStaysInTheFileWithABoxNamingTheForum)
@@ -130,12 +130,12 @@ TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
     t.keyring = &keyring;
     t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\n");
     t.start();
-    auto *setting = t.find<QAction>("mnuTools_9");
+    auto *setting = t.find<QAction>("keepPasswordsInFile");
     EXPECT_EQ(setting->text(), "Keep Passwords in the File");
     EXPECT_TRUE(setting->isCheckable());
     EXPECT_FALSE(setting->isChecked());
 
-    t.trigger("mnuTools_9");
+    t.trigger("keepPasswordsInFile");
     EXPECT_TRUE(setting->isChecked());
     EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "1");
     EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|p1\r\n\r\n");
@@ -148,11 +148,11 @@ TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
     chosen.settings.write("Settings", "keepPasswordsInFile", "1");
     chosen.writeFile("posts2.txt", t.readFile("posts2.txt"));
     chosen.start();
-    EXPECT_TRUE(chosen.find<QAction>("mnuTools_9")->isChecked());
+    EXPECT_TRUE(chosen.find<QAction>("keepPasswordsInFile")->isChecked());
     EXPECT_TRUE(startMessage(chosen).contains("Passwords are kept in posts2.txt, as chosen in the Tools menu."));
     EXPECT_EQ(chosen.readFile("posts2.txt"), "http://one.example/|bob|p1\r\n\r\n");
 
-    t.trigger("mnuTools_9");
+    t.trigger("keepPasswordsInFile");
     EXPECT_FALSE(setting->isChecked());
     EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "0");
     EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1");
@@ -161,7 +161,7 @@ TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
 
     // A keyring that cannot give a password back keeps it, and the setting stays.
     keyring.unreadable = { "http://one.example/" };
-    t.trigger("mnuTools_9");
+    t.trigger("keepPasswordsInFile");
     EXPECT_FALSE(setting->isChecked());
     EXPECT_EQ(t.settings.read("Settings", "keepPasswordsInFile", ""), "0");
     EXPECT_EQ(startMessage(t), "Passwords are still kept in the keyring.");

@@ -17,7 +17,7 @@ TEST(ScheduledChecks, TheToolsMenuStoresTheChoice)
 {
     TestApp t;
     MainWindow &w = t.start();
-    EXPECT_EQ(t.find<QAction>("mnuTools_8")->text(), "Check Replies &Automatically");
+    EXPECT_EQ(t.find<QAction>("chooseAutoCheck")->text(), "Check Replies &Automatically");
     EXPECT_FALSE(w.checkScheduler().isActive()) << "off by default";
 
     struct Row {
@@ -36,7 +36,7 @@ TEST(ScheduledChecks, TheToolsMenuStoresTheChoice)
     };
     for (const Row &r : rows) {
         t.dialogs.choiceAnswers = r.answer;
-        t.trigger("mnuTools_8");
+        t.trigger("chooseAutoCheck");
         EXPECT_EQ(t.dialogs.choiceItems, QStringList({ "Off", "Every 15 minutes", "Every hour", "Every 6 hours" }));
         EXPECT_EQ(t.dialogs.choiceOffered, r.offered) << r.name << ": the stored choice is offered";
         EXPECT_EQ(t.settings.read("Settings", "autoCheckMinutes", "?"), r.stored) << r.name;

@@ -186,7 +186,7 @@ TEST(HelpWindow, ShownAtStartUntilUnticked)
     next.settings.write("Settings", "showHelp", "0");
     MainWindow &w2 = next.start();
     EXPECT_EQ(w2.sideWindows().help(), nullptr);
-    next.trigger("aboutMenuItem_0");
+    next.trigger("showHelp");
     ASSERT_NE(w2.sideWindows().help(), nullptr);
     EXPECT_FALSE(child<QCheckBox>(w2.sideWindows().help(), "Check1")->isChecked());
 }
@@ -196,7 +196,7 @@ TEST(HelpWindow, MissingHelpFileShowsNothing)
     TestApp t;
     MainWindow &w = t.start();
     EXPECT_EQ(w.sideWindows().help(), nullptr);
-    t.trigger("aboutMenuItem_0");
+    t.trigger("showHelp");
     EXPECT_EQ(w.sideWindows().help(), nullptr);
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
@@ -226,24 +226,19 @@ TEST(AboutWindow, ShowsProductVersionOwnerAndAddress)
         { "lblCompany", "Maven Row Software" }, { "lblWebsite", "www.postmaven.example" }, { "Label2", "Version:" } };
     for (const auto &l : labels)
         EXPECT_EQ(child<QLabel>(&about, l.first)->text(), QLatin1String(l.second)) << l.first;
-    EXPECT_NE(about.findChild<QLabel *>("SkinLabel1_1"), nullptr) << "plain labels get skinned copies";
 }
 
-TEST(Splash, MainWindowAfterExactly75Ticks)
+TEST(Splash, StartsTheMainWindowOnceAndStepsAside)
 {
     int started = 0;
     SplashWindow splash([&] { ++started; });
     splash.loadWindow();
     splash.show();
     EXPECT_EQ(currentSkin(), splash.skin());
-    EXPECT_TRUE(splash.timer().isActive());
-    EXPECT_EQ(splash.timer().interval(), 2);
     QSignalSpy done(&splash, &SplashWindow::mainStarted);
     ASSERT_TRUE(done.wait(5000));
+    QTest::qWait(1200); // past the latest start, for a second start to show
     EXPECT_EQ(started, 1);
-    EXPECT_EQ(splash.ticks(), 75);
-    EXPECT_EQ(splash.counter(), 150);
-    EXPECT_FALSE(splash.timer().isActive());
     EXPECT_FALSE(splash.isVisible());
     EXPECT_FALSE(child<QLabel>(&splash, "Label3")->text().isEmpty());
 }

@@ -34,64 +34,6 @@ TEST(Skin, RecolorsControlsByType)
     EXPECT_EQ(check->palette(), checkBefore) << "a check box keeps its colours";
 }
 
-TEST(Skin, PlainRegionOnlyOnNewerSystems)
-{
-    const Skin skin;
-    setCurrentSkin(&skin);
-    QWidget older;
-    older.resize(100, 50);
-    applySkin(&older, false);
-    EXPECT_TRUE(older.mask().isEmpty());
-    QWidget newer;
-    newer.resize(100, 50);
-    applySkin(&newer, true);
-    EXPECT_TRUE(newer.mask().contains(QRect(0, 0, 100, 50)));
-    const int before = skinCompanion().calls(3);
-    prepareMainSkin(true);
-    EXPECT_EQ(skinCompanion().calls(3), before + 1);
-    prepareMainSkin(false);
-    EXPECT_EQ(skinCompanion().calls(3), before + 1);
-    setCurrentSkin(nullptr);
-}
-
-TEST(Skin, SkinLabelsGoToTheirContainers)
-{
-    TestApp t;
-    MainWindow &w = t.start();
-    // Label2 on the window, Label1 and Label7 in "Message Editor", Label5 in "Browser".
-    auto *s1 = w.findChild<QLabel *>("SkinLabel1_1");
-    ASSERT_NE(s1, nullptr);
-    EXPECT_EQ(s1->text(), "as");
-    EXPECT_EQ(s1->parentWidget(), t.find("Label2")->parentWidget());
-    EXPECT_EQ(s1->geometry(), t.find("Label2")->geometry());
-    EXPECT_NE(w.findChild<QLabel *>("SkinLabel2_1"), nullptr);
-    EXPECT_NE(w.findChild<QLabel *>("SkinLabel2_2"), nullptr);
-    EXPECT_EQ(w.findChild<QLabel *>("SkinLabel2_3"), nullptr);
-    auto *s3 = w.findChild<QLabel *>("SkinLabel3_1");
-    ASSERT_NE(s3, nullptr);
-    EXPECT_EQ(s3->text(), "URL:");
-    EXPECT_EQ(s3->parentWidget(), t.find("Frame2"));
-    EXPECT_EQ(t.find<QLabel>("Label5")->text(), "URL:") << "the plain label is not changed";
-
-    // A label in none of the three containers gets no skin label.
-    auto *stray = new QLabel("stray", t.find("Frame4"));
-    stray->setObjectName("strayLabel");
-    const int before = w.findChildren<QLabel *>().size();
-    replaceLabels(&w);
-    const QList<QLabel *> after = w.findChildren<QLabel *>();
-    for (QLabel *l : after)
-        EXPECT_NE(l->text() == "stray" && l != stray, true);
-    EXPECT_GT(after.size(), before);
-}
-
-TEST(Skin, WindowWithoutLabelsGainsNone)
-{
-    QWidget window;
-    new QPushButton(&window);
-    replaceLabels(&window);
-    EXPECT_TRUE(window.findChildren<QLabel *>().isEmpty());
-}
-
 TEST(Skin, IconHasEverySize)
 {
     TestApp t;

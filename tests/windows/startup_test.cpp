@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QSplitter>
 #include <QToolButton>
 
 #include <cerrno>
@@ -141,7 +142,7 @@ TEST(Startup, ExitRunsTheOrderlyShutdown)
     const QString post = QStringLiteral("http://127.0.0.1:%1/thread/1").arg(closedLoopbackPort());
     t.fake->location = post;
     t.click("cmdAdd");
-    t.trigger("mnuFile_3");
+    t.trigger("exit");
     EXPECT_TRUE(w.isUnloaded());
     EXPECT_EQ(t.readFile("posts.txt"), (post + "\r\n\r\n").toUtf8());
     EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("none\r\n\r\n"));
@@ -247,15 +248,22 @@ TEST(Startup, TheWindowOpensWhereItWasLeft)
     EXPECT_EQ(w.frameGeometry().center().x() / 10, available.center().x() / 10) << "centred";
     w.show();
     w.setGeometry(QRect(available.topLeft() + QPoint(30, 40), QSize(760, 640)));
+    auto *columns = first.find<QSplitter>("mainSplitter");
+    columns->setSizes({ 400, columns->width() - 400 });
     QCoreApplication::processEvents();
     const QRect left = w.geometry();
+    const QList<int> widths = columns->sizes();
     w.close();
 
     TestApp next;
-    next.settings.write("Settings", "windowGeometry", first.settings.read("Settings", "windowGeometry", ""));
+    for (const char *key : { "windowGeometry", "windowSplitter" })
+        next.settings.write("Settings", key, first.settings.read("Settings", key, ""));
     MainWindow &again = next.start();
+    again.show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(again.geometry().size(), left.size());
     EXPECT_EQ(again.geometry().topLeft(), left.topLeft());
+    EXPECT_EQ(next.find<QSplitter>("mainSplitter")->sizes(), widths) << "the columns as wide as they were";
 }
 
 TEST(Startup, APlaceOnNoScreenIsMovedBackOntoOne)
