@@ -57,9 +57,9 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_sizeChannel->setObjectName(QStringLiteral("wscSizes"));
     m_checkChannel = new PageFetch(this);
     m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
-    m_check = new ReplyCheckRun(m_store->posts(), *m_checkChannel, this);
+    m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *m_checkChannel, this);
     m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
-    m_watcher = new PostWatcher(m_store->posts(), *m_sizeChannel, dialogs, this);
+    m_watcher = new PostWatcher(m_store->posts(), m_store->texts(), *m_sizeChannel, dialogs, this);
     m_logins = new ForumLogins(*m_forums, dialogs, this);
     m_autoInsert = new AutoInsertController(
         *m_browser, m_services.folder, dialogs,

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 
 #include <algorithm>
 
@@ -28,21 +29,35 @@ QJsonValue sizeOrNull(qint64 size)
     return size < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(size);
 }
 
-void writeJson(
-    const QString &address, qint64 recorded, qint64 current, int pages, bool newReplies, const QString &error)
+QJsonValue textOrNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+void writeJson(const QString &address, qint64 recorded, qint64 current, int pages, bool newReplies,
+    const QString &added, const QString &error)
 {
     const QJsonObject line { { QStringLiteral("address"), address },
         { QStringLiteral("recordedSize"), sizeOrNull(recorded) },
         { QStringLiteral("currentSize"), sizeOrNull(current) },
         { QStringLiteral("pages"), pages < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(pages) },
-        { QStringLiteral("newReplies"), newReplies },
-        { QStringLiteral("error"), error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error) } };
+        { QStringLiteral("newReplies"), newReplies }, { QStringLiteral("added"), textOrNull(added) },
+        { QStringLiteral("error"), textOrNull(error) } };
     writeOut(QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
 }
 
-// A size record the run wrote: the record it replaces, and whether the post
-// had no size at all (then it must be written; a record of the watched page
-// alone, as an older version kept it, is only brought up to date).
+// The address, and under it the text added, indented.
+void writePlain(const QString &address, const QString &added)
+{
+    QString text = address + QLatin1Char('\n');
+    for (const QString &line : added.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        text += QLatin1String("    ") + line + QLatin1Char('\n');
+    writeOut(text);
+}
+
+// A measure the run recorded (size and kept text): the record it replaces,
+// and whether the post had no size at all (then it must be written; a check
+// without news only brings the post up to date).
 struct Recorded {
     QString address;
     QString before; // the record in the file
@@ -67,9 +82,11 @@ int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
     for (const Recorded &r : recorded) {
         const int row = posts.watchIndex(r.address);
         // Removed, or measured by the window meanwhile: nothing to record.
-        if (row < 0 || WatchedPostsModel::sizeRecord(posts.at(row)) != r.before)
+        if (row < 0 || WatchedPostsModel::sizeRecord(posts.at(row)) != r.before) {
+            data.store.texts().discard(r.address);
             continue;
-        posts.setThreadSize(posts.at(row).id, r.after.size.toLongLong(), r.after.pages, r.after.lastPage);
+        }
+        posts.setThreadSize(posts.at(row).id, r.after.size.value_or(0), r.after.pages, r.after.lastPage);
     }
     const bool written = writePosts(data.store);
     lock.unlock();
@@ -80,8 +97,9 @@ int recordSizes(WatchedData &data, const QList<Recorded> &recorded)
 
 CheckCommand::CheckCommand()
     : Command(QStringLiteral("check"),
-        QStringLiteral("Checks every watched post for new replies and prints the address of each post whose page "
-                       "grew by more than 500 bytes. Posts that could not be checked are named on standard error."),
+        QStringLiteral("Checks every watched post for new replies and prints the address of each post whose thread "
+                       "shows text added since the last check, with that text indented under it. Posts that could "
+                       "not be checked are named on standard error."),
         DataUse::Writes)
 {
 }
@@ -90,7 +108,7 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
 {
     parser.addOption(QCommandLineOption(kJson,
         QStringLiteral("Print one JSON object per post: address, recordedSize, "
-                       "currentSize, pages, newReplies, error.")));
+                       "currentSize, pages, newReplies, added, error.")));
     parser.addOption(
         QCommandLineOption(kNotify, QStringLiteral("Also send a desktop notification when new replies are found.")));
 }
@@ -107,7 +125,7 @@ int CheckCommand::run(const QCommandLineParser &parser)
     // window, holding the lists while it is open, would undo at exit.
     QStringList unmeasured;
     for (const WatchedPost &post : store.posts().all())
-        if (!WatchedPostsModel::sizeValue(post.size))
+        if (!post.size)
             unmeasured.append(post.url);
     if (!unmeasured.isEmpty() && lock.peek() == DataLock::State::HeldByWindow) {
         reportError(windowOpenText());
@@ -118,24 +136,23 @@ int CheckCommand::run(const QCommandLineParser &parser)
 
     const bool json = parser.isSet(kJson);
     PageFetch fetch;
-    ReplyCheckRun run(store.posts(), fetch);
+    ReplyCheckRun run(store.posts(), store.texts(), fetch);
     // The posts as they were, to tell afterwards which records the run wrote.
     QHash<QString, WatchedPost> before;
     for (const WatchedPost &post : store.posts().all())
         before.insert(post.url, post);
-    auto recordedSize
-        = [&](const QString &address) { return WatchedPostsModel::sizeValue(before.value(address).size).value_or(-1); };
+    auto recordedSize = [&](const QString &address) { return before.value(address).size.value_or(-1); };
     QObject::connect(&run, &ReplyCheckRun::postChecked, [&](const CheckedPost &post) {
         if (json)
-            writeJson(
-                post.address, recordedSize(post.address), post.size.bytes, post.size.pages, post.newReplies, QString());
+            writeJson(post.address, recordedSize(post.address), post.size.bytes, post.size.pages, post.newReplies,
+                post.added, QString());
         else if (post.newReplies)
-            writeOut(post.address + QLatin1Char('\n'));
+            writePlain(post.address, post.added);
     });
     QObject::connect(&run, &ReplyCheckRun::checkFailed, [&](const QString &address, int number, const QString &why) {
         reportError(QStringLiteral("%1: %2 (error %3)").arg(address, why).arg(number));
         if (json)
-            writeJson(address, recordedSize(address), -1, -1, false, why);
+            writeJson(address, recordedSize(address), -1, -1, false, QString(), why);
     });
     QEventLoop loop;
     QObject::connect(&run, &ReplyCheckRun::finished, &loop, &QEventLoop::quit);
@@ -147,14 +164,16 @@ int CheckCommand::run(const QCommandLineParser &parser)
         DesktopNotifier notifier;
         QString error;
         // A timer may run this without a desktop session: that is no failure of the check.
-        if (!notifier.sendNow(Identity::productName(), CheckScheduler::notificationText(run.newReplies()), &error))
+        if (!notifier.sendNow(Identity::productName(), CheckScheduler::notificationText(run.newReplyTexts()), &error))
             reportError(QStringLiteral("no desktop notification: %1").arg(error));
     }
 
     QList<Recorded> recorded;
+    const QStringList keptList = store.texts().pendingUrls();
+    const QSet<QString> kept(keptList.cbegin(), keptList.cend());
     for (const WatchedPost &post : store.posts().all()) {
         const QString was = WatchedPostsModel::sizeRecord(before.value(post.url));
-        if (WatchedPostsModel::sizeRecord(post) != was)
+        if (WatchedPostsModel::sizeRecord(post) != was || kept.contains(post.url))
             recorded.append({ post.url, was, post, recordedSize(post.url) < 0 });
     }
     int status = run.failures().isEmpty() ? ExitOk : ExitNotAllChecked;

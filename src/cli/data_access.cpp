@@ -87,7 +87,7 @@ bool readPosts(WatchStore &store, DataLock &lock)
     return problems.isEmpty();
 }
 
-bool writePosts(const WatchStore &store)
+bool writePosts(WatchStore &store)
 {
     const QList<FileProblem> problems = store.savePosts();
     for (const FileProblem &p : problems)

@@ -20,7 +20,7 @@ bool readPosts(WatchStore &store, DataLock &lock);
 
 // Writes posts.txt and sizes.txt; the caller holds the lock. False, with the
 // reason on standard error, when they could not be written.
-bool writePosts(const WatchStore &store);
+bool writePosts(WatchStore &store);
 
 // Takes the lock for a change. Another postmaven-cli's is waited for, up to
 // 30 seconds; a stale one is removed. Anything said goes to standard error.
@@ -33,12 +33,14 @@ int lockNotTaken(const DataLock &lock, DataLock::State state);
 // What the window's presence means for a change that cannot be made now.
 QString windowOpenText();
 
-// The data folder the command line names, its lock, and its watched posts read.
+// The data folder the command line names, its lock, and its watched posts
+// read. The kept texts of threads wait to be written with the lists, under the lock.
 struct WatchedData {
     explicit WatchedData(const QString &folder)
         : lock(folder, DataLock::Holder::CommandLine)
         , store(DataFolder(folder))
     {
+        store.texts().setDeferred(true);
     }
     DataLock lock;
     WatchStore store;

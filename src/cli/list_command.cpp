@@ -20,7 +20,7 @@ int ListCommand::run(const QCommandLineParser &)
         return ExitBadUsage;
     QString text;
     for (const WatchedPost &post : data->store.posts().all()) {
-        const auto size = WatchedPostsModel::sizeValue(post.size);
+        const std::optional<qint64> size = post.size;
         text += post.url + QLatin1Char('\t') + (size ? QString::number(*size) : WatchedPostsModel::noSizeText())
             + QLatin1Char('\n');
     }

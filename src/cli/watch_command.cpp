@@ -72,9 +72,11 @@ int WatchCommand::run(const QCommandLineParser &parser)
     // As in the window, a post whose page could not be fetched is watched
     // without a size; the next check records it.
     const int row = posts.rowFor(url);
-    if (size)
+    if (size) {
         posts.setThreadSize(posts.at(row).id, size->bytes, size->pages, size->lastPage);
-    const bool hasSize = WatchedPostsModel::sizeValue(posts.at(row).size).has_value();
+        store.texts().keep(url, size->text);
+    }
+    const bool hasSize = posts.at(row).size.has_value();
     const bool written = writePosts(store);
     lock.unlock();
     if (!written)

@@ -26,6 +26,12 @@ QString pageTooLargeText(qint64 maxBodyBytes)
         .arg(limit);
 }
 
+QString pageStatusText(int status)
+{
+    return QCoreApplication::translate("FetchError", "The server answered with status %1 instead of the page.")
+        .arg(status);
+}
+
 QString incompletePageText()
 {
     return QCoreApplication::translate(

@@ -13,6 +13,7 @@ enum Number {
     TooManyRedirects = 10904,
     UnsupportedRedirect = 10905,
     MalformedResponse = 10906,
+    PageStatus = 10907,
     // An address with nothing to connect to, as it always was numbered.
     NoHost = 10049,
 };
@@ -23,5 +24,7 @@ QString incompletePageText();
 QString tooManyRedirectsText(int maxRedirects);
 QString unsupportedRedirectText(const QString &reason);
 QString malformedResponseText();
+// A page of a thread that answered with anything but success.
+QString pageStatusText(int status);
 QString noHostText(const QString &address);
 } // namespace FetchError

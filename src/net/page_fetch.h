@@ -52,6 +52,8 @@ public:
     void setBodySink(HttpResponseCounter::BodySink sink) { m_sink = std::move(sink); }
     // The page being fetched, after any redirects so far.
     const FetchAddress &currentAddress() const { return m_address; }
+    // The status of the last answer, after any redirects.
+    int statusCode() const { return m_counter.statusCode(); }
 
     static constexpr int kMaxRedirects = 5;
     // The longest silence of a server.

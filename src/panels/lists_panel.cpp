@@ -52,9 +52,11 @@ int selectedRow(const QListView *view)
     return current.row();
 }
 
+// The address a row stands for: the new replies show more than their address.
 QString textAt(const QModelIndex &index)
 {
-    return index.data(Qt::DisplayRole).toString();
+    const QVariant address = index.data(NewRepliesModel::AddressRole);
+    return address.isValid() ? address.toString() : index.data(Qt::DisplayRole).toString();
 }
 
 } // namespace

@@ -114,7 +114,8 @@ bool writeTarget(const QByteArray &path, QByteArray *target, Failure *failure)
 
 // The whole content in a new file beside the target, on disk and closed. The
 // file is its owner's only (mkostemp makes it so): posts2.txt holds passwords.
-bool writeTemporary(const QByteArray &target, const QByteArray &bytes, QByteArray *temporary, Failure *failure)
+bool writeTemporary(
+    const QByteArray &target, const QByteArray &bytes, QByteArray *temporary, Failure *failure, bool durable)
 {
     QByteArray name = target + ".XXXXXX";
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -136,7 +137,7 @@ bool writeTemporary(const QByteArray &target, const QByteArray &bytes, QByteArra
         }
     }
     // A full disk or an I/O error may show only here, when the data reaches the disk.
-    ok = ok && ::fsync(fd) == 0;
+    ok = ok && (!durable || ::fsync(fd) == 0);
     if (!ok)
         *failure = systemFailure();
     if (::close(fd) != 0 && ok) {
@@ -266,6 +267,13 @@ QString DataFolder::filePath(const QString &name) const
     return QDir(m_path).filePath(name);
 }
 
+DataFolder DataFolder::subFolder(const QString &name) const
+{
+    DataFolder sub(filePath(name));
+    sub.m_madeOnWrite = true;
+    return sub;
+}
+
 bool DataFolder::exists(const QString &name) const
 {
     return xfileExists(filePath(name));
@@ -286,10 +294,11 @@ bool DataFolder::writeText(const QString &name, const QString &text, QString *er
     return writeBytes(name, text.toUtf8(), error, errorNumber);
 }
 
-bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QString *error, int *errorNumber) const
+bool DataFolder::writeBytes(
+    const QString &name, const QByteArray &bytes, QString *error, int *errorNumber, bool waitForDisk) const
 {
     WriteFailure failure;
-    if (writeFiles({ { name, bytes } }, &failure))
+    if (write({ { name, bytes } }, &failure, waitForDisk))
         return true;
     if (error)
         *error = failure.error;
@@ -298,8 +307,30 @@ bool DataFolder::writeBytes(const QString &name, const QByteArray &bytes, QStrin
     return false;
 }
 
+bool DataFolder::makeOnWrite(WriteFailure *failure) const
+{
+    // For its owner only, like the files; never a data folder that went away.
+    if (!m_madeOnWrite || QFileInfo(m_path).isDir())
+        return true;
+    const QFileInfo folder(m_path);
+    if (folder.dir().exists() && folder.dir().mkdir(folder.fileName())) {
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return true;
+    }
+    if (failure)
+        *failure = { QString(), QStringLiteral("The folder %1 could not be made").arg(m_path), EACCES };
+    return false;
+}
+
 bool DataFolder::writeFiles(const QList<FileBytes> &files, WriteFailure *failure) const
 {
+    return write(files, failure, true);
+}
+
+bool DataFolder::write(const QList<FileBytes> &files, WriteFailure *failure, bool durable) const
+{
+    if (!makeOnWrite(failure))
+        return false;
     struct Pending {
         QString name;
         QByteArray target;
@@ -317,7 +348,7 @@ bool DataFolder::writeFiles(const QList<FileBytes> &files, WriteFailure *failure
         Pending p { file.name, {}, {} };
         Failure why;
         if (!writeTarget(QFile::encodeName(filePath(file.name)), &p.target, &why)
-            || !writeTemporary(p.target, file.bytes, &p.temporary, &why))
+            || !writeTemporary(p.target, file.bytes, &p.temporary, &why, durable))
             return fail(file.name, why, 0);
         pending.append(p);
     }

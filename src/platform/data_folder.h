@@ -37,6 +37,8 @@ public:
 
     QString path() const { return m_path; }
     QString filePath(const QString &name) const;
+    // A folder inside this one; writing a file into it makes it, when this one is there.
+    DataFolder subFolder(const QString &name) const;
 
     // Lines end at CR LF; a lone CR also ends a line and a lone LF stays in it.
     // Each line is decoded as UTF-8, or as Windows-1252 when it is not valid
@@ -52,9 +54,11 @@ public:
     // and the system's error number.
     bool writeText(
         const QString &name, const QString &text, QString *error = nullptr, int *errorNumber = nullptr) const;
-    // The bytes as they are, in the same way.
-    bool writeBytes(
-        const QString &name, const QByteArray &bytes, QString *error = nullptr, int *errorNumber = nullptr) const;
+    // The bytes as they are, in the same way. Without waitForDisk, for a file
+    // that can be made again: still atomic for a crash of the program, but a
+    // power cut may leave neither the old file nor the new one whole.
+    bool writeBytes(const QString &name, const QByteArray &bytes, QString *error = nullptr, int *errorNumber = nullptr,
+        bool waitForDisk = true) const;
     // Files that belong together, all or none: each is written in full and
     // flushed to disk beside its original before any takes its original's
     // place. A name that is a link to a regular file writes that file.
@@ -71,7 +75,11 @@ public:
     QStringList removeStaleTemporaries(const QStringList &names) const;
 
 private:
+    bool makeOnWrite(WriteFailure *failure) const;
+    bool write(const QList<FileBytes> &files, WriteFailure *failure, bool durable) const;
+
     QString m_path;
+    bool m_madeOnWrite = false;
 };
 
 // No data file is ever near this size: a larger one is refused rather than

@@ -1,6 +1,8 @@
 #include "threads/thread_measurement.h"
 
+#include "net/fetch_error.h"
 #include "net/page_fetch.h"
+#include "threads/line_diff.h"
 
 #include <algorithm>
 
@@ -11,8 +13,10 @@ ThreadMeasurement::ThreadMeasurement(PageFetch &fetch, QObject *parent)
     , m_scanner([this](const ThreadPageScanner::Link &link) { onLink(link); })
 {
     m_fetch.setBodySink([this](const char *data, qint64 size) {
-        if (m_busy)
+        if (m_busy) {
             m_scanner.feed(data, size);
+            m_text.feed(data, size);
+        }
     });
     connect(&m_fetch, &PageFetch::finished, this, &ThreadMeasurement::onPageFinished);
     connect(&m_fetch, &PageFetch::failed, this, &ThreadMeasurement::onPageFailed);
@@ -33,6 +37,8 @@ void ThreadMeasurement::start(const QString &address)
     m_known.clear();
     m_measured.clear();
     m_scanner.reset();
+    m_text.take();
+    m_numbers.clear();
     m_known.insert(ThreadLinks::keyOf(parseFetchAddress(address, m_fetch.defaultPort())));
     m_page = 1;
     m_pageAddress = address;
@@ -55,6 +61,7 @@ void ThreadMeasurement::noteWatchedPage()
     m_links.emplace(m_fetch.currentAddress(), m_fetch.defaultPort());
     m_known.insert(ThreadLinks::keyOf(m_fetch.currentAddress()));
     m_size.lastPage = m_links->watchedNumber();
+    m_pageNumber = m_links->watchedNumber();
 }
 
 void ThreadMeasurement::onLink(const ThreadPageScanner::Link &link)
@@ -86,22 +93,47 @@ void ThreadMeasurement::onLink(const ThreadPageScanner::Link &link)
     m_queue.append(*page);
 }
 
+bool ThreadMeasurement::showsAPageMeasured(const QByteArray &text) const
+{
+    // Only the bare address and a numbered first page can be one page.
+    auto first = [](qint64 number) { return number == 0 || number == 1; };
+    std::optional<TextLines> lines;
+    for (qsizetype i = 0; i < m_numbers.size(); ++i) {
+        const bool pair = (m_pageNumber < 0 && first(m_numbers[i])) || (first(m_pageNumber) && m_numbers[i] < 0);
+        if (!pair)
+            continue;
+        if (!lines)
+            lines.emplace(text);
+        if (LineDiff::likeness(TextLines(m_size.text[i].lines), *lines) >= kSamePage)
+            return true;
+    }
+    return false;
+}
+
 void ThreadMeasurement::onPageFinished(qint64 bytes)
 {
     if (!m_busy)
         return;
+    const int status = m_fetch.statusCode();
+    const bool success = status >= 200 && status <= 299;
     if (m_page == 1) {
         noteWatchedPage();
         m_size.firstPageBytes = bytes;
+        m_size.firstPageOk = success;
+    } else if (!success) {
+        return failPage(FetchError::PageStatus, FetchError::pageStatusText(status));
     }
+    const QByteArray text = m_text.take();
     // Two links that end up on one page (page=1 sent on to the thread's
     // address) count it once.
     const QString landed = ThreadLinks::keyOf(m_fetch.currentAddress());
-    if (!m_measured.contains(landed)) {
+    if (!m_measured.contains(landed) && !showsAPageMeasured(text)) {
         m_measured.insert(landed);
         m_known.insert(landed);
         m_size.bytes += bytes;
         ++m_size.pages;
+        m_size.text.append({ landed, text });
+        m_numbers.append(m_pageNumber);
     }
     fetchNext();
 }
@@ -109,6 +141,7 @@ void ThreadMeasurement::onPageFinished(qint64 bytes)
 void ThreadMeasurement::fetchNext()
 {
     m_scanner.reset();
+    m_text.take();
     m_base.reset();
     if (m_queue.isEmpty()) {
         m_busy = false;
@@ -117,6 +150,7 @@ void ThreadMeasurement::fetchNext()
     }
     const ThreadLinks::Page next = m_queue.takeFirst();
     ++m_page;
+    m_pageNumber = next.number;
     m_pageAddress = fetchAddressText(next.address);
     emit pageStarted(m_page, m_page + static_cast<int>(m_queue.size()));
     m_fetch.start(m_pageAddress);
@@ -126,12 +160,19 @@ void ThreadMeasurement::onPageFailed(bool startError, int number, const QString 
 {
     if (!m_busy)
         return;
-    const int page = m_page;
+    if (m_page > 1)
+        return failPage(number, description);
     m_busy = false;
     m_queue.clear();
-    if (page == 1) {
-        emit failed(startError, number, description);
-        return;
-    }
-    emit failed(startError, number, tr("%1 (page %2 of the thread, %3)").arg(description).arg(page).arg(m_pageAddress));
+    m_text.take();
+    emit failed(startError, number, description);
+}
+
+void ThreadMeasurement::failPage(int number, const QString &description)
+{
+    m_busy = false;
+    m_queue.clear();
+    m_text.take();
+    m_fetch.abandon();
+    emit failed(false, number, tr("%1 (page %2 of the thread, %3)").arg(description).arg(m_page).arg(m_pageAddress));
 }

@@ -18,12 +18,15 @@ QStringList CheckScheduler::choiceNames()
         QStringLiteral("Every 6 hours") };
 }
 
-QString CheckScheduler::notificationText(const QStringList &found)
+QString CheckScheduler::notificationText(const QList<NewReply> &found)
 {
     QString text = QStringLiteral("%1 new replies found").arg(found.size());
     // A notification is a glance: a few addresses, the rest in the window.
-    for (int i = 0; i < found.size() && i < kAddressesShown; ++i)
-        text += QLatin1Char('\n') + found[i];
+    for (int i = 0; i < found.size() && i < kAddressesShown; ++i) {
+        text += QLatin1Char('\n') + found[i].address;
+        if (!found[i].gist.isEmpty())
+            text += QLatin1String("\n    ") + found[i].gist;
+    }
     if (found.size() > kAddressesShown)
         text += QStringLiteral("\nand %1 more").arg(found.size() - kAddressesShown);
     return text;
@@ -84,7 +87,7 @@ void CheckScheduler::onFinished(int newReplies)
     m_told = QSet<QString>(found.cbegin(), found.cend());
     const bool tell = news && m_notifier;
     if (tell) {
-        m_notifier->notify(Identity::productName(), notificationText(found), newReplies);
+        m_notifier->notify(Identity::productName(), notificationText(m_run.newReplyTexts()), newReplies);
     }
     emit runFinished(newReplies, tell);
 }

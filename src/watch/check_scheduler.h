@@ -1,5 +1,7 @@
 #pragma once
 
+#include "watch/new_replies_model.h"
+
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -26,8 +28,9 @@ public:
     static QStringList choiceNames();
     // The stored text as one of the choices; anything else is off.
     static int minutesFromSetting(const QString &text);
-    // "2 new replies found" and the first few addresses, one a line.
-    static QString notificationText(const QStringList &found);
+    // "2 new replies found" and the first few addresses, one a line, each
+    // with the start of the text added under it.
+    static QString notificationText(const QList<NewReply> &found);
 
     CheckScheduler(ReplyCheckRun &run, Notifier *notifier, QObject *parent = nullptr);
 

@@ -1,11 +1,14 @@
 #include "watch/post_watcher.h"
 
 #include "platform/dialog_service.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
-PostWatcher::PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogService &dialogs, QObject *parent)
+PostWatcher::PostWatcher(
+    WatchedPostsModel &posts, ThreadTextStore &texts, PageFetch &channel, DialogService &dialogs, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
+    , m_texts(texts)
     , m_measure(channel)
     , m_dialogs(dialogs)
 {
@@ -45,7 +48,11 @@ void PostWatcher::measureNext()
 void PostWatcher::onMeasured(const ThreadSize &size)
 {
     // A post removed meanwhile just drops its result.
-    m_posts.setThreadSize(m_target, size.bytes, size.pages, size.lastPage);
+    const int row = m_posts.rowOf(m_target);
+    if (row >= 0) {
+        m_posts.setThreadSize(m_target, size.bytes, size.pages, size.lastPage);
+        m_texts.keep(m_posts.at(row).url, size.text);
+    }
     m_target = 0;
     emit statusText(2, QStringLiteral("Response completed"));
     measureNext();

@@ -8,15 +8,18 @@
 
 class DialogService;
 class PageFetch;
+class ThreadTextStore;
 class WatchedPostsModel;
 
 // Watch This Post: adds an address to the watched posts (once) and records
-// the size of its thread, all its pages, with the size channel. Posts asked for while the
-// channel is busy wait their turn, so no measurement is lost.
+// the size and the text of its thread, all its pages, with the size channel.
+// Posts asked for while the channel is busy wait their turn, so no
+// measurement is lost.
 class PostWatcher : public QObject {
     Q_OBJECT
 public:
-    PostWatcher(WatchedPostsModel &posts, PageFetch &channel, DialogService &dialogs, QObject *parent = nullptr);
+    PostWatcher(WatchedPostsModel &posts, ThreadTextStore &texts, PageFetch &channel, DialogService &dialogs,
+        QObject *parent = nullptr);
 
     // The text of the "Error" box for a failed fetch.
     static QString fetchErrorText(bool startError, int number, const QString &description);
@@ -38,6 +41,7 @@ private:
     void onFailed(bool startError, int number, const QString &description);
 
     WatchedPostsModel &m_posts;
+    ThreadTextStore &m_texts;
     ThreadMeasurement m_measure;
     DialogService &m_dialogs;
     QList<quint64> m_queue;

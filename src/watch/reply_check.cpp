@@ -1,11 +1,14 @@
 #include "watch/reply_check.h"
 
 #include "net/page_fetch.h"
+#include "watch/reply_judge.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
-ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject *parent)
+ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, ThreadTextStore &texts, PageFetch &fetch, QObject *parent)
     : QObject(parent)
     , m_posts(posts)
+    , m_texts(texts)
     , m_measure(fetch)
 {
     connect(&m_measure, &ThreadMeasurement::finished, this, &ReplyCheckRun::onMeasured);
@@ -15,30 +18,10 @@ ReplyCheckRun::ReplyCheckRun(WatchedPostsModel &posts, PageFetch &fetch, QObject
     });
 }
 
-bool ReplyCheckRun::hasNewReplies(qint64 bodyBytes, qint64 recordedSize)
-{
-    return static_cast<double>(bodyBytes) - static_cast<double>(recordedSize) > kGrowthThreshold;
-}
-
-bool ReplyCheckRun::hasNewReplies(const WatchedPost &recorded, const ThreadSize &now)
-{
-    const auto size = WatchedPostsModel::sizeValue(recorded.size);
-    if (!size)
-        return false;
-    // A plain number is the watched page alone: only that page compares with it.
-    if (recorded.pages <= 0)
-        return hasNewReplies(now.firstPageBytes, *size);
-    if (hasNewReplies(now.bytes, *size))
-        return true;
-    // With more pages than are measured, a new last page can take the place
-    // of a full one in the sum; its number still shows it.
-    return now.capped && recorded.lastPage >= 0 && now.lastPage > recorded.lastPage;
-}
-
 void ReplyCheckRun::start()
 {
     m_measure.abandon();
-    m_newReplies.setStringList({});
+    m_newReplies.clear();
     m_failures.clear();
     emit failuresChanged();
     m_checkedPosts.clear();
@@ -105,19 +88,26 @@ void ReplyCheckRun::onMeasured(const ThreadSize &size)
     const int row = m_posts.rowOf(m_current);
     if (row >= 0) {
         const WatchedPost post = m_posts.at(row);
-        const bool found = hasNewReplies(post, size);
-        if (found) {
-            const int at = m_newReplies.rowCount();
-            m_newReplies.insertRows(at, 1);
-            m_newReplies.setData(m_newReplies.index(at), post.url);
-        } else if (!WatchedPostsModel::sizeValue(post.size) || post.pages <= 0) {
-            // Its first measurement failed, or it holds the watched page alone
-            // as an older version recorded it: from now on the whole thread
-            // is compared. A post listed keeps its size until watched again.
+        // A thread that says what it said is not unpacked to be compared.
+        const bool same = m_texts.keptDigest(post.url) == ThreadTextStore::digestOf(size.text);
+        const std::optional<ThreadText> kept = same ? size.text : m_texts.load(post.url);
+        const ReplyVerdict verdict = ReplyJudge::judge(post, kept, size);
+        if (verdict.news) {
+            m_newReplies.append({ post.url, verdict.added, verdict.gist });
+        } else if (!post.size || size.firstPageOk) {
+            // Its first measurement, or one without news: what the thread
+            // says now is what the next check compares with, also when it
+            // shrank, so that no later reply hides behind what it lost. An
+            // error page in the thread's place is never kept as the thread.
             m_posts.setThreadSize(m_current, size.bytes, size.pages, size.lastPage);
+            if (kept != size.text)
+                m_texts.keep(post.url, size.text);
             emit sizeRecorded();
         }
-        m_checkedPosts.append({ post.url, size, found });
+        // The run keeps what it measured, not every page's text.
+        ThreadSize measured = size;
+        measured.text.clear();
+        m_checkedPosts.append({ post.url, measured, verdict.news, verdict.added });
         emit postChecked(m_checkedPosts.last());
     }
     ++m_checkIndex;

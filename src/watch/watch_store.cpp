@@ -5,7 +5,13 @@ const QString WatchStore::kSizesFile = QStringLiteral("sizes.txt");
 
 WatchStore::WatchStore(DataFolder folder)
     : m_folder(std::move(folder))
+    , m_texts(m_folder)
 {
+    QObject::connect(&m_posts, &QAbstractItemModel::rowsAboutToBeRemoved, &m_posts,
+        [this](const QModelIndex &, int first, int last) {
+            for (int row = first; row <= last; ++row)
+                m_texts.forget(m_posts.at(row).url);
+        });
 }
 
 QList<FileProblem> WatchStore::load()
@@ -18,15 +24,21 @@ QList<FileProblem> WatchStore::load()
     return problems;
 }
 
-QList<FileProblem> WatchStore::savePosts() const
+QList<FileProblem> WatchStore::savePosts()
 {
     if (m_unreadable)
         return {};
+    QList<FileProblem> problems;
     // Together or not at all: the two files pair their records by row.
     WriteFailure failure;
-    if (m_folder.writeFiles(
+    if (!m_folder.writeFiles(
             { { kPostsFile, m_posts.postsFileText().toUtf8() }, { kSizesFile, m_posts.sizesFileText().toUtf8() } },
             &failure))
-        return {};
-    return { fileProblem(m_folder, failure.name, failure.error, failure.number) };
+        problems.append(fileProblem(m_folder, failure.name, failure.error, failure.number));
+    problems += m_texts.writePending();
+    QStringList urls;
+    for (const WatchedPost &post : m_posts.all())
+        urls.append(post.url);
+    m_texts.removeAllBut(urls);
+    return problems;
 }

@@ -2,14 +2,16 @@
 
 #include "platform/data_folder.h"
 #include "platform/list_records.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
 #include <QList>
 #include <QString>
 
 // The watched posts with their two list files, posts.txt and sizes.txt,
-// paired by row. A file that could not be read at start-up is never written
-// over, so what it still holds is not lost.
+// paired by row, and the kept text of each post's thread. A file that could
+// not be read at start-up is never written over, so what it still holds is
+// not lost. A post removed takes its kept text with it.
 class WatchStore {
 public:
     static const QString kPostsFile;
@@ -19,6 +21,7 @@ public:
 
     WatchedPostsModel &posts() { return m_posts; }
     const WatchedPostsModel &posts() const { return m_posts; }
+    ThreadTextStore &texts() { return m_texts; }
     const DataFolder &folder() const { return m_folder; }
 
     // Reads posts.txt and sizes.txt; returns those that could not be read.
@@ -27,11 +30,14 @@ public:
     bool wasUnreadable() const { return m_unreadable; }
 
     // Writes posts.txt and sizes.txt, both or neither, since they run in
-    // step. Both are left as they are when either could not be read at start-up.
-    QList<FileProblem> savePosts() const;
+    // step; then the kept texts that wait, and removes those of posts no
+    // longer watched. All are left as they are when either list could not be
+    // read at start-up.
+    QList<FileProblem> savePosts();
 
 private:
     DataFolder m_folder;
     WatchedPostsModel m_posts;
+    ThreadTextStore m_texts;
     bool m_unreadable = false;
 };

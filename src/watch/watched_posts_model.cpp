@@ -29,12 +29,11 @@ std::optional<qint64> WatchedPostsModel::sizeValue(const QString &text)
 // by an older version, whose other pages would look like new replies.
 QString WatchedPostsModel::sizeRecord(const WatchedPost &post)
 {
-    const auto bytes = sizeValue(post.size);
-    if (!bytes)
+    if (!post.size)
         return noSizeText();
     if (post.pages <= 0)
-        return post.size;
-    QString record = QStringLiteral("%1 pages=%2").arg(*bytes).arg(post.pages);
+        return QString::number(*post.size);
+    QString record = QStringLiteral("%1 pages=%2").arg(*post.size).arg(post.pages);
     if (post.lastPage >= 0)
         record += QStringLiteral(" last=%1").arg(post.lastPage);
     return record;
@@ -42,14 +41,15 @@ QString WatchedPostsModel::sizeRecord(const WatchedPost &post)
 
 void WatchedPostsModel::readSizeRecord(const QString &record, WatchedPost &post)
 {
-    post.size = record;
     post.pages = 0;
     post.lastPage = -1;
     const QStringList words = record.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.size() < 2)
+    if (words.size() < 2) {
+        post.size = sizeValue(record);
         return;
+    }
     // Anything but a whole thread record is no size.
-    post.size = noSizeText();
+    post.size.reset();
     auto digits = [](const QString &text) {
         return !text.isEmpty() && text.size() <= 18 && std::all_of(text.begin(), text.end(), [](QChar c) {
             return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -67,7 +67,7 @@ void WatchedPostsModel::readSizeRecord(const QString &record, WatchedPost &post)
     }
     if (pages < 1)
         return;
-    post.size = words[0];
+    post.size = words[0].toLongLong();
     post.pages = pages;
     post.lastPage = lastPage;
 }
@@ -161,7 +161,7 @@ bool WatchedPostsModel::setSize(quint64 id, qint64 size)
     const int row = rowOf(id);
     if (row < 0)
         return false;
-    m_posts[row].size = QString::number(size);
+    m_posts[row].size = size;
     m_posts[row].pages = 0;
     m_posts[row].lastPage = -1;
     emit dataChanged(index(row, SizeColumn), index(row, SizeColumn));
@@ -173,7 +173,7 @@ bool WatchedPostsModel::setThreadSize(quint64 id, qint64 bytes, int pages, qint6
     const int row = rowOf(id);
     if (row < 0)
         return false;
-    m_posts[row].size = QString::number(bytes);
+    m_posts[row].size = bytes;
     m_posts[row].pages = std::max(pages, 1);
     m_posts[row].lastPage = lastPage;
     emit dataChanged(index(row, SizeColumn), index(row, SizeColumn));
@@ -195,5 +195,7 @@ QVariant WatchedPostsModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= count() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
     const WatchedPost &p = m_posts.at(index.row());
-    return index.column() == AddressColumn ? p.url : p.size;
+    if (index.column() == AddressColumn)
+        return p.url;
+    return p.size ? QString::number(*p.size) : QString();
 }

@@ -13,7 +13,7 @@
 struct WatchedPost {
     quint64 id = 0;
     QString url;
-    QString size; // decimal digits; anything else means "no recorded size"
+    std::optional<qint64> size; // none until a measurement recorded one
     // How the size was measured: 0 for the watched page alone (a plain number
     // in sizes.txt, as versions that measured one page wrote it), else the
     // number of the thread's pages that were added up.
@@ -52,6 +52,7 @@ public:
     bool isWatched(const QString &url) const;
     int watchIndex(const QString &url) const;
 
+    // size: a sizes.txt record.
     quint64 add(const QString &url, const QString &size = QString());
     // The row of the post with that address, added without a size when it
     // is not watched yet.

@@ -23,15 +23,27 @@ struct Outcome {
     QString err;
 };
 
-// Pages whose size the test sets; any other path is 100 bytes.
+// Pages whose size the test sets, or threads of as many replies as it
+// says, each with its author and a button; any other path is 100 bytes.
 struct Pages {
     ScriptServer server;
     QMap<QByteArray, int> sizes;
+    QMap<QByteArray, int> replies;
     int delayMs = 0;
+    static QByteArray thread(int replies)
+    {
+        QByteArray body = "<h1>A thread</h1>\n";
+        for (int i = 1; i <= replies; ++i)
+            body += QStringLiteral("<div><b>user%1</b><p>Reply number %1</p><i>Quote</i></div>\n")
+                        .arg(i, 2, 10, QLatin1Char('0'))
+                        .toLatin1();
+        return body;
+    }
     Pages()
     {
         server.setHandler([this](const QByteArray &path) {
-            const QByteArray body(sizes.value(path, 100), 'p');
+            const QByteArray body
+                = replies.contains(path) ? thread(replies.value(path)) : QByteArray(sizes.value(path, 100), 'p');
             ScriptServer::Script s = ScriptServer::response(body);
             s.pieces.first().delayMs = delayMs;
             return s;

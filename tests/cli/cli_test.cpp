@@ -23,10 +23,11 @@
 #include <functional>
 #include <sys/stat.h>
 
-TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
+TEST(Cli, CheckPrintsTheThreadWithNewRepliesAndNamesTheDeadOne)
 {
     Pages pages;
-    pages.sizes = { { "/a", 1000 }, { "/b", 1000 } };
+    pages.replies = { { "/a", 20 }, { "/b", 20 } };
+    const QString twenty = QString::number(Pages::thread(20).size());
     Cli cli;
     const QString dead = deadAddress();
     const Outcome watchDead = cli.run({ "watch", dead });
@@ -36,20 +37,23 @@ TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
     EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
     EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
     // A size now names the pages it adds up; older versions read it as no size.
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1000 pages=1" }));
+    const QByteArray sizes = records({ "none", twenty + " pages=1", twenty + " pages=1" });
+    EXPECT_EQ(cli.file("sizes.txt"), sizes);
     const Outcome listed = cli.run({ "list" });
     EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.out, dead + "\tnone\n" + pages.url("/a") + "\t1000\n" + pages.url("/b") + "\t1000\n");
+    EXPECT_EQ(listed.out,
+        dead + "\tnone\n" + pages.url("/a") + "\t" + twenty + "\n" + pages.url("/b") + "\t" + twenty + "\n");
 
-    pages.sizes["/b"] = 1700;
+    pages.replies["/b"] = 22;
     const Outcome check = cli.run({ "check" });
     EXPECT_EQ(check.status, 2);
-    EXPECT_EQ(check.out, pages.url("/b") + "\n");
+    EXPECT_EQ(check.out,
+        pages.url("/b") + "\n    user21\n    Reply number 21\n    Quote\n    user22\n    Reply number 22\n    Quote\n")
+        << "the address, and under it the text added";
     EXPECT_TRUE(check.err.contains(dead)) << check.err.toStdString();
     EXPECT_TRUE(check.err.contains("refused")) << check.err.toStdString();
     EXPECT_FALSE(check.err.contains(pages.url("/a")));
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1000 pages=1" }))
-        << "a check records no new sizes";
+    EXPECT_EQ(cli.file("sizes.txt"), sizes) << "the post listed keeps its measure until it is watched again";
 
     const Outcome json = cli.run({ "check", "--json" });
     EXPECT_EQ(json.status, 2);
@@ -61,22 +65,25 @@ TEST(Cli, CheckPrintsTheGrownPageAndNamesTheDeadOne)
     EXPECT_FALSE(lines[0]["newReplies"].toBool());
     EXPECT_TRUE(lines[0]["error"].toString().contains("refused"));
     EXPECT_EQ(lines[1]["address"].toString(), pages.url("/a"));
-    EXPECT_EQ(lines[1]["recordedSize"].toInt(), 1000);
-    EXPECT_EQ(lines[1]["currentSize"].toInt(), 1000);
+    EXPECT_EQ(lines[1]["recordedSize"].toInt(), twenty.toInt());
     EXPECT_FALSE(lines[1]["newReplies"].toBool());
+    EXPECT_TRUE(lines[1]["added"].isNull());
     EXPECT_TRUE(lines[1]["error"].isNull());
     EXPECT_EQ(lines[2]["address"].toString(), pages.url("/b"));
-    EXPECT_EQ(lines[2]["recordedSize"].toInt(), 1000);
-    EXPECT_EQ(lines[2]["currentSize"].toInt(), 1700);
+    EXPECT_EQ(lines[2]["recordedSize"].toInt(), twenty.toInt());
+    EXPECT_EQ(lines[2]["currentSize"].toInt(), Pages::thread(22).size());
     EXPECT_TRUE(lines[2]["newReplies"].toBool());
+    EXPECT_EQ(lines[2]["added"].toString(), "user21\nReply number 21\nQuote\nuser22\nReply number 22\nQuote");
     EXPECT_EQ(lines[2]["pages"].toInt(), 1) << "the pages of its thread that were added up";
     EXPECT_TRUE(lines[0]["pages"].isNull());
     EXPECT_TRUE(json.err.contains(dead));
 
-    // Watching the grown page again records its size, as in the window.
+    // Watching the thread again records it as it is now, as in the window.
     EXPECT_EQ(cli.run({ "watch", pages.url("/b") }).status, 0);
-    EXPECT_EQ(cli.file("sizes.txt"), records({ "none", "1000 pages=1", "1700 pages=1" }));
+    EXPECT_EQ(cli.file("sizes.txt"),
+        records({ "none", twenty + " pages=1", QString::number(Pages::thread(22).size()) + " pages=1" }));
     EXPECT_EQ(cli.file("posts.txt"), records({ dead, pages.url("/a"), pages.url("/b") }));
+    EXPECT_EQ(cli.run({ "check" }).out, "");
 }
 
 TEST(Cli, CheckRecordsMissingSizesWithoutLosingWhatChangedMeanwhile)

@@ -2,7 +2,9 @@
 #include "support/recorders.h"
 #include "support/script_server.h"
 #include "watch/check_scheduler.h"
+#include "watch/post_watcher.h"
 #include "watch/reply_check.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +17,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Watched pages whose sizes the test changes between runs.
+// Watched pages whose sizes, or replies, the test changes between runs.
 struct Schedule {
     ScriptServer server;
     QMap<QByteArray, int> sizes;
+    QMap<QByteArray, int> replies; // a page of that many replies, each with its author and buttons
     int delayMs = 0;
     WatchedPostsModel posts;
+    ThreadTextStore texts;
     PageFetch fetch;
-    ReplyCheckRun run { posts, fetch };
+    ReplyCheckRun run { posts, texts, fetch };
+    PageFetch sizeChannel;
+    RecordingDialogs dialogs;
+    PostWatcher watcher { posts, texts, sizeChannel, dialogs };
     RecordingNotifier notifier;
     CheckScheduler scheduler { run, &notifier };
     QSignalSpy runs { &scheduler, &CheckScheduler::runFinished };
@@ -30,7 +37,14 @@ struct Schedule {
     Schedule()
     {
         server.setHandler([this](const QByteArray &path) {
-            ScriptServer::Script s = ScriptServer::response(QByteArray(sizes.value(path, 100), 'r'));
+            QByteArray body(sizes.value(path, 100), 'r');
+            if (replies.contains(path)) {
+                body = "<h1>A thread</h1>\n";
+                for (int i = 1; i <= replies.value(path); ++i)
+                    body += "<div><b>user" + QByteArray::number(i) + "</b><p>Reply number " + QByteArray::number(i)
+                        + "</p><span>Quote</span></div>\n";
+            }
+            ScriptServer::Script s = ScriptServer::response(body);
             s.pieces.first().delayMs = delayMs;
             return s;
         });
@@ -52,22 +66,27 @@ struct Schedule {
 TEST(CheckScheduler, ARunThatFindsNewsNotifiesOnce)
 {
     Schedule s;
-    s.sizes = { { "/grown", 1700 }, { "/same", 1000 } };
-    s.posts.add(s.url("/grown"), "1000");
-    s.posts.add(s.url("/same"), "1000");
+    s.replies = { { "/grown", 3 }, { "/same", 3 } };
+    s.posts.add(s.url("/grown"));
+    s.posts.add(s.url("/same"));
     s.scheduler.setInterval(20ms);
+    ASSERT_TRUE(s.waitForRuns(1));
+    EXPECT_TRUE(s.notifier.notes.isEmpty()) << "a first measure is no news";
+    s.replies["/grown"] = 4;
     ASSERT_TRUE(s.waitForRuns(3));
     ASSERT_EQ(s.notifier.notes.size(), 1) << "a post still listed is no news the second time";
     EXPECT_EQ(s.notifier.notes[0].title, "Postmaven");
-    EXPECT_EQ(s.notifier.notes[0].text, "1 new replies found\n" + s.url("/grown"));
+    EXPECT_EQ(s.notifier.notes[0].text, "1 new replies found\n" + s.url("/grown") + "\n    user4 \u00b7 Reply number 4")
+        << "the address, and under it the start of the text added";
     EXPECT_EQ(s.notifier.notes[0].count, 1);
     EXPECT_EQ(s.run.newReplies(), QStringList({ s.url("/grown") })) << "the window's list shows the result";
 
     // Seen and watched again: no longer listed. Should it grow again, that is news again.
-    s.posts.setSize(s.posts.at(0).id, 1700);
+    s.watcher.watch(s.url("/grown"));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.watcher.isMeasuring(), 5000);
     ASSERT_TRUE(s.waitForRuns(2));
     EXPECT_EQ(s.notifier.notes.size(), 1);
-    s.sizes["/grown"] = 2500;
+    s.replies["/grown"] = 5;
     ASSERT_TRUE(s.waitForRuns(2));
     EXPECT_EQ(s.notifier.notes.size(), 2);
 }

@@ -2,6 +2,7 @@
 #include "support/recorders.h"
 #include "support/script_server.h"
 #include "watch/post_watcher.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +22,10 @@ QStringList column(const WatchedPostsModel &posts, int column)
 struct Fixture {
     ScriptServer server;
     WatchedPostsModel posts;
+    ThreadTextStore texts;
     PageFetch channel;
     RecordingDialogs dialogs;
-    PostWatcher watcher { posts, channel, dialogs };
+    PostWatcher watcher { posts, texts, channel, dialogs };
     QSignalSpy measured { &channel, &PageFetch::finished };
     QStringList panel2;
 

@@ -47,7 +47,7 @@ TEST(WatchStore, ListsRoundTripThroughTheirFiles)
     EXPECT_TRUE(store.load().isEmpty());
     EXPECT_TRUE(forums.load().isEmpty());
     ASSERT_EQ(store.posts().count(), 3);
-    EXPECT_EQ(store.posts().at(2).size, "30");
+    EXPECT_EQ(store.posts().at(2).size, 30);
     ASSERT_EQ(forums.forums().count(), 3);
     EXPECT_EQ(forums.forums().at(0).userName, "");
     EXPECT_EQ(forums.forums().at(2).password, "p|w|x");
@@ -139,4 +139,48 @@ TEST(ForumLogins, AFileUnreadableAtStartIsReportedOnce)
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_TRUE(dialogs.boxes[0].text.contains("could not be read at start-up"));
     EXPECT_TRUE(QFileInfo(folder.path("posts2.txt")).isDir());
+}
+
+TEST(WatchStore, KeptTextsGoWithTheirPosts)
+{
+    Folder folder;
+    WatchStore store { DataFolder(folder.dir.path()) };
+    store.load();
+    store.posts().add("http://a/1");
+    store.posts().add("http://a/2");
+    const ThreadText text { { "http://a:80/1", "bob\nThanks, that worked!\n" } };
+    EXPECT_TRUE(store.texts().keep("http://a/1", text));
+    EXPECT_TRUE(store.texts().keep("http://a/2", text));
+    EXPECT_EQ(QDir(folder.path("threads")).entryList(QDir::Files).size(), 2) << "a file a post, written at once";
+
+    WatchStore restarted { DataFolder(folder.dir.path()) };
+    restarted.load();
+    const std::optional<ThreadText> read = restarted.texts().load("http://a/1");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->first().key, text.first().key);
+    EXPECT_EQ(read->first().lines, text.first().lines);
+
+    store.posts().removeAt(0);
+    EXPECT_FALSE(restarted.texts().load("http://a/1")) << "Remove Watch takes the post's text with it";
+
+    folder.write("threads/" + ThreadTextStore::fileNameFor("http://a/2"), "not a kept text");
+    EXPECT_FALSE(store.texts().load("http://a/2")) << "a damaged file is no kept text: the next measure replaces it";
+
+    // A post watched and then left by an exit that saved nothing leaves its text behind.
+    folder.write(
+        "threads/" + ThreadTextStore::fileNameFor("http://gone/"), ThreadTextStore::fileBytes("http://gone/", text));
+    EXPECT_TRUE(store.savePosts().isEmpty());
+    EXPECT_EQ(QDir(folder.path("threads")).entryList(QDir::Files),
+        QStringList({ ThreadTextStore::fileNameFor("http://a/2") }));
+
+    // A text that cannot be written waits, and is written with the lists.
+    QDir(folder.path("threads")).removeRecursively();
+    folder.write("threads", "a file where the folder should be");
+    EXPECT_FALSE(store.texts().keep("http://a/2", text));
+    const QList<FileProblem> problems = store.savePosts();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0].path, folder.path("threads/" + ThreadTextStore::fileNameFor("http://a/2")));
+    QFile::remove(folder.path("threads"));
+    EXPECT_TRUE(store.savePosts().isEmpty());
+    EXPECT_TRUE(restarted.texts().load("http://a/2"));
 }

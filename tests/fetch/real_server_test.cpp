@@ -3,6 +3,7 @@
 #include "fetch/fetch_helpers.h"
 #include "support/script_server.h"
 #include "watch/reply_check.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,8 @@ TEST(RealServer, StaticPageAndAPageThatGrows)
     posts.add(server.url("thread.html"), QString::number(out.bytes));
     posts.add(server.url("quiet.html"), QString::number(page(3).size()));
     server.writePage("thread.html", page(3)); // one more reply
-    ReplyCheckRun run(posts, fetch);
+    ThreadTextStore texts;
+    ReplyCheckRun run(posts, texts, fetch);
     QSignalSpy done(&run, &ReplyCheckRun::finished);
     run.start();
     ASSERT_TRUE(done.wait(10000));

@@ -1,6 +1,7 @@
 #include "net/page_fetch.h"
 #include "support/script_server.h"
 #include "watch/reply_check.h"
+#include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +41,9 @@ struct SizedPages {
 
 struct CheckBench {
     WatchedPostsModel posts;
+    ThreadTextStore texts;
     PageFetch fetch;
-    ReplyCheckRun run { posts, fetch };
+    ReplyCheckRun run { posts, texts, fetch };
     QStringList statuses;
     CheckBench()
     {
@@ -79,7 +81,7 @@ TEST(ReplyCheck, GrowthRule)
     EXPECT_EQ(r.run.newReplies(), QStringList({ pages.url("/q/1501"), pages.url("/s/9000") }));
     EXPECT_EQ(r.statuses.last(), "finished - 2 new replies found");
     EXPECT_TRUE(r.statuses.contains("checking post 4"));
-    EXPECT_EQ(r.posts.at(1).size, "1000") << "a run does not change recorded sizes";
+    EXPECT_EQ(r.posts.at(1).size, 1000) << "a run does not change recorded sizes";
 
     // The next run lists the same posts again.
     r.run.start();
@@ -114,7 +116,7 @@ TEST(ReplyCheck, AFailedPostDoesNotStopTheRun)
     EXPECT_EQ(failures[2].address, pages.url("/cut/9000"));
     EXPECT_TRUE(failures[2].description.contains("the connection closed before the page was complete"));
     EXPECT_EQ(failedPosts.size(), 3);
-    EXPECT_EQ(r.posts.at(3).size, "10") << "a cut page records nothing";
+    EXPECT_EQ(r.posts.at(3).size, 10) << "a cut page records nothing";
 
     // The next run starts with a clean list.
     r.posts.removeAt(1);
@@ -180,6 +182,6 @@ TEST(ReplyCheck, PostWithoutASizeIsMeasuredNotListed)
     r.run.start();
     ASSERT_TRUE(r.waitFinished());
     EXPECT_TRUE(r.run.newReplies().isEmpty());
-    EXPECT_EQ(r.posts.at(0).size, "4321");
-    EXPECT_EQ(r.posts.at(1).size, "4321");
+    EXPECT_EQ(r.posts.at(0).size, 4321);
+    EXPECT_EQ(r.posts.at(1).size, 4321);
 }

@@ -18,9 +18,9 @@ TEST(ListModels, PostsAndSizesRunInStep)
     WatchedPostsModel posts;
     posts.load({ "http://a/1", "", "http://a/2", "", "http://a/3" }, { "100", "", "nonsense" });
     ASSERT_EQ(posts.count(), 3);
-    EXPECT_EQ(posts.at(0).size, "100");
-    EXPECT_FALSE(WatchedPostsModel::sizeValue(posts.at(1).size));
-    EXPECT_FALSE(WatchedPostsModel::sizeValue(posts.at(2).size)) << "sizes.txt had only two rows";
+    EXPECT_EQ(posts.at(0).size, 100);
+    EXPECT_FALSE(posts.at(1).size);
+    EXPECT_FALSE(posts.at(2).size) << "sizes.txt had only two rows";
     EXPECT_EQ(posts.postsFileText(), "http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n");
     EXPECT_EQ(posts.sizesFileText(), "100\r\n\r\nnone\r\n\r\nnone\r\n\r\n");
 }
@@ -33,7 +33,7 @@ TEST(ListModels, SizesBelongToPostsNotRows)
     posts.removeAt(0);
     EXPECT_FALSE(posts.setSize(a, 10));
     EXPECT_TRUE(posts.setSize(b, 20));
-    EXPECT_EQ(posts.at(0).size, "20");
+    EXPECT_EQ(posts.at(0).size, 20);
 }
 
 TEST(ListModels, AddressesCompareExactly)

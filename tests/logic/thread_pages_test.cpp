@@ -236,21 +236,21 @@ TEST(SizeRecords, ThreadSumsAndPlainNumbers)
     struct Row {
         const char *name;
         QString record;
-        QString size; // as the new version reads it
+        std::optional<qint64> size; // as the new version reads it
         int pages;
         qint64 lastPage;
         QString writtenBack;
     };
     const QList<Row> rows = {
-        { "plain number of an older version", "48213", "48213", 0, -1, "48213" },
-        { "thread of three pages", "90210 pages=3 last=3", "90210", 3, 3, "90210 pages=3 last=3" },
-        { "thread of one page", "700 pages=1", "700", 1, -1, "700 pages=1" },
-        { "words in another order, and one this version does not know", "5 last=40 seen=2 pages=2", "5", 2, 40,
+        { "plain number of an older version", "48213", 48213, 0, -1, "48213" },
+        { "thread of three pages", "90210 pages=3 last=3", 90210, 3, 3, "90210 pages=3 last=3" },
+        { "thread of one page", "700 pages=1", 700, 1, -1, "700 pages=1" },
+        { "words in another order, and one this version does not know", "5 last=40 seen=2 pages=2", 5, 2, 40,
             "5 pages=2 last=40" },
-        { "page count missing", "90210 last=3", "none", 0, -1, "none" },
-        { "page count zero", "90210 pages=0", "none", 0, -1, "none" },
-        { "sum that is no number", "-5 pages=2", "none", 0, -1, "none" },
-        { "no size", "none", "none", 0, -1, "none" },
+        { "page count missing", "90210 last=3", std::nullopt, 0, -1, "none" },
+        { "page count zero", "90210 pages=0", std::nullopt, 0, -1, "none" },
+        { "sum that is no number", "-5 pages=2", std::nullopt, 0, -1, "none" },
+        { "no size", "none", std::nullopt, 0, -1, "none" },
     };
     for (const Row &r : rows) {
         WatchedPostsModel posts;

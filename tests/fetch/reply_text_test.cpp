@@ -1,0 +1,360 @@
+// The reply check on threads shaped like a classic forum's: every post shows
+// its author, an online mark, the author's post count, a relative time, its
+// text and buttons; pagination at the top and the foot, a view counter, a
+// users-online box, an advert and form tokens. Noise must never list a
+// thread; a reply, however short, must.
+#include "net/page_fetch.h"
+#include "support/recorders.h"
+#include "support/script_server.h"
+#include "watch/post_watcher.h"
+#include "watch/reply_check.h"
+#include "watch/thread_text_store.h"
+#include "watch/watched_posts_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+struct Post {
+    QByteArray author;
+    QByteArray text;
+    int minutesAgo = 0;
+    bool online = false;
+};
+
+// One thread of a forum with 10 posts a page, written as the software writes it.
+struct ClassicForum {
+    // How page n > 1 is addressed, and how links write page 1.
+    enum class Pages {
+        Query, // ?page=n; page 1 linked as ?page=1, served as it is
+        QueryRedirected, // ?page=n; ?page=1 sends the reader on to the bare address
+        Start, // &start=10 and so on; page 1 linked with start=0
+        PageSlash, // /page/n; page 1 linked as /page/1
+        CountedFromZero, // ?page=n-1; page 1 is the bare address
+        NextOnly, // ?pagenum=n, reached by rel="next" alone
+    };
+
+    ScriptServer server;
+    Pages style = Pages::Query;
+    QList<Post> posts;
+    QList<QByteArray> online { "bob", "alice" }; // the users-online box
+    int views = 1200;
+    bool rotating = false; // tokens and the advert change on every fetch
+    QByteArray failing; // this page answers failStatus
+    int failStatus = 503;
+    int fetches = 0;
+
+    static constexpr int kPerPage = 10;
+
+    explicit ClassicForum(int count, Pages pages = Pages::Query)
+        : style(pages)
+    {
+        static const QList<QByteArray> authors { "bob", "alice", "carol", "dave", "erin", "frank", "grace" };
+        for (int i = 0; i < count; ++i)
+            posts.append({ authors[i % authors.size()],
+                "Post " + QByteArray::number(i) + ": I tried the second setting and it " + QByteArray(i % 4, '!')
+                    + " still fails on my machine.",
+                5 + i * 3, false });
+        server.setHandler([this](const QByteArray &path) { return serve(path); });
+    }
+
+    int pageCount() const { return std::max<int>(1, static_cast<int>((posts.size() + kPerPage - 1) / kPerPage)); }
+    QString url() const { return server.base() + QLatin1String("/t/5"); }
+
+    QByteArray href(int n) const
+    {
+        const QByteArray num = QByteArray::number(n);
+        switch (style) {
+        case Pages::Query:
+        case Pages::QueryRedirected:
+            return "/t/5?page=" + num;
+        case Pages::Start:
+            return "/t/5?start=" + QByteArray::number((n - 1) * kPerPage);
+        case Pages::PageSlash:
+            return "/t/5/page/" + num;
+        case Pages::CountedFromZero:
+            return n == 1 ? "/t/5" : "/t/5?page=" + QByteArray::number(n - 1);
+        case Pages::NextOnly:
+            return n == 1 ? "/t/5" : "/t/5?pagenum=" + num;
+        }
+        return {};
+    }
+
+    ScriptServer::Script serve(const QByteArray &path)
+    {
+        ++fetches;
+        if (style == Pages::QueryRedirected && path == href(1))
+            return ScriptServer::response({}, "Location: /t/5\r\n", 301);
+        int n = path == "/t/5" ? 1 : 0;
+        for (int k = 1; k <= pageCount() + 1 && n == 0; ++k)
+            if (path == href(k))
+                n = k;
+        if (n == 0 || n > pageCount())
+            return ScriptServer::response("<p>No such page</p>", {}, 404);
+        if (path == failing)
+            return ScriptServer::response("<p>Busy</p>", {}, failStatus);
+        return ScriptServer::response(render(n));
+    }
+
+    static QByteArray ago(int minutes)
+    {
+        if (minutes < 60)
+            return QByteArray::number(minutes) + " minutes ago";
+        if (minutes < 24 * 60)
+            return QByteArray::number(minutes / 60) + " hours ago";
+        return QByteArray::number(minutes / (24 * 60)) + " days ago";
+    }
+
+    QByteArray pagination(int n) const
+    {
+        if (style == Pages::NextOnly)
+            return n < pageCount()
+                ? "<div class=\"pages\"><a rel=\"next\" href=\"" + href(n + 1) + "\">Next</a></div>\n"
+                : QByteArray();
+        QByteArray nav
+            = "<div class=\"pages\">Page " + QByteArray::number(n) + " of " + QByteArray::number(pageCount()) + ": ";
+        for (int k = 1; k <= pageCount(); ++k)
+            nav += k == n ? "<b>" + QByteArray::number(k) + "</b> "
+                          : "<a href=\"" + href(k) + "\">" + QByteArray::number(k) + "</a> ";
+        if (n < pageCount())
+            nav += "<a rel=\"next\" href=\"" + href(n + 1) + "\">Next &raquo;</a>";
+        return nav + "</div>\n";
+    }
+
+    QByteArray render(int n) const
+    {
+        const QByteArray token = "tok" + QByteArray::number(rotating ? fetches * 7919 : 42);
+        static const QList<QByteArray> adverts { "Cheap hosting for your forum", "Learn to play the guitar in a week",
+            "Shoes" };
+        const QByteArray advert = adverts[rotating ? fetches % adverts.size() : 0];
+        QByteArray page = "<!DOCTYPE html><html><head><title>Help with the second setting - page "
+            + QByteArray::number(n) + "</title>\n<script>var csrf = '" + token
+            + "'; document.write('<p>x</p>');</script>\n<style>.post { margin: 0 }</style></head>\n<body>\n"
+              "<div class=\"crumbs\"><a href=\"/\">Forums</a> &raquo; <a href=\"/f/2\">Help</a></div>\n"
+              "<h1>Help with the second setting</h1><div class=\"stats\">Views: "
+            + QByteArray::number(views) + "</div>\n" + pagination(n) + "<div class=\"ad\"><a href=\"/ad?t=" + token
+            + "\"><img src=\"/ad.png\" alt=\"" + advert + "\"></a> <span>" + advert + "</span></div>\n";
+        for (int i = (n - 1) * kPerPage; i < std::min<int>(n * kPerPage, static_cast<int>(posts.size())); ++i) {
+            const Post &p = posts[i];
+            int count = 0;
+            for (const Post &q : posts)
+                count += q.author == p.author;
+            const QByteArray id = QByteArray::number(i);
+            page += "<div class=\"post\" id=\"p" + id + "\"><div class=\"who\"><a href=\"/u/" + p.author + "\">"
+                + p.author + "</a><div class=\"mark\">" + (p.online ? "online" : "offline")
+                + "</div><div>Posts: " + QByteArray::number(count) + "</div></div>\n<div class=\"when\">"
+                + ago(p.minutesAgo) + "</div><div class=\"text\">" + p.text
+                + "</div>\n<div class=\"buttons\"><a href=\"/reply?quote=" + id + "\">Quote</a> <a href=\"/report/" + id
+                + "\">Report</a><form action=\"/like\"><input type=\"hidden\" name=\"t\" value=\"" + token
+                + "\"><button>Like</button></form></div></div>\n";
+        }
+        page += pagination(n) + "<div class=\"online\">Users online: ";
+        for (const QByteArray &name : online)
+            page += "<a href=\"/u/" + name + "\">" + name + "</a>, ";
+        page += "</div>\n<form action=\"/post\"><input type=\"hidden\" name=\"csrf\" value=\"" + token
+            + "\"><textarea name=\"message\"></textarea><input type=\"submit\" value=\"Post reply\"></form>\n"
+              "<div class=\"foot\">Powered by a forum &copy; 2024</div></body></html>\n";
+        return page;
+    }
+
+    void reply(const QByteArray &text, int at = -1)
+    {
+        const Post post { "newcomer", text, 1, true };
+        if (at < 0)
+            posts.append(post);
+        else
+            posts.insert(at, post);
+    }
+};
+
+// Watch This Post and the check run over one list, kept texts in memory.
+struct Checker {
+    WatchedPostsModel posts;
+    ThreadTextStore texts;
+    PageFetch sizeChannel;
+    PageFetch checkChannel;
+    RecordingDialogs dialogs;
+    PostWatcher watcher { posts, texts, sizeChannel, dialogs };
+    ReplyCheckRun run { posts, texts, checkChannel };
+    QStringList statuses;
+
+    Checker()
+    {
+        QObject::connect(&run, &ReplyCheckRun::status, [this](const QString &s) { statuses.append(s); });
+    }
+    bool watch(const QString &url)
+    {
+        watcher.watch(url);
+        return QTest::qWaitFor([this] { return !watcher.isMeasuring(); }, 20000) && dialogs.boxes.isEmpty();
+    }
+    QStringList check()
+    {
+        QSignalSpy done(&run, &ReplyCheckRun::finished);
+        run.start();
+        if (done.isEmpty() && !done.wait(60000))
+            return { "the run did not finish" };
+        return run.newReplies();
+    }
+    QString added() const { return run.newReplyTexts().isEmpty() ? QString() : run.newReplyTexts()[0].added; }
+};
+
+} // namespace
+
+TEST(ReplyText, NoiseIsNoNews)
+{
+    struct Row {
+        const char *name;
+        std::function<void(ClassicForum &)> change;
+    };
+    const QList<Row> rows = {
+        { "online marks flip on 50 posts",
+            [](ClassicForum &f) {
+                for (Post &p : f.posts)
+                    p.online = !p.online;
+            } },
+        { "relative times change on every post",
+            [](ClassicForum &f) {
+                for (Post &p : f.posts)
+                    p.minutesAgo += 97;
+            } },
+        { "the users-online box gains 20 names",
+            [](ClassicForum &f) {
+                for (int i = 0; i < 20; ++i)
+                    f.online.append("reader" + QByteArray::number(i));
+            } },
+        { "tokens and the advert change on every fetch", [](ClassicForum &f) { f.rotating = true; } },
+        { "the view counter goes up", [](ClassicForum &f) { f.views += 317; } },
+        { "a post deleted from page 1 moves one post of every later page",
+            [](ClassicForum &f) { f.posts.removeAt(3); } },
+    };
+    for (const Row &r : rows) {
+        ClassicForum forum(50);
+        Checker c;
+        ASSERT_TRUE(c.watch(forum.url())) << r.name;
+        EXPECT_EQ(c.posts.at(0).pages, 5) << r.name << ": page 1, linked as ?page=1 too, is one page";
+        r.change(forum);
+        EXPECT_EQ(c.check(), QStringList()) << r.name << ": " << c.added().toStdString();
+        r.change(forum);
+        EXPECT_EQ(c.check(), QStringList()) << r.name << ", twice: noise never adds up" << c.added().toStdString();
+    }
+}
+
+TEST(ReplyText, RepliesAreNewsAndShowTheirText)
+{
+    const QByteArray longReply = "I had the same trouble last week. " + QByteArray(560, 'w').replace("wwwww", "word ");
+    struct Row {
+        const char *name;
+        int posts;
+        ClassicForum::Pages pages;
+        bool sizeOnly; // measured by the version before: the size of its pages, and no text
+        std::function<void(ClassicForum &)> before; // a change checked first, that is no news
+        std::function<void(ClassicForum &)> change;
+        QByteArray shown; // in the text added
+    };
+    using Pages = ClassicForum::Pages;
+    const QList<Row> rows = {
+        { "a reply of 600 bytes", 50, Pages::Query, false, nullptr, [&](ClassicForum &f) { f.reply(longReply); },
+            "I had the same trouble last week." },
+        { "a reply of 20 characters", 50, Pages::Query, false, nullptr,
+            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
+        { "a reply that opens a new page", 50, Pages::Query, false, nullptr,
+            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
+        { "a reply on page 2 of 3 while page 1 flips its online marks", 25, Pages::Query, false, nullptr,
+            [](ClassicForum &f) {
+                f.reply("Thanks, that worked!", 12);
+                for (int i = 0; i < 10; ++i)
+                    f.posts[i].online = !f.posts[i].online;
+            },
+            "Thanks, that worked!" },
+        { "a reply after the thread shrank", 50, Pages::Query, true, [](ClassicForum &f) { f.posts.remove(30, 12); },
+            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
+        { "a reply on page 51, reached by rel=\"next\" alone", 500, Pages::NextOnly, false, nullptr,
+            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "A new page after the 50 checked" },
+    };
+    for (const Row &r : rows) {
+        ClassicForum forum(r.posts, r.pages);
+        Checker c;
+        qint64 sum = 0;
+        for (int n = 1; n <= forum.pageCount(); ++n)
+            sum += forum.render(n).size();
+        if (r.sizeOnly)
+            c.posts.add(forum.url(), QStringLiteral("%1 pages=%2 last=%2").arg(sum).arg(forum.pageCount()));
+        else
+            ASSERT_TRUE(c.watch(forum.url())) << r.name;
+        if (r.before) {
+            r.before(forum);
+            EXPECT_EQ(c.check(), QStringList()) << r.name << ": before";
+        }
+        r.change(forum);
+        EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name;
+        EXPECT_TRUE(c.added().contains(QString::fromUtf8(r.shown))) << r.name << ": " << c.added().toStdString();
+        EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name << ": listed until watched again";
+    }
+}
+
+TEST(ReplyText, PageOneIsOnePageHoweverItIsLinked)
+{
+    using Pages = ClassicForum::Pages;
+    struct Row {
+        const char *name;
+        Pages pages;
+        int fetches;
+    };
+    const QList<Row> rows = {
+        { "?page=1 served as it is", Pages::Query, 6 },
+        { "?page=1 sent on to the bare address", Pages::QueryRedirected, 7 },
+        { "start=0", Pages::Start, 6 },
+        { "page/1", Pages::PageSlash, 6 },
+        { "pages counted from 0: ?page=1 is the second page", Pages::CountedFromZero, 5 },
+    };
+    for (const Row &r : rows) {
+        ClassicForum forum(50, r.pages);
+        Checker c;
+        ASSERT_TRUE(c.watch(forum.url())) << r.name;
+        EXPECT_EQ(forum.fetches, r.fetches) << r.name;
+        EXPECT_EQ(c.posts.at(0).pages, 5) << r.name;
+        qint64 sum = 0;
+        for (int n = 1; n <= 5; ++n)
+            sum += forum.render(n).size();
+        EXPECT_EQ(c.posts.at(0).size, sum) << r.name << ": each page once";
+    }
+}
+
+TEST(ReplyText, ALaterPageThatIsNoPageMeansThePostCouldNotBeChecked)
+{
+    struct Row {
+        const char *name;
+        QByteArray path;
+        int status;
+        bool fails;
+    };
+    const QList<Row> rows = {
+        { "503 on page 2", "/t/5?page=2", 503, true },
+        { "404 on page 3", "/t/5?page=3", 404, true },
+        { "the watched page itself answers 500: measured as it always was", "/t/5", 500, false },
+    };
+    for (const Row &r : rows) {
+        ClassicForum forum(25);
+        Checker c;
+        ASSERT_TRUE(c.watch(forum.url())) << r.name;
+        forum.failing = r.path;
+        forum.failStatus = r.status;
+        EXPECT_EQ(c.check(), QStringList()) << r.name;
+        ASSERT_EQ(c.run.failures().size(), r.fails ? 1 : 0) << r.name;
+        if (r.fails) {
+            EXPECT_EQ(c.statuses.last(), "finished - 0 new replies found, 1 could not be checked") << r.name;
+            const QString why = c.run.failures()[0].description;
+            EXPECT_TRUE(why.contains(QString::number(r.status)) && why.contains(forum.server.base() + r.path))
+                << r.name << ": " << why.toStdString();
+        }
+        forum.failing.clear();
+        EXPECT_EQ(c.check(), QStringList()) << r.name << ": the answer was not taken for the thread";
+        forum.reply("Thanks, that worked!");
+        EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name;
+    }
+}
