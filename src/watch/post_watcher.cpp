@@ -54,7 +54,7 @@ void PostWatcher::onMeasured(const ThreadSize &size)
         m_texts.keep(m_posts.at(row).url, size.text);
     }
     m_target = 0;
-    emit statusText(2, QStringLiteral("Response completed"));
+    emit measureCompleted();
     measureNext();
 }
 

@@ -32,7 +32,8 @@ public slots:
     void watch(const QString &url);
 
 signals:
-    void statusText(int panel, const QString &text);
+    // A post's thread was measured to its end (and recorded, unless it is gone).
+    void measureCompleted();
 
 private:
     void measure(quint64 postId);
