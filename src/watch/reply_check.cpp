@@ -7,6 +7,9 @@
 
 namespace {
 const QString kSettings = QStringLiteral("Settings");
+// A kept connection spares the posts it carries a round trip each: a host
+// with one counts as if this many more of its posts waited.
+constexpr qsizetype kKeptConnectionWorth = 4;
 } // namespace
 
 std::optional<int> CheckLimits::parse(const QString &text)
@@ -162,31 +165,32 @@ ReplyCheckRun::Worker *ReplyCheckRun::freeWorker()
 qsizetype ReplyCheckRun::pickNext()
 {
     // The host with the most posts waiting goes first, so that no host is
-    // left with a long queue at the end; among equals, one with a connection
-    // kept open, then the one whose post comes first in the list.
+    // left with a long queue at the end; a host with a connection kept open
+    // is worth a few posts more. Among equals, the one with a connection,
+    // then the one whose post comes first in the list.
     QString best;
-    qsizetype bestWaiting = 0;
+    qsizetype bestScore = 0;
     bool bestWarm = false;
     qsizetype bestFirst = 0;
     for (qsizetype i = 0; i < m_hostOrder.size();) {
-        const Host &host = m_hosts[m_hostOrder[i]];
+        const QString name = m_hostOrder[i];
+        const Host &host = m_hosts[name];
         const qsizetype waiting = host.waiting.size() - host.next;
         if (waiting == 0 && host.measuring == 0) {
-            m_hosts.remove(m_hostOrder[i]);
+            m_hosts.remove(name);
             m_hostOrder.removeAt(i);
             continue;
         }
         ++i;
         if (waiting == 0 || host.measuring >= m_limits.perHost)
             continue;
-        const QString &name = m_hostOrder[i - 1];
         const bool warm = m_pool.hasIdle(name);
+        const qsizetype score = waiting + (warm ? kKeptConnectionWorth : 0);
         const qsizetype first = host.waiting[host.next];
-        const bool better = best.isNull() || waiting > bestWaiting
-            || (waiting == bestWaiting && (warm != bestWarm ? warm : first < bestFirst));
-        if (better) {
+        if (best.isNull() || score > bestScore
+            || (score == bestScore && (warm != bestWarm ? warm : first < bestFirst))) {
             best = name;
-            bestWaiting = waiting;
+            bestScore = score;
             bestWarm = warm;
             bestFirst = first;
         }
