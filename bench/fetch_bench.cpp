@@ -4,7 +4,9 @@
 //                                 (its links scanned); prints seconds, bytes, RSS growth
 //   bench_fetch check LISTFILE    a reply check run over the listed addresses,
 //                                 each measured over all its thread's pages and
-//                                 judged against the text a first, untimed run kept
+//                                 judged against the text a first, untimed run kept;
+//                                 with the longest the event loop was held up
+//                                 during both runs, as a window would feel it
 #include "net/page_fetch.h"
 #include "threads/thread_measurement.h"
 #include "watch/reply_check.h"
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -61,6 +64,19 @@ int main(int argc, char **argv)
     ThreadTextStore texts;
     ReplyCheckRun run(posts, texts, fetch);
     QSignalSpy done(&run, &ReplyCheckRun::finished);
+    // A tick every few milliseconds: the longest gap beyond that is the
+    // longest a click would have waited.
+    constexpr int kTickMs = 5;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer sinceTick;
+    qint64 longestStallNs = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestStallNs = std::max(longestStallNs, sinceTick.nsecsElapsed() - kTickMs * 1000000LL);
+        sinceTick.start();
+    });
+    sinceTick.start();
+    ticker.start(kTickMs);
     // The first run records every thread; the second is a check as users run it.
     for (int i = 0; i < 2; ++i) {
         timer.start();
@@ -71,7 +87,7 @@ int main(int argc, char **argv)
     int pages = 0;
     for (const CheckedPost &p : run.checkedPosts())
         pages += p.size.pages;
-    printf("seconds %.3f posts %d pages %d new %d failed %d\n", timer.nsecsElapsed() / 1e9, posts.count(), pages,
-        run.newReplyCount(), static_cast<int>(run.failures().size()));
+    printf("seconds %.3f posts %d pages %d new %d failed %d longest_stall_ms %.1f\n", timer.nsecsElapsed() / 1e9,
+        posts.count(), pages, run.newReplyCount(), static_cast<int>(run.failures().size()), longestStallNs / 1e6);
     return 0;
 }
