@@ -20,8 +20,16 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
+qint64 cpuNs()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
 long statusKb(const char *field)
 {
     QFile f("/proc/self/status");
@@ -71,8 +79,16 @@ int main(int argc, char **argv)
     ticker.setTimerType(Qt::PreciseTimer);
     QElapsedTimer sinceTick;
     qint64 longestStallNs = 0;
+    qint64 longestWorkNs = 0; // the process's own work during it
+    qint64 cpuAtTick = cpuNs();
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestStallNs = std::max(longestStallNs, sinceTick.nsecsElapsed() - kTickMs * 1000000LL);
+        const qint64 stall = sinceTick.nsecsElapsed() - kTickMs * 1000000LL;
+        const qint64 cpu = cpuNs();
+        if (stall > longestStallNs) {
+            longestStallNs = stall;
+            longestWorkNs = cpu - cpuAtTick;
+        }
+        cpuAtTick = cpu;
         sinceTick.start();
     });
     sinceTick.start();
@@ -87,7 +103,8 @@ int main(int argc, char **argv)
     int pages = 0;
     for (const CheckedPost &p : run.checkedPosts())
         pages += p.size.pages;
-    printf("seconds %.3f posts %d pages %d new %d failed %d longest_stall_ms %.1f\n", timer.nsecsElapsed() / 1e9,
-        posts.count(), pages, run.newReplyCount(), static_cast<int>(run.failures().size()), longestStallNs / 1e6);
+    printf("seconds %.3f posts %d pages %d new %d failed %d own_work_ms %.1f longest_stall_ms %.1f\n",
+        timer.nsecsElapsed() / 1e9, posts.count(), pages, run.newReplyCount(), static_cast<int>(run.failures().size()),
+        longestWorkNs / 1e6, longestStallNs / 1e6);
     return 0;
 }
