@@ -249,7 +249,7 @@ void PageFetch::onError(int number, const QString &description)
 
 void PageFetch::onTimeout()
 {
-    fail(SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+    fail(FetchError::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
 }
 
 void PageFetch::onDeadline()
