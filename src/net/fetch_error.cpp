@@ -61,4 +61,16 @@ QString noHostText(const QString &address)
     return QCoreApplication::translate("FetchError", "The address \"%1\" names no valid host.").arg(address);
 }
 
+QString unsupportedAddressText(const QString &address, const QString &reason)
+{
+    return QCoreApplication::translate("FetchError", "Unsupported address \"%1\": %2.").arg(address, reason);
+}
+
+QString invalidPortText(const QString &address, const QString &port)
+{
+    return QCoreApplication::translate(
+        "FetchError", "Invalid port \"%1\" in the address \"%2\": a port is a number from 1 to 65535.")
+        .arg(port, address);
+}
+
 } // namespace FetchError

@@ -26,6 +26,8 @@ enum Number {
     UnsupportedRedirect = 10905,
     MalformedResponse = 10906,
     PageStatus = 10907,
+    UnsupportedAddress = 10908,
+    InvalidPort = 10909,
 };
 
 QString deadlineText(int deadlineMs);
@@ -37,4 +39,7 @@ QString malformedResponseText();
 // A page of a thread that answered with anything but success.
 QString pageStatusText(int status);
 QString noHostText(const QString &address);
+// An address of another scheme than http and https, or with a user name in it.
+QString unsupportedAddressText(const QString &address, const QString &reason);
+QString invalidPortText(const QString &address, const QString &port);
 } // namespace FetchError

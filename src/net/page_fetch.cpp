@@ -39,8 +39,8 @@ void PageFetch::start(const QString &address)
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
     emit statusText(3, QString());
     abandon();
-    if (!hasUsableHost(a)) {
-        emit failed(true, FetchError::NoHost, FetchError::noHostText(address));
+    if (const AddressFault fault = addressFault(address, a); fault.number != 0) {
+        emit failed(true, fault.number, fault.description);
         return;
     }
     request(a);

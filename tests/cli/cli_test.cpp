@@ -277,6 +277,33 @@ TEST(Cli, DataFilesThatCannotBeRead)
     }
 }
 
+TEST(Cli, AddressesThatCannotBeFetchedSayWhy)
+{
+    Cli cli;
+    struct Row {
+        const char *address;
+        const char *said;
+    };
+    const QList<Row> rows = {
+        { "ftp://files.example/t/1",
+            "Unsupported address \"ftp://files.example/t/1\": only http and https addresses are "
+            "fetched. (error 10908)" },
+        { "javascript:alert(1)", "Unsupported address \"javascript:alert(1)\"" },
+        { "http://127.0.0.1:99999/t/1", "Invalid port \"99999\" in the address \"http://127.0.0.1:99999/t/1\"" },
+        { "127.0.0.1:0/t/1", "(error 10909)" },
+    };
+    // As in the window, such a post is watched without a size, and each check names it again.
+    for (const Row &row : rows) {
+        const Outcome o = cli.run({ "watch", row.address });
+        EXPECT_EQ(o.status, 2) << row.address;
+        EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
+    }
+    const Outcome check = cli.run({ "check" });
+    EXPECT_EQ(check.status, 2);
+    for (const Row &row : rows)
+        EXPECT_TRUE(check.err.contains(QLatin1String(row.said))) << check.err.toStdString();
+}
+
 TEST(Cli, TheWindowsDataFolderByDefault)
 {
     Pages pages;
