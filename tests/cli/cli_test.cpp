@@ -217,6 +217,11 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
         { "watch without an address", { "watch" }, "Missing url" },
         { "watch with two addresses", { "watch", "http://a/", "http://b/" }, "Unexpected argument 'http://b/'" },
         { "watch with an empty address", { "watch", "" }, "The address is empty" },
+        // Written as one record, it would read back as two posts.
+        { "watch with a line break in the address", { "watch", "http://127.0.0.1/t/1\nhttp://evil.example/" },
+            "Not watched: the address holds a line break at character 21" },
+        { "watch with a control character in the address", { "watch", "http://127.0.0.1/t/\x7f" },
+            "Not watched: the address holds a control character (U+007F)" },
         { "convert without a format", { "convert" }, "No format given" },
         { "a data folder without a name", { "list", "--data-dir" }, "Missing value after '--data-dir'" },
         { "an empty data folder name", { "list", "--data-dir", "" }, "--data-dir was given an empty folder name" },
