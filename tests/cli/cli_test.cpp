@@ -309,6 +309,45 @@ TEST(Cli, AddressesThatCannotBeFetchedSayWhy)
         EXPECT_TRUE(check.err.contains(QLatin1String(row.said))) << check.err.toStdString();
 }
 
+TEST(Cli, AnAddressIsOnePostAndNoSizeIsBelowNothing)
+{
+    Pages pages;
+    const QString a = pages.url("/a");
+    const QString b = pages.url("/b");
+    struct Row {
+        const char *name;
+        QStringList posts;
+        QStringList sizes;
+        QString listed; // before the check
+        QStringList postsAfter; // the files after a check
+        QStringList sizesAfter;
+        int fetched;
+    };
+    const QList<Row> rows = {
+        { "a negative size is no size: the check measures the post", { a }, { "-5" }, a + "\tnone\n", { a },
+            { "100 pages=1" }, 1 },
+        { "an address twice keeps the first copy with a size, where the first copy stood", { a, b, a, a },
+            { "none", "100 pages=1", "100 pages=1", "7 pages=1" }, a + "\t100\n" + b + "\t100\n", { a, b },
+            { "100 pages=1", "100 pages=1" }, 2 },
+        { "an address twice without a size is measured once", { a, a }, { "none", "none" }, a + "\tnone\n", { a },
+            { "100 pages=1" }, 1 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Cli cli;
+        cli.writeFile("posts.txt", records(row.posts));
+        cli.writeFile("sizes.txt", records(row.sizes));
+        EXPECT_EQ(cli.run({ "list" }).out, row.listed);
+        pages.server.requests.clear();
+        const Outcome check = cli.run({ "check" });
+        EXPECT_EQ(check.status, 0) << check.err.toStdString();
+        EXPECT_EQ(check.out, "") << "a first measure is no news";
+        EXPECT_EQ(pages.server.requests.size(), row.fetched);
+        EXPECT_EQ(cli.file("posts.txt"), records(row.postsAfter));
+        EXPECT_EQ(cli.file("sizes.txt"), records(row.sizesAfter));
+    }
+}
+
 TEST(Cli, TheWindowsDataFolderByDefault)
 {
     Pages pages;
