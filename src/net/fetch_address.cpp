@@ -92,7 +92,8 @@ QString schemeOf(const QString &s)
         qsizetype end = 0;
         while (end < rest.size() && rest[end] != u'/' && rest[end] != u'?' && rest[end] != u'#')
             ++end;
-        if (isAsciiDigits(rest.first(end)))
+        // "about:" alone names no host.
+        if (isAsciiDigits(rest.first(end)) && !rest.isEmpty())
             return QString();
     }
     return s.left(i).toLower();

@@ -262,6 +262,7 @@ TEST(FetchAddress, WhatCannotBeFetchedIsToldBeforeAnyConnection)
         { "a colon without a port", "http://h:/t", 0 },
         { "another scheme", "ftp://h/t", FetchError::UnsupportedAddress },
         { "a scheme without slashes", "javascript:alert(1)", FetchError::UnsupportedAddress },
+        { "a scheme alone", "about:", FetchError::UnsupportedAddress },
         { "a user name and password", "http://me:secret@h/t", FetchError::UnsupportedAddress },
         { "a port above the highest", "http://h:99999/t", FetchError::InvalidPort },
         { "port zero", "h:0/t", FetchError::InvalidPort },
