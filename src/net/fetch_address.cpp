@@ -1,7 +1,5 @@
 #include "net/fetch_address.h"
 
-#include "net/fetch_error.h"
-
 #include <QCoreApplication>
 #include <QList>
 
@@ -207,22 +205,6 @@ bool hasUsableHost(const FetchAddress &address)
         if (c.unicode() <= 0x20 || c.unicode() == 0x7f)
             return false;
     return true;
-}
-
-AddressFault addressFault(const QString &written, const FetchAddress &address)
-{
-    if (!address.otherScheme.isEmpty())
-        return { FetchError::UnsupportedAddress,
-            FetchError::unsupportedAddressText(written, refusalText("only http and https addresses are fetched")) };
-    if (address.userInfo)
-        return { FetchError::UnsupportedAddress,
-            FetchError::unsupportedAddressText(
-                written, refusalText("a user name or password in the address is not sent")) };
-    if (!address.badPort.isNull())
-        return { FetchError::InvalidPort, FetchError::invalidPortText(written, address.badPort) };
-    if (!hasUsableHost(address))
-        return { FetchError::NoHost, FetchError::noHostText(written) };
-    return {};
 }
 
 QByteArray requestTarget(const QByteArray &pathAndQuery)

@@ -10,7 +10,7 @@ struct FetchAddress {
     QString path; // request target: begins with "/", query included, fragment left out, percent-encoded
     quint16 port = 80;
     bool tls = false;
-    // What keeps the address as written from being fetched (see addressFault).
+    // What keeps the address as written from being fetched (see FetchError::addressFault).
     QString otherScheme; // a scheme other than http and https, in small letters
     QString badPort; // what follows the host's ":" when it is no port from 1 to 65535
     bool userInfo = false; // a user name or password before the host
@@ -24,14 +24,6 @@ FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort = 80)
 
 // A host that can be connected to and written into the "Host: " line.
 bool hasUsableHost(const FetchAddress &address);
-
-// Why an address cannot be fetched at all: a FetchError number with its
-// text (unsupported address, invalid port, no host), or number 0.
-struct AddressFault {
-    int number = 0;
-    QString description;
-};
-AddressFault addressFault(const QString &written, const FetchAddress &address);
 
 // Percent-encodes every byte that may not stand in a request target (spaces,
 // controls, non-ASCII, "#"); a "%" followed by two hex digits stays as it is.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/fetch_address.h"
+
 #include <QString>
 
 // Every failure of a page fetch has a number. Those of the connection are in
@@ -39,7 +41,13 @@ QString malformedResponseText();
 // A page of a thread that answered with anything but success.
 QString pageStatusText(int status);
 QString noHostText(const QString &address);
-// An address of another scheme than http and https, or with a user name in it.
-QString unsupportedAddressText(const QString &address, const QString &reason);
-QString invalidPortText(const QString &address, const QString &port);
+
+// Why an address cannot be fetched at all: unsupported address (another
+// scheme than http and https, or a user name in it), invalid port or no
+// host, with its text; number 0 when it can be.
+struct AddressFault {
+    int number = 0;
+    QString description;
+};
+AddressFault addressFault(const QString &written, const FetchAddress &address);
 } // namespace FetchError

@@ -39,7 +39,7 @@ void PageFetch::start(const QString &address)
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
     emit statusText(3, QString());
     abandon();
-    if (const AddressFault fault = addressFault(address, a); fault.number != 0) {
+    if (const FetchError::AddressFault fault = FetchError::addressFault(address, a); fault.number != 0) {
         emit failed(true, fault.number, fault.description);
         return;
     }

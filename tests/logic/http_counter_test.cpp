@@ -270,7 +270,7 @@ TEST(FetchAddress, WhatCannotBeFetchedIsToldBeforeAnyConnection)
         { "no host", "http:///t", FetchError::NoHost },
     };
     for (const Row &r : rows)
-        EXPECT_EQ(addressFault(r.address, parseFetchAddress(r.address)).number, r.number) << r.name;
+        EXPECT_EQ(FetchError::addressFault(r.address, parseFetchAddress(r.address)).number, r.number) << r.name;
     EXPECT_EQ(parseFetchAddress("http://h:/t").port, 80);
 }
 
