@@ -159,6 +159,8 @@ void MainWindow::connectWork()
     connect(m_browserPanel, &BrowserPanel::pageLoaded, m_status, &StatusPanels::showPageLoaded);
     connect(m_browserPanel, &BrowserPanel::linkHovered, m_status, &StatusPanels::showAddress);
     connect(m_lists, &ListsPanel::addressSelected, m_status, &StatusPanels::showAddress);
+    connect(m_lists, &ListsPanel::addressRefused, m_status, &StatusPanels::showResult);
+    connect(m_browserPanel, &BrowserPanel::addressRefused, m_status, &StatusPanels::showResult);
     for (PageFetch *channel : { m_sizeChannel, m_checkChannel })
         connect(channel, &PageFetch::statusText, m_status, &StatusPanels::setText);
     connect(m_watcher, &PostWatcher::statusText, m_status, &StatusPanels::setText);

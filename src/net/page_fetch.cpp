@@ -39,8 +39,8 @@ void PageFetch::start(const QString &address)
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
     emit statusText(3, QString());
     abandon();
-    if (!hasUsableHost(a)) {
-        emit failed(true, FetchError::NoHost, FetchError::noHostText(address));
+    if (const FetchError::AddressFault fault = FetchError::addressFault(address, a); fault.number != 0) {
+        emit failed(true, fault.number, fault.description);
         return;
     }
     request(a);
@@ -249,7 +249,7 @@ void PageFetch::onError(int number, const QString &description)
 
 void PageFetch::onTimeout()
 {
-    fail(SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+    fail(FetchError::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
 }
 
 void PageFetch::onDeadline()

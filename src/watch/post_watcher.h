@@ -29,6 +29,7 @@ public:
     int waiting() const { return static_cast<int>(m_queue.size()); }
 
 public slots:
+    // An address that cannot be kept in the lists is refused, and panel 1 says why.
     void watch(const QString &url);
 
 signals:
