@@ -34,6 +34,7 @@ std::unique_ptr<DataLock> lock(AppServices &services)
     switch (state) {
     case DataLock::State::Taken:
         services.folder.removeStaleTemporaries(dataFileNames() << DataLock::fileName());
+        ThreadTextStore::removeStaleTemporaries(services.folder);
         break;
     case DataLock::State::HeldByWindow:
     case DataLock::State::HeldByCommandLine:

@@ -159,9 +159,12 @@ void MainWindow::connectWork()
     connect(m_browserPanel, &BrowserPanel::pageLoaded, m_status, &StatusPanels::showPageLoaded);
     connect(m_browserPanel, &BrowserPanel::linkHovered, m_status, &StatusPanels::showAddress);
     connect(m_lists, &ListsPanel::addressSelected, m_status, &StatusPanels::showAddress);
+    connect(m_lists, &ListsPanel::addressRefused, m_status, &StatusPanels::showResult);
+    connect(m_browserPanel, &BrowserPanel::addressRefused, m_status, &StatusPanels::showResult);
     connect(m_sizeChannel, &PageFetch::stepChanged, m_status, &StatusPanels::showFetchStep);
     connect(m_sizeChannel, &PageFetch::progress, m_status, &StatusPanels::showFetchProgress);
     connect(m_watcher, &PostWatcher::measureCompleted, m_status, &StatusPanels::showMeasureCompleted);
+    connect(m_watcher, &PostWatcher::addressRefused, m_status, &StatusPanels::showResult);
     connect(m_check, &ReplyCheckRun::fetchStep, m_status, &StatusPanels::showFetchStep);
     connect(m_check, &ReplyCheckRun::fetchProgress, m_status, &StatusPanels::showFetchProgress);
     connect(m_check, &ReplyCheckRun::progress, m_status, &StatusPanels::showCheckProgress);

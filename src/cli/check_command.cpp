@@ -214,7 +214,8 @@ int CheckCommand::run(const QCommandLineParser &parser)
             recorded.append({ post.url, was, post, recordedSize(post.url) < 0 });
     }
     int status = run.failures().isEmpty() ? ExitOk : ExitNotAllChecked;
-    if (!recorded.isEmpty()) {
+    // An address the files held twice is written once from now on.
+    if (!recorded.isEmpty() || store.posts().droppedCopies() > 0) {
         const int written = recordSizes(*data, recorded);
         if (written != ExitOk)
             status = written;

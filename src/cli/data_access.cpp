@@ -104,6 +104,7 @@ DataLock::State takeLock(DataLock &lock)
     if (state == DataLock::State::Taken) {
         const QString folder = QFileInfo(lock.path()).path();
         DataFolder(folder).removeStaleTemporaries(dataFileNames() << DataLock::fileName());
+        ThreadTextStore::removeStaleTemporaries(DataFolder(folder));
     }
     return state;
 }

@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "net/page_fetch.h"
 #include "platform/data_lock.h"
+#include "platform/list_records.h"
 #include "threads/thread_measurement.h"
 #include "watch/watch_store.h"
 
@@ -29,6 +30,8 @@ int WatchCommand::run(const QCommandLineParser &parser)
     const QString url = parser.positionalArguments().constFirst();
     if (url.trimmed().isEmpty())
         return badUsage(QStringLiteral("The address is empty."));
+    if (const QString refusal = addressRefusal(url); !refusal.isEmpty())
+        return badUsage(QStringLiteral("Not watched: %1.").arg(refusal));
     const QString folder = chooseFolder(dataDir(), mayCreateDataFolder());
     if (folder.isEmpty())
         return ExitBadUsage;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kUserAgent[] = "Postmaven/2.3";
@@ -62,6 +64,37 @@ bool allowedInHostName(char c)
 QString refusalText(const char *text)
 {
     return QCoreApplication::translate("FetchAddress", text);
+}
+
+bool isAsciiDigits(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The scheme an address begins with, in small letters: letters, digits, "+",
+// "-" and "." before a ":", beginning with a letter. A ":" followed by digits
+// alone, up to the path, is a host's port: "localhost:8080/x" has no scheme.
+QString schemeOf(const QString &s)
+{
+    auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    if (s.isEmpty() || !letter(s[0]))
+        return QString();
+    qsizetype i = 1;
+    while (i < s.size()
+        && (letter(s[i]) || (s[i] >= u'0' && s[i] <= u'9') || s[i] == u'+' || s[i] == u'-' || s[i] == u'.'))
+        ++i;
+    if (i == s.size() || s[i] != u':')
+        return QString();
+    const QStringView rest = QStringView(s).sliced(i + 1);
+    if (!rest.startsWith(u"//")) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != u'/' && rest[end] != u'?' && rest[end] != u'#')
+            ++end;
+        // "about:" alone names no host.
+        if (isAsciiDigits(rest.first(end)) && !rest.isEmpty())
+            return QString();
+    }
+    return s.left(i).toLower();
 }
 
 // Takes "." and ".." segments out of an absolute path.
@@ -127,6 +160,8 @@ FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort)
         s = s.mid(8);
         a.tls = true;
         a.port = 443;
+    } else {
+        a.otherScheme = schemeOf(s);
     }
     qsizetype end = 0;
     while (end < s.size() && s[end] != QLatin1Char('/') && s[end] != QLatin1Char('?') && s[end] != QLatin1Char('#'))
@@ -141,14 +176,19 @@ FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort)
         rest.prepend(QLatin1Char('/'));
     a.path = QString::fromLatin1(requestTarget(rest.toUtf8()));
     a.hostName = a.host;
-    // A port written after the host is used; the Host header keeps it.
+    a.userInfo = a.host.contains(QLatin1Char('@'));
+    // A port written after the host is used; the Host header keeps it. "host:"
+    // alone is the default port.
     const qsizetype colon = a.host.lastIndexOf(QLatin1Char(':'));
     if (colon > 0 && !a.host.endsWith(QLatin1Char(']'))) {
-        bool ok = false;
-        const uint port = a.host.mid(colon + 1).toUInt(&ok);
-        if (ok && port > 0 && port < 65536) {
-            a.port = static_cast<quint16>(port);
+        const QString port = a.host.mid(colon + 1);
+        bool ok = isAsciiDigits(port);
+        const uint value = port.isEmpty() ? a.port : port.toUInt(&ok);
+        if (ok && value > 0 && value < 65536) {
+            a.port = static_cast<quint16>(value);
             a.hostName = a.host.left(colon);
+        } else {
+            a.badPort = port;
         }
     }
     if (a.hostName.startsWith(QLatin1Char('[')) && a.hostName.endsWith(QLatin1Char(']')))

@@ -10,10 +10,16 @@ struct FetchAddress {
     QString path; // request target: begins with "/", query included, fragment left out, percent-encoded
     quint16 port = 80;
     bool tls = false;
+    // What keeps the address as written from being fetched (see FetchError::addressFault).
+    QString otherScheme; // a scheme other than http and https, in small letters
+    QString badPort; // what follows the host's ":" when it is no port from 1 to 65535
+    bool userInfo = false; // a user name or password before the host
 };
 
 // "http://" (any letter case) is taken off the front; "https://" means TLS on
 // port 443. The host ends at the first "/", "?" or "#"; the rest is the path.
+// An address without a scheme is a host and a path; "host:8080/x" is a host
+// with its port, "javascript:x" and "ftp://x/" are of other schemes.
 FetchAddress parseFetchAddress(const QString &address, quint16 defaultPort = 80);
 
 // A host that can be connected to and written into the "Host: " line.

@@ -61,4 +61,25 @@ QString noHostText(const QString &address)
     return QCoreApplication::translate("FetchError", "The address \"%1\" names no valid host.").arg(address);
 }
 
+AddressFault addressFault(const QString &written, const FetchAddress &address)
+{
+    auto unsupported = [&written](const char *reason) {
+        return AddressFault { UnsupportedAddress,
+            QCoreApplication::translate("FetchError", "Unsupported address \"%1\": %2.")
+                .arg(written, QCoreApplication::translate("FetchError", reason)) };
+    };
+    if (!address.otherScheme.isEmpty())
+        return unsupported("only http and https addresses are fetched");
+    if (address.userInfo)
+        return unsupported("a user name or password in the address is not sent");
+    if (!address.badPort.isNull())
+        return { InvalidPort,
+            QCoreApplication::translate(
+                "FetchError", "Invalid port \"%1\" in the address \"%2\": a port is a number from 1 to 65535.")
+                .arg(address.badPort, written) };
+    if (!hasUsableHost(address))
+        return { NoHost, noHostText(written) };
+    return {};
+}
+
 } // namespace FetchError

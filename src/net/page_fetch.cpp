@@ -48,8 +48,8 @@ void PageFetch::start(const QString &address)
     m_redirects = 0;
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
     abandon();
-    if (!hasUsableHost(a)) {
-        emit failed(true, FetchError::NoHost, FetchError::noHostText(address));
+    if (const FetchError::AddressFault fault = FetchError::addressFault(address, a); fault.number != 0) {
+        emit failed(true, fault.number, fault.description);
         return;
     }
     request(a);
@@ -256,7 +256,7 @@ void PageFetch::onError(int number, const QString &description)
 
 void PageFetch::onTimeout()
 {
-    fail(SocketControl::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
+    fail(FetchError::TimedOut, tr("The server did not answer for %1 seconds.").arg(m_timeoutMs / 1000.0));
 }
 
 void PageFetch::onDeadline()

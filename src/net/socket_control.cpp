@@ -1,5 +1,7 @@
 #include "net/socket_control.h"
 
+#include "net/fetch_error.h"
+
 #include <QSslSocket>
 
 #include <sys/socket.h>
@@ -132,29 +134,29 @@ void SocketControl::onError()
 {
     if (!m_socket || m_reported)
         return;
-    int number = OtherError;
+    int number = FetchError::OtherError;
     QString description;
     switch (m_socket->error()) {
     case QAbstractSocket::HostNotFoundError:
-        number = HostNotFound;
+        number = FetchError::HostNotFound;
         description = tr("The host name could not be found.");
         break;
     case QAbstractSocket::ConnectionRefusedError:
-        number = ConnectionRefused;
+        number = FetchError::ConnectionRefused;
         description = tr("The connection was refused by the server.");
         break;
     case QAbstractSocket::SocketTimeoutError:
-        number = TimedOut;
+        number = FetchError::TimedOut;
         description = tr("The connection timed out.");
         break;
     case QAbstractSocket::NetworkError:
-        number = ConnectionReset;
+        number = FetchError::ConnectionReset;
         description = tr("The connection was reset.");
         break;
     case QAbstractSocket::SslHandshakeFailedError:
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::SslInvalidUserDataError:
-        number = SecureFailure;
+        number = FetchError::SecureFailure;
         description = tr("The secure connection failed: %1").arg(m_socket->errorString());
         break;
     default:

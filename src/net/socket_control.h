@@ -29,23 +29,13 @@ public:
     // Tests use a throw-away certificate: let them trust it.
     void setIgnoreSslErrors(bool ignore) { m_ignoreSslErrors = ignore; }
 
-    // Numbers in the style of the classic socket error codes.
-    enum ErrorNumber {
-        HostNotFound = 11001,
-        ConnectionRefused = 10061,
-        TimedOut = 10060,
-        ConnectionReset = 10054,
-        NetworkUnreachable = 10051,
-        SecureFailure = 10071,
-        OtherError = 10000,
-    };
-
 signals:
     void connected();
     void sendProgress(qint64 bytesSent, qint64 bytesRemaining);
     void sendComplete();
     void dataArrival(qint64 bytesTotal);
     void closed();
+    // number: a FetchError::Number.
     void error(int number, const QString &description);
 
 private:

@@ -1,5 +1,6 @@
 #include "panels/browser_panel.h"
 
+#include "platform/list_records.h"
 #include "platform/web_browser.h"
 #include "ui/controls.h"
 
@@ -93,8 +94,13 @@ BrowserPanel::BrowserPanel(WebBrowser &browser, QWidget *parent)
 
 void BrowserPanel::goToAddress()
 {
+    const QString address = m_addressBox->text();
+    if (const QString refusal = addressRefusal(address); !refusal.isEmpty()) {
+        emit addressRefused(QStringLiteral("Not opened: %1").arg(refusal));
+        return;
+    }
     // The text goes to the browser as it stands: no scheme is added.
-    m_browser.navigate(m_addressBox->text());
+    m_browser.navigate(address);
 }
 
 void BrowserPanel::focusAddress()

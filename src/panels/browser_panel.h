@@ -29,6 +29,8 @@ signals:
     void loadStarted();
     void pageLoaded(const QString &url);
     void linkHovered(const QString &url);
+    // Go was refused the address in the box, for the reason given.
+    void addressRefused(const QString &why);
 
 private:
     void showLocation(const QString &url);

@@ -2,6 +2,7 @@
 
 #include "logins/forum_logins.h"
 #include "logins/forums_model.h"
+#include "platform/list_records.h"
 #include "ui/controls.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
@@ -293,6 +294,10 @@ void ListsPanel::removeSelectedWatch()
 
 void ListsPanel::addForum(const QString &url)
 {
+    if (const QString refusal = addressRefusal(url); !refusal.isEmpty()) {
+        emit addressRefused(QStringLiteral("Not added: %1").arg(refusal));
+        return;
+    }
     const int row = m_logins.addForum(url);
     if (row < 0)
         return;

@@ -48,6 +48,8 @@ signals:
     // A double-click on a watched post or a new reply, or on a forum.
     void postOpened(const QString &url);
     void forumOpened(const QString &url);
+    // Add Current URL was refused the address, for the reason given.
+    void addressRefused(const QString &why);
 
 private:
     void buildForumsPage();

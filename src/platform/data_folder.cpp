@@ -152,19 +152,20 @@ bool writeTemporary(
     return true;
 }
 
-// NAME.XXXXXX as mkostemp and QSaveFile name their files. A word such as
-// "backup" or "before" is all small letters, and is taken for a copy the user made.
-bool isTemporaryOf(const QString &entry, const QString &name)
+// The file that entry is a temporary of, named NAME.XXXXXX as mkostemp and
+// QSaveFile name them; empty when it is none. A word such as "backup" or
+// "before" is all small letters, and is taken for a copy the user made.
+QString temporaryOf(const QString &entry)
 {
-    if (entry.size() != name.size() + 7 || !entry.startsWith(name + QLatin1Char('.')))
-        return false;
+    if (entry.size() < 8 || entry[entry.size() - 7] != QLatin1Char('.'))
+        return QString();
     bool random = false;
     for (const QChar c : QStringView(entry).right(6)) {
         if (c.unicode() > 127 || !c.isLetterOrNumber())
-            return false;
+            return QString();
         random = random || !c.isLower();
     }
-    return random;
+    return random ? entry.left(entry.size() - 7) : QString();
 }
 
 } // namespace
@@ -358,12 +359,13 @@ bool DataFolder::write(const QList<FileBytes> &files, WriteFailure *failure, boo
     return true;
 }
 
-QStringList DataFolder::removeStaleTemporaries(const QStringList &names) const
+QStringList DataFolder::removeStaleTemporaries(const std::function<bool(const QString &)> &isDataFile) const
 {
     QStringList removed;
     const QStringList entries = QDir(m_path).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString &entry : entries) {
-        if (std::none_of(names.cbegin(), names.cend(), [&](const QString &n) { return isTemporaryOf(entry, n); }))
+        const QString original = temporaryOf(entry);
+        if (original.isEmpty() || !isDataFile(original))
             continue;
         const QByteArray path = QFile::encodeName(filePath(entry));
         // One that a live program holds a lock on is in use (the lock's own file, about to be put in place).

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Result of reading a line file: the lines, or why the file could not be read.
 struct LineFile {
     bool ok = false;
@@ -72,7 +74,12 @@ public:
     // a power cut) left beside the files named; returns the names removed.
     // Call it only while holding the folder's lock: another program's write
     // in progress looks the same.
-    QStringList removeStaleTemporaries(const QStringList &names) const;
+    QStringList removeStaleTemporaries(const QStringList &names) const
+    {
+        return removeStaleTemporaries([&names](const QString &name) { return names.contains(name); });
+    }
+    // The same for the files whose names isDataFile accepts.
+    QStringList removeStaleTemporaries(const std::function<bool(const QString &name)> &isDataFile) const;
 
 private:
     bool makeOnWrite(WriteFailure *failure) const;

@@ -23,6 +23,21 @@ QString listFileText(const QStringList &records)
     return text;
 }
 
+QString addressRefusal(const QString &address)
+{
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        const QChar c = address[i];
+        if (c.category() != QChar::Other_Control)
+            continue;
+        const QString what = c == u'\r' || c == u'\n'
+            ? QStringLiteral("a line break")
+            : QStringLiteral("a control character (U+%1)")
+                  .arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+        return QStringLiteral("the address holds %1 at character %2").arg(what).arg(i + 1);
+    }
+    return QString();
+}
+
 FileProblem fileProblem(const DataFolder &folder, const QString &name, const QString &error, int number)
 {
     return { name, folder.filePath(name), error, number };

@@ -14,6 +14,12 @@ QStringList listRecords(const QStringList &lines);
 // Each record followed by CR LF CR LF.
 QString listFileText(const QStringList &records);
 
+// Why an address is not taken, to be watched, kept as a forum or opened: a
+// line break would part its record in the list files in two, as would
+// another control character in any program that reads them. Empty when it
+// is taken.
+QString addressRefusal(const QString &address);
+
 // A data file that could not be read or written, and why.
 struct FileProblem {
     QString name; // "posts.txt"

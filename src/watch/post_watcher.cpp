@@ -1,6 +1,7 @@
 #include "watch/post_watcher.h"
 
 #include "platform/dialog_service.h"
+#include "platform/list_records.h"
 #include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
@@ -18,6 +19,10 @@ PostWatcher::PostWatcher(
 
 void PostWatcher::watch(const QString &url)
 {
+    if (const QString refusal = addressRefusal(url); !refusal.isEmpty()) {
+        emit addressRefused(QStringLiteral("Not watched: %1").arg(refusal));
+        return;
+    }
     measure(m_posts.at(m_posts.rowFor(url)).id);
 }
 

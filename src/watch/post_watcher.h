@@ -29,11 +29,14 @@ public:
     int waiting() const { return static_cast<int>(m_queue.size()); }
 
 public slots:
+    // An address that cannot be kept in the lists is refused, and panel 1 says why.
     void watch(const QString &url);
 
 signals:
     // A post's thread was measured to its end (and recorded, unless it is gone).
     void measureCompleted();
+    // The address cannot be watched, and why.
+    void addressRefused(const QString &why);
 
 private:
     void measure(quint64 postId);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -35,6 +36,21 @@ ThreadTextStore::ThreadTextStore(const DataFolder &dataFolder)
 QString ThreadTextStore::fileNameFor(const QString &url)
 {
     return QString::fromLatin1(QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha1).toHex()) + kSuffix;
+}
+
+namespace {
+// A name fileNameFor gives. Any other file in the folder is not the program's.
+bool isKeptFileName(const QString &name)
+{
+    return name.size() == 40 + kSuffix.size() && name.endsWith(kSuffix)
+        && std::all_of(name.begin(), name.begin() + 40,
+            [](QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); });
+}
+} // namespace
+
+QStringList ThreadTextStore::removeStaleTemporaries(const DataFolder &dataFolder)
+{
+    return dataFolder.subFolder(kFolder).removeStaleTemporaries(isKeptFileName);
 }
 
 namespace {
@@ -215,8 +231,9 @@ void ThreadTextStore::removeAllBut(const QStringList &urls)
     QSet<QString> keep;
     for (const QString &url : urls)
         keep.insert(fileNameFor(url));
-    // Temporary files a write cut short go too: the folder holds nothing else.
+    // Temporary files a write cut short are left to removeStaleTemporaries,
+    // which tells them from a write in progress.
     for (const QString &name : QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden))
-        if (!keep.contains(name))
+        if (isKeptFileName(name) && !keep.contains(name))
             QFile::remove(m_folder->filePath(name));
 }

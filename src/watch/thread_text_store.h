@@ -44,6 +44,10 @@ public:
     // is tried again next time.
     void removeAllBut(const QStringList &urls);
 
+    // Removes the temporary files that cut-short writes left beside the kept
+    // texts of dataFolder, and nothing else; only while holding its lock.
+    static QStringList removeStaleTemporaries(const DataFolder &dataFolder);
+
     static QString fileNameFor(const QString &url);
     static QByteArray fileBytes(const QString &url, const ThreadText &text);
     static std::optional<ThreadText> fromFileBytes(const QString &url, const QByteArray &bytes);

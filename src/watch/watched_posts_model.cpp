@@ -2,6 +2,8 @@
 
 #include "platform/list_records.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 WatchedPostsModel::WatchedPostsModel(QObject *parent)
@@ -15,7 +17,8 @@ std::optional<qint64> WatchedPostsModel::sizeValue(const QString &text)
         return std::nullopt;
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok)
+    // No page is smaller than nothing: such a record is measured afresh.
+    if (!ok || v < 0)
         return std::nullopt;
     return v;
 }
@@ -76,13 +79,28 @@ void WatchedPostsModel::load(const QStringList &postLines, const QStringList &si
 {
     beginResetModel();
     m_posts.clear();
+    m_droppedCopies = 0;
     const QStringList posts = listRecords(postLines);
     const QStringList sizes = listRecords(sizeLines);
+    QHash<QString, int> rows;
     for (int i = 0; i < posts.size(); ++i) {
         WatchedPost post;
-        post.id = m_nextId++;
         post.url = posts[i];
         readSizeRecord(i < sizes.size() ? sizes[i] : QString(), post);
+        // One post per address, where the first copy stands, with the first
+        // copy's size that has one: a copy without a size would never be measured.
+        const auto known = rows.constFind(post.url);
+        if (known != rows.constEnd()) {
+            ++m_droppedCopies;
+            WatchedPost &kept = m_posts[*known];
+            if (!kept.size && post.size) {
+                post.id = kept.id;
+                kept = post;
+            }
+            continue;
+        }
+        post.id = m_nextId++;
+        rows.insert(post.url, static_cast<int>(m_posts.size()));
         m_posts.append(post);
     }
     endResetModel();

@@ -38,8 +38,11 @@ public:
     static QString sizeRecord(const WatchedPost &post);
     static void readSizeRecord(const QString &record, WatchedPost &post);
 
-    // posts.txt and sizes.txt lines, paired by row.
+    // posts.txt and sizes.txt lines, paired by row. An address the files
+    // hold more than once is one post.
     void load(const QStringList &postLines, const QStringList &sizeLines);
+    // The copies of addresses the last load left out: the files want writing again.
+    int droppedCopies() const { return m_droppedCopies; }
     QString postsFileText() const;
     QString sizesFileText() const;
 
@@ -70,4 +73,5 @@ public:
 private:
     QList<WatchedPost> m_posts;
     quint64 m_nextId = 1;
+    int m_droppedCopies = 0;
 };

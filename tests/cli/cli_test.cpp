@@ -268,6 +268,11 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
             "--max-per-host takes a whole number from 1 to 64" },
         { "watch with two addresses", { "watch", "http://a/", "http://b/" }, "Unexpected argument 'http://b/'" },
         { "watch with an empty address", { "watch", "" }, "The address is empty" },
+        // Written as one record, it would read back as two posts.
+        { "watch with a line break in the address", { "watch", "http://127.0.0.1/t/1\nhttp://evil.example/" },
+            "Not watched: the address holds a line break at character 21" },
+        { "watch with a control character in the address", { "watch", "http://127.0.0.1/t/\x7f" },
+            "Not watched: the address holds a control character (U+007F)" },
         { "convert without a format", { "convert" }, "No format given" },
         { "a data folder without a name", { "list", "--data-dir" }, "Missing value after '--data-dir'" },
         { "an empty data folder name", { "list", "--data-dir", "" }, "--data-dir was given an empty folder name" },
@@ -325,6 +330,76 @@ TEST(Cli, DataFilesThatCannotBeRead)
             EXPECT_EQ(o.status, 1) << arguments.first().toStdString();
             EXPECT_TRUE(o.err.contains("cannot read " + cli.data.filePath("posts.txt"))) << o.err.toStdString();
         }
+    }
+}
+
+TEST(Cli, AddressesThatCannotBeFetchedSayWhy)
+{
+    Cli cli;
+    struct Row {
+        const char *address;
+        const char *said;
+    };
+    const QList<Row> rows = {
+        { "ftp://files.example/t/1",
+            "Unsupported address \"ftp://files.example/t/1\": only http and https addresses are "
+            "fetched. (error 10908)" },
+        { "javascript:alert(1)", "Unsupported address \"javascript:alert(1)\"" },
+        { "http://127.0.0.1:99999/t/1", "Invalid port \"99999\" in the address \"http://127.0.0.1:99999/t/1\"" },
+        { "127.0.0.1:0/t/1", "(error 10909)" },
+    };
+    // As in the window, such a post is watched without a size, and each check names it again.
+    for (const Row &row : rows) {
+        const Outcome o = cli.run({ "watch", row.address });
+        EXPECT_EQ(o.status, 2) << row.address;
+        EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
+    }
+    const Outcome check = cli.run({ "check" });
+    EXPECT_EQ(check.status, 2);
+    for (const Row &row : rows)
+        EXPECT_TRUE(check.err.contains(QLatin1String(row.said))) << check.err.toStdString();
+}
+
+TEST(Cli, AnAddressIsOnePostAndNoSizeIsBelowNothing)
+{
+    Pages pages;
+    const QString a = pages.url("/a");
+    const QString b = pages.url("/b");
+    const QString dead = deadAddress();
+    struct Row {
+        const char *name;
+        QStringList posts;
+        QStringList sizes;
+        QString listed; // before the check
+        QStringList postsAfter; // the files after a check
+        QStringList sizesAfter;
+        int fetched;
+        int status = 0;
+    };
+    const QList<Row> rows = {
+        { "a negative size is no size: the check measures the post", { a }, { "-5" }, a + "\tnone\n", { a },
+            { "100 pages=1" }, 1 },
+        { "an address twice keeps the first copy with a size, where the first copy stood", { a, b, a, a },
+            { "none", "100 pages=1", "100 pages=1", "7 pages=1" }, a + "\t100\n" + b + "\t100\n", { a, b },
+            { "100 pages=1", "100 pages=1" }, 2 },
+        { "an address twice without a size is measured once", { a, a }, { "none", "none" }, a + "\tnone\n", { a },
+            { "100 pages=1" }, 1 },
+        { "an address twice is written once by a check that records nothing", { dead, dead }, { "none", "5 pages=1" },
+            dead + "\t5\n", { dead }, { "5 pages=1" }, 0, 2 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        Cli cli;
+        cli.writeFile("posts.txt", records(row.posts));
+        cli.writeFile("sizes.txt", records(row.sizes));
+        EXPECT_EQ(cli.run({ "list" }).out, row.listed);
+        pages.server.requests.clear();
+        const Outcome check = cli.run({ "check" });
+        EXPECT_EQ(check.status, row.status) << check.err.toStdString();
+        EXPECT_EQ(check.out, "") << "a first measure is no news";
+        EXPECT_EQ(pages.server.requests.size(), row.fetched);
+        EXPECT_EQ(cli.file("posts.txt"), records(row.postsAfter));
+        EXPECT_EQ(cli.file("sizes.txt"), records(row.sizesAfter));
     }
 }
 

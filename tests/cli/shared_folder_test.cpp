@@ -283,8 +283,12 @@ TEST(SharedFolder, WhatCutShortWritesLeftIsClearedByTheNextChange)
 {
     Pages pages;
     Cli cli;
-    const QStringList leftovers = { "posts.txt.AbCd12", "sizes.txt.QwErTy", "postmaven.lock.Zz9zZz" };
-    const QStringList kept = { "posts.txt.backup", "notes.txt.AbCd12", "sizes.txt.AbCd123" };
+    // A kept thread text is named by a digest of its address.
+    const QString text = "threads/" + QString(40, '7') + ".text";
+    const QStringList leftovers = { "posts.txt.AbCd12", "sizes.txt.QwErTy", "postmaven.lock.Zz9zZz", text + ".X1y2Z3" };
+    const QStringList kept
+        = { "posts.txt.backup", "notes.txt.AbCd12", "sizes.txt.AbCd123", text + ".backup", "threads/notes.AbCd12" };
+    QDir(cli.data.path()).mkdir("threads");
     for (const QString &name : leftovers + kept)
         cli.writeFile(name.toUtf8().constData(), QByteArray(1000, 'x'));
     EXPECT_EQ(cli.run({ "watch", pages.url("/post") }).status, 0);

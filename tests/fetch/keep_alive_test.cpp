@@ -358,6 +358,6 @@ TEST(KeepAlive, SecureConnectionsAreKeptOnlyForTheTrustTheyWereMadeWith)
     EXPECT_EQ(runFetch(lenient, server.base() + "/b").bytes, 200);
     const FetchOutcome refused = runFetch(strict, server.base() + "/a");
     EXPECT_TRUE(refused.failed) << "a strict channel was lent a connection it would not have trusted";
-    EXPECT_EQ(refused.number, SocketControl::SecureFailure) << refused.description.toStdString();
+    EXPECT_EQ(refused.number, FetchError::SecureFailure) << refused.description.toStdString();
     EXPECT_EQ(seen(server), (QList<Seen> { { "/a", 1 }, { "/b", 1 } }));
 }

@@ -129,18 +129,18 @@ TEST(PageFetch, FailuresSayWhatHappened)
     FetchOutcome out = runFetch(fetch, server.base() + "/silent");
     EXPECT_TRUE(out.failed);
     EXPECT_FALSE(out.startError);
-    EXPECT_EQ(out.number, SocketControl::TimedOut);
+    EXPECT_EQ(out.number, FetchError::TimedOut);
     EXPECT_TRUE(out.description.contains("did not answer")) << out.description.toStdString();
 
     out = runFetch(fetch, QStringLiteral("http://127.0.0.1:%1/").arg(closedLoopbackPort()));
     EXPECT_TRUE(out.failed);
-    EXPECT_EQ(out.number, SocketControl::ConnectionRefused);
+    EXPECT_EQ(out.number, FetchError::ConnectionRefused);
     EXPECT_TRUE(out.description.contains("refused"));
 
     // A name that is not a valid host name is rejected before any look-up.
     out = runFetch(fetch, QStringLiteral("http://no..such..host/"));
     EXPECT_TRUE(out.failed);
-    EXPECT_EQ(out.number, SocketControl::HostNotFound);
+    EXPECT_EQ(out.number, FetchError::HostNotFound);
     EXPECT_TRUE(out.description.contains("could not be found"));
 
     out = runFetch(fetch, QStringLiteral("http:///path-only"));
@@ -216,5 +216,5 @@ TEST(PageFetch, SecurePagesOverTls)
     const FetchOutcome refused
         = runFetch(strict, QStringLiteral("https://localhost:%1/secure").arg(server.serverPort()));
     EXPECT_TRUE(refused.failed);
-    EXPECT_EQ(refused.number, SocketControl::SecureFailure);
+    EXPECT_EQ(refused.number, FetchError::SecureFailure);
 }

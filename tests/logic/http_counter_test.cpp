@@ -1,5 +1,6 @@
 #include "fuzz/http_properties.h"
 #include "net/fetch_address.h"
+#include "net/fetch_error.h"
 #include "net/http_response_counter.h"
 
 #include <gtest/gtest.h>
@@ -246,6 +247,31 @@ TEST(FetchAddress, HostAndPath)
     EXPECT_FALSE(hasUsableHost(parseFetchAddress("http:///x")));
     EXPECT_FALSE(hasUsableHost(parseFetchAddress("http://h\nX-Injected: 1/x")));
     EXPECT_TRUE(hasUsableHost(parseFetchAddress("http://h/x")));
+}
+
+TEST(FetchAddress, WhatCannotBeFetchedIsToldBeforeAnyConnection)
+{
+    struct Row {
+        const char *name;
+        QString address;
+        int number; // 0: fetched
+    };
+    const QList<Row> rows = {
+        { "a host and its port without a scheme", "localhost:8080/t/1", 0 },
+        { "a bracketed address with a port", "http://[::1]:8080/t", 0 },
+        { "a colon without a port", "http://h:/t", 0 },
+        { "another scheme", "ftp://h/t", FetchError::UnsupportedAddress },
+        { "a scheme without slashes", "javascript:alert(1)", FetchError::UnsupportedAddress },
+        { "a scheme alone", "about:", FetchError::UnsupportedAddress },
+        { "a user name and password", "http://me:secret@h/t", FetchError::UnsupportedAddress },
+        { "a port above the highest", "http://h:99999/t", FetchError::InvalidPort },
+        { "port zero", "h:0/t", FetchError::InvalidPort },
+        { "a port that is no number", "https://h:8o8o/t", FetchError::InvalidPort },
+        { "no host", "http:///t", FetchError::NoHost },
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(FetchError::addressFault(r.address, parseFetchAddress(r.address)).number, r.number) << r.name;
+    EXPECT_EQ(parseFetchAddress("http://h:/t").port, 80);
 }
 
 TEST(FetchAddress, RequestTarget)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
@@ -111,8 +112,10 @@ TEST(ScheduledChecks, AtStartAStaleLockAndWhatCutShortWritesLeftAreCleared)
 {
     TestApp t;
     t.writeFile(DataLock::fileName(), "holder postmaven-cli\npid 999999999\nhost gone.example\n");
-    const QStringList leftovers = { "posts.txt.qWeRt1", "posts2.txt.ZxCvBn", "messages.txt.AAAAAA" };
-    const QStringList kept = { "posts.txt.backup", "notes.txt.qWeRt1", "posts.txt.qWeRt12" };
+    const QString text = "threads/" + QString(40, 'a') + ".text"; // a kept thread text
+    const QStringList leftovers = { "posts.txt.qWeRt1", "posts2.txt.ZxCvBn", "messages.txt.AAAAAA", text + ".qWeRt1" };
+    const QStringList kept = { "posts.txt.backup", "notes.txt.qWeRt1", "posts.txt.qWeRt12", "threads/notes.qWeRt1" };
+    QDir(t.dir.path()).mkdir("threads");
     for (const QString &name : leftovers + kept)
         t.writeFile(name, "half a file");
     MainWindow &w = t.start();
