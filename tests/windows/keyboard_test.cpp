@@ -20,7 +20,6 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>

@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -17,7 +17,6 @@
 #include <QListView>
 #include <QScreen>
 #include <QSplitter>
-#include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
