@@ -1,14 +1,10 @@
-#include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
 #include "net/page_fetch.h"
-#include "panels/message_editor_panel.h"
 #include "support/list_items.h"
-#include "support/test_app.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -37,56 +33,34 @@ document.getElementById('message').addEventListener('input', function(e) { windo
 </script>
 </body></html>)";
 
-struct BrowserApp {
-    ScriptServer server;
-    TestApp t;
-    MainWindow *w = nullptr;
-    WebEngineBrowser *browser = nullptr;
-
-    BrowserApp()
+// The posting page and the pages a forum shows after it.
+struct ForumApp : BrowserApp<> {
+    ForumApp()
     {
         server.route("/post", htmlPage(kPostingPage));
-        server.route("/noform", htmlPage("<html><body><p>Just reading, no form here.</p></body></html>"));
         server.route("/thanks", htmlPage("<html><body>Thank you for posting</body></html>"));
         server.route(
             "/thread", htmlPage("<html><body><div>Great offer at my site&#33;<br>see you</div></body></html>"));
         server.route("/popup", htmlPage("<html><body>pop-up</body></html>"));
-        w = &t.start([this](QObject *parent) {
-            browser = new WebEngineBrowser(false, parent);
-            return browser;
-        });
-        w->resize(1000, 760);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
     }
-    QString url(const char *path) const { return server.base() + QLatin1String(path); }
-    AutoInsertController &controller() const { return w->autoInsertController(); }
     QStringList posts() const { return items(t.find<QListView>("lstPosts")); }
-    bool load(const char *path) { return loadAndWait(browser, url(path)); }
-    QString value(const char *id)
-    {
-        return evalInPage(browser->view(), QStringLiteral("document.getElementById('%1').value").arg(QLatin1String(id)))
-            .toString();
-    }
 };
 
 } // namespace
 
 TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
 {
-    BrowserApp app;
+    ForumApp app;
     ASSERT_TRUE(app.load("/post"));
-    app.w->messageEditor().setMessageText("Great offer at my site!\r\nhttp://my.site.example/offer");
-    app.t.find<QComboBox>("cmbConvert")->setCurrentText("ubb");
-    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
-    app.t.click("cmdMessage");
-    ASSERT_TRUE(done.wait(10000));
-    EXPECT_TRUE(done.first().at(0).toBool());
+    bool written = false;
+    const QString message = "Great offer at my site!\r\nhttp://my.site.example/offer";
+    ASSERT_TRUE(app.autoInsert(message, "ubb", &written));
+    EXPECT_TRUE(written);
     const QString expected
         = "Great offer at my site!\n[url=http://my.site.example/offer]http://my.site.example/offer[/url]\n\n";
     // A text area keeps LF line ends whatever it is given.
     EXPECT_EQ(app.value("message"), expected);
-    EXPECT_EQ(evalInPage(app.browser->view(), "window.seenByPage").toString(), expected) << "the page's script sees it";
+    EXPECT_EQ(app.eval("window.seenByPage").toString(), expected) << "the page's script sees it";
     EXPECT_EQ(app.value("subject"), "") << "only the message is inserted";
     EXPECT_EQ(app.controller().watchCountdown(), 4);
     EXPECT_TRUE(app.t.readFile("htmltemp.txt").contains("\r\n<textarea"));
@@ -94,39 +68,22 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
 
     // htmltemp.txt cannot be saved: the status bar says so, and the message still goes in.
     ASSERT_TRUE(QFile::remove(app.t.path("htmltemp.txt")) && QDir().mkdir(app.t.path("htmltemp.txt")));
-    evalInPage(app.browser->view(), "document.getElementById('message').value = ''; true");
-    done.clear();
-    app.t.click("cmdMessage");
-    ASSERT_TRUE(done.wait(10000));
-    EXPECT_TRUE(done.first().at(0).toBool());
+    app.eval("document.getElementById('message').value = ''; true");
+    ASSERT_TRUE(app.autoInsert(message, "ubb", &written));
+    EXPECT_TRUE(written);
     EXPECT_EQ(app.value("message"), expected);
     EXPECT_TRUE(app.w->statusText(1).startsWith("htmltemp.txt could not be saved: "))
         << app.w->statusText(1).toStdString();
     EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
 }
 
-TEST(AutoInsert, ErrorBoxOnAPageWithoutAForm)
-{
-    BrowserApp app;
-    ASSERT_TRUE(app.load("/noform"));
-    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
-    app.t.click("cmdMessage");
-    ASSERT_TRUE(done.wait(10000));
-    EXPECT_FALSE(done.first().at(0).toBool());
-    ASSERT_EQ(app.t.dialogs.boxes.size(), 1);
-    EXPECT_EQ(app.t.dialogs.boxes[0].text, "Could not auto-insert your message.  Try pasting instead.");
-    EXPECT_EQ(app.t.dialogs.boxes[0].title, "Auto-Insert Error");
-}
-
 TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
 {
-    BrowserApp app;
+    ForumApp app;
     QSignalSpy sized(&app.w->sizeChannel(), &PageFetch::finished);
     ASSERT_TRUE(app.load("/post"));
-    app.w->messageEditor().setMessageText("Great offer at my site!\r\nsecond line");
-    QSignalSpy done(&app.controller(), &AutoInsertController::autoInsertDone);
-    app.t.click("cmdMessage");
-    ASSERT_TRUE(done.wait(10000));
+    bool written = false;
+    ASSERT_TRUE(app.autoInsert("Great offer at my site!\r\nsecond line", "text", &written));
     QSignalSpy checked(&app.controller(), &AutoInsertController::autoWatchChecked);
     ASSERT_TRUE(app.load("/thanks"));
     ASSERT_TRUE(checked.wait(5000) || checked.size() > 0);
@@ -139,10 +96,8 @@ TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
     EXPECT_GT(items(app.t.find<QListView>("lstSizes")).at(0).toInt(), 40);
 
     // Loads after the fourth are not searched.
-    ASSERT_TRUE(app.load("/post")) << app.server.requests.join("\n----\n").toStdString();
-    done.clear();
-    app.t.click("cmdMessage");
-    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(app.load("/post"));
+    ASSERT_TRUE(app.autoInsert("Great offer at my site!\r\nsecond line", "text", &written));
     EXPECT_EQ(app.controller().watchCountdown(), 4);
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(app.load("/thanks"));
@@ -153,21 +108,21 @@ TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
 
 TEST(AutoInsert, NoPopupsRefusesAndAllows)
 {
-    BrowserApp app;
+    ForumApp app;
     ASSERT_TRUE(app.load("/thanks"));
     auto *noPopups = app.t.find<QCheckBox>("Check1");
     ASSERT_TRUE(noPopups->isChecked());
-    evalInPage(app.browser->view(), "window.open('/popup'); true");
+    app.eval("window.open('/popup'); true");
     QTest::qWait(300);
     EXPECT_TRUE(app.browser->popups().isEmpty());
     noPopups->click();
-    evalInPage(app.browser->view(), "window.open('/popup'); true");
+    app.eval("window.open('/popup'); true");
     ASSERT_TRUE(waitFor([&] { return !app.browser->popups().isEmpty(); }));
 }
 
 TEST(Paste, TypesIntoTheFocusedFieldLiterally)
 {
-    BrowserApp app;
+    ForumApp app;
     ASSERT_TRUE(app.load("/post"));
     const QString subject = "Deals +50% ^today^ ~ (really) [now] {yes}";
     app.w->messageEditor().setSubjectText(subject);
@@ -180,10 +135,10 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
     auto focus = [&](const char *id) {
         app.browser->setFocus();
         ASSERT_TRUE(waitFor([&] {
-            return evalInPage(app.browser->view(),
-                QStringLiteral("document.getElementById('%1').focus(); document.hasFocus() && "
-                               "document.activeElement.id == '%1'")
-                    .arg(QLatin1String(id)))
+            return app
+                .eval(QStringLiteral("document.getElementById('%1').focus(); document.hasFocus() && "
+                                     "document.activeElement.id == '%1'")
+                          .arg(QLatin1String(id)))
                 .toBool();
         }));
     };
@@ -192,11 +147,7 @@ TEST(Paste, TypesIntoTheFocusedFieldLiterally)
     // back to the page before typing.
     auto *pasteSubject = app.t.find<QPushButton>("cmdPaste_0");
     QTest::mouseClick(pasteSubject, Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return app.value("subject") == subject; }))
-        << "subject [" << app.value("subject").toStdString() << "] active "
-        << evalInPage(app.browser->view(), "document.activeElement.id + ' ' + document.hasFocus()")
-               .toString()
-               .toStdString();
+    ASSERT_TRUE(waitFor([&] { return app.value("subject") == subject; })) << app.value("subject").toStdString();
     focus("pw");
     app.t.click("cmdPaste_2");
     ASSERT_TRUE(waitFor([&] { return app.value("pw") == "p+a^s%s~(1)"; })) << app.value("pw").toStdString();

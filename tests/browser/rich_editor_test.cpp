@@ -1,14 +1,10 @@
 // Auto-Insert and Paste Message into rich-text editors: real CKEditor 4,
 // TinyMCE, Lexical, Draft.js and Quill served on loopback, other editable
 // boxes, and plain text areas that must see no change.
-#include "browser/auto_insert_controller.h"
 #include "browser/browser_helpers.h"
-#include "panels/message_editor_panel.h"
-#include "support/test_app.h"
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -157,6 +153,23 @@ const QByteArray kEditablePage = R"(<!DOCTYPE html><html><body><h1>New topic</h1
 <div id="hidden" contenteditable="true" style="display:none;width:900px;height:900px"></div>
 <p>Posting happens by script.</p><script>window.editorReady = true;</script></body></html>)";
 
+// An editor with CKEditor 5's interface, only the members that are used, on
+// an editable box of the page's own: the message must reach the editor's
+// data, not just its box.
+const QByteArray kCkEditor5Page = R"(<!DOCTYPE html><html><body><form method="post">
+<textarea name="message" id="message" style="display:none"></textarea>
+<div class="ck ck-editor"><div class="ck-editor__editable" contenteditable="true" style="width:400px;height:100px">
+</div></div><input type="submit"></form>
+<script>
+var box = document.querySelector('.ck-editor__editable'), data = '';
+window.editor = { sourceElement: document.getElementById('message'), isReadOnly: false,
+  setData: function(d) { data = d; box.innerHTML = d; }, getData: function() { return data; },
+  updateSourceElement: function() { this.sourceElement.value = data; },
+  ui: { getEditableElement: function() { return box; } } };
+box.ckeditorInstance = window.editor;
+window.editorReady = true;
+</script></body></html>)";
+
 // Plain posting pages: the message area is a shown text area. The page
 // records the events it sees.
 const QByteArray kPlainRecorder = R"(<script>
@@ -220,47 +233,36 @@ QString boxLinesScript(const QString &htmlExpression)
         .arg(htmlExpression);
 }
 
-struct EditorApp {
-    ScriptServer server;
-    TestApp t;
-    MainWindow *w = nullptr;
-    CountingBrowser *browser = nullptr;
+// What an editor's content is: its text, its markup, or the HTML that the
+// browser's typing leaves in an editable box.
+enum Lines { Text, Markup, Box };
 
+// The window with the editors' own files served beside the pages.
+struct EditorApp : BrowserApp<CountingBrowser> {
     EditorApp()
     {
         server.serveFolder("/ckeditor/", QStringLiteral(CKEDITOR_DIR));
         server.serveFolder("/tinymce/", QStringLiteral(NPM_DIR "/tinymce"));
         server.serveFolder("/npm/", QStringLiteral(NPM_DIR));
-        w = &t.start([this](QObject *parent) {
-            browser = new CountingBrowser(false, parent);
-            return browser;
-        });
-        w->resize(1000, 760);
-        w->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
     }
     // Loads a page and waits until its editor is up.
     bool open(const QByteArray &path, const QByteArray &html)
     {
         server.route(path, htmlPage(html));
-        if (!loadAndWait(browser, server.base() + QString::fromLatin1(path)))
-            return false;
-        return waitFor([&] { return eval("!!window.editorReady").toBool(); }, 20000);
+        return load(path) && waitFor([&] { return eval("!!window.editorReady").toBool(); }, 20000);
     }
-    QVariant eval(const QString &script) { return evalInPage(browser->view(), script); }
-    AutoInsertController &controller() const { return w->autoInsertController(); }
     QString boxLines(const QString &htmlExpression) { return eval(boxLinesScript(htmlExpression)).toString(); }
-    // Runs Auto-Insert with the message and markup; false when it did not end.
-    bool autoInsert(const QString &message, const QString &markup, bool *written)
+    // The lines of what an expression gives, without the line breaks at its end.
+    QString lines(const QString &expression, Lines how)
     {
-        w->messageEditor().setMessageText(message);
-        t.find<QComboBox>("cmbConvert")->setCurrentText(markup);
-        QSignalSpy done(&controller(), &AutoInsertController::autoInsertDone);
-        t.click("cmdMessage");
-        if (!done.wait(15000) || done.size() != 1)
-            return false;
-        *written = done.first().at(0).toBool();
-        return true;
+        if (how == Box)
+            return boxLines(expression);
+        QString text = eval(expression).toString();
+        if (how == Markup)
+            return editorLines(text);
+        while (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text;
     }
     // Paste Message as a user uses it: a click in the page's editor, then a
     // click on the button, which types the message there.
@@ -286,7 +288,7 @@ struct EditorKind {
     const char *name;
     QByteArray page;
     const char *data; // the editor's own content: what it will post
-    bool markup; // data is the editor's markup, not its text
+    Lines lines;
     const char *sync; // the editor's own copy into the form's text area; none without a form
     bool pasteToo; // Paste Message is tried as well (the page has clearEditor)
     bool htmlToo; // the user's own HTML markup is tried as well
@@ -298,17 +300,6 @@ const QString kExpectedLines = QStringLiteral("Great offer at my site & more <to
                                               "[url=http://my.site.example/offer]http://my.site.example/offer[/url]\n\n"
                                               "Ask me\nanything");
 
-// The lines of an editor's content, without the line breaks at its end.
-QString contentLines(const QVariant &data, bool markup)
-{
-    QString text = data.toString();
-    if (markup)
-        return editorLines(text);
-    while (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);
-    return text;
-}
-
 // CKEditor itself calls setData inside getData; only outside writes throw.
 const QByteArray kThrowingSetData = "var real=ed.setData;ed.setData=function(d,o,internal){"
                                     "if(internal||(o&&o.internal))return real.apply(ed,arguments);"
@@ -317,22 +308,32 @@ const QByteArray kThrowingSetData = "var real=ed.setData;ed.setData=function(d,o
 const QList<EditorKind> &editorKinds()
 {
     static const QList<EditorKind> kinds {
-        { "CKEditor 4", ckeditorPage("{}"), "CKEDITOR.instances.message.getData()", true,
+        { "CKEditor 4", ckeditorPage("{}"), "CKEDITOR.instances.message.getData()", Markup,
             "CKEDITOR.instances.message.updateElement()", false, true },
-        { "TinyMCE", tinymcePage({}), "tinymce.get('message').getContent()", true, "tinymce.triggerSave()", false,
+        { "TinyMCE", tinymcePage({}), "tinymce.get('message').getContent()", Markup, "tinymce.triggerSave()", false,
             true },
         { "CKEditor 4 whose setData throws (typed into its frame)", ckeditorPage("{}", kThrowingSetData),
-            "CKEDITOR.instances.message.getData()", true, "CKEDITOR.instances.message.updateElement()", false, false },
+            "CKEDITOR.instances.message.getData()", Markup, "CKEDITOR.instances.message.updateElement()", false,
+            false },
         { "TinyMCE whose setContent throws (typed into its frame)",
             tinymcePage({}, "ed.on('init',function(){ed.setContent=function(){throw new Error('blocked');};});"),
-            "tinymce.get('message').getContent()", true, "tinymce.triggerSave()", false, false },
+            "tinymce.get('message').getContent()", Markup, "tinymce.triggerSave()", false, false },
         // Lexical's plain-text editor takes markup as the text it is.
-        { "Lexical, a composer without a form", lexicalPage(lexicalText("Old draft")), "editorText()", false, nullptr,
+        { "Lexical, a composer without a form", lexicalPage(lexicalText("Old draft")), "editorText()", Text, nullptr,
             true, false },
-        { "Draft.js on React, a composer without a form", draftPage("Old draft"), "editorText()", false, nullptr, true,
+        { "Draft.js on React, a composer without a form", draftPage("Old draft"), "editorText()", Text, nullptr, true,
             true },
-        { "Quill 2", quillPage("quill.setText('Old draft');"), "quill.getText()", false,
+        { "Quill 2", quillPage("quill.setText('Old draft');"), "quill.getText()", Text,
             "document.getElementById('message').value=quill.getText()", true, true },
+        // The page copies its box into the hidden text area, which the writer fills as well.
+        { "an editor box of the page's own", boxEditorPage("contenteditable=\"true\""),
+            "document.getElementById('box').innerHTML", Box, "syncEditor()", false, false },
+        { "an editor with CKEditor 5's interface", kCkEditor5Page, "editor.getData()", Markup,
+            "editor.updateSourceElement()", false, false },
+        { "a hidden text area without an editor, written as it stands",
+            "<html><body><form method=post><input name=subject><textarea name=message id=message "
+            "style=\"display:none\"></textarea></form><script>window.editorReady=true;</script></body></html>",
+            "document.getElementById('message').value", Text, nullptr, false, false },
     };
     return kinds;
 }
@@ -349,14 +350,16 @@ TEST(RichEditor, AutoInsertPutsTheMessageIntoTheEditorAndItsTextArea)
         ASSERT_TRUE(app.autoInsert(kMessage, QStringLiteral("ubb"), &written));
         EXPECT_TRUE(written);
         EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
-        EXPECT_EQ(contentLines(app.eval(kind.data), kind.markup), kExpectedLines)
+        EXPECT_EQ(app.lines(kind.data, kind.lines), kExpectedLines)
             << "the message once, in its lines, and nothing else";
+        const QString textArea = "document.getElementById('message').value";
+        if (kind.lines == Box)
+            EXPECT_EQ(app.eval(textArea).toString(), kExpectedLines + "\n\n") << "the hidden text area holds it too";
 
         // What the form posts after the editor's own sync, from an empty start.
         if (kind.sync) {
             app.eval(QStringLiteral("document.getElementById('message').value=''; %1; true").arg(kind.sync));
-            EXPECT_EQ(
-                contentLines(app.eval("new FormData(document.forms[1]).get('message')"), kind.markup), kExpectedLines);
+            EXPECT_EQ(app.lines(textArea, kind.lines), kExpectedLines);
         }
 
         // The automatic watch looks for the first line, as on a plain page.
@@ -368,9 +371,9 @@ TEST(RichEditor, AutoInsertPutsTheMessageIntoTheEditorAndItsTextArea)
             QTest::mouseClick(app.t.find<QWidget>("txtMessage"), Qt::LeftButton);
             ASSERT_TRUE(waitFor([&] { return !app.eval("document.hasFocus()").toBool(); }));
             app.eval("clearEditor(); true");
-            ASSERT_TRUE(waitFor([&] { return contentLines(app.eval(kind.data), kind.markup).isEmpty(); }));
+            ASSERT_TRUE(waitFor([&] { return app.lines(kind.data, kind.lines).isEmpty(); }));
             ASSERT_TRUE(app.pasteMessage());
-            EXPECT_TRUE(waitFor([&] { return contentLines(app.eval(kind.data), kind.markup) == kExpectedLines; }))
+            EXPECT_TRUE(waitFor([&] { return app.lines(kind.data, kind.lines) == kExpectedLines; }))
                 << "typed by Paste Message: " << app.eval(kind.data).toString().toStdString();
         }
     }
@@ -388,8 +391,8 @@ TEST(RichEditor, HtmlMarkupGoesInAsMarkup)
         ASSERT_TRUE(app.autoInsert(
             QStringLiteral("See http://my.site.example/\r\n<b>now</b>"), QStringLiteral("html"), &written));
         EXPECT_TRUE(written);
-        if (!kind.markup) {
-            EXPECT_EQ(contentLines(app.eval(kind.data), false), "See http://my.site.example/\nnow")
+        if (kind.lines == Text) {
+            EXPECT_EQ(app.lines(kind.data, Text), "See http://my.site.example/\nnow")
                 << "the text the markup shows, in its lines, and nothing else";
             continue;
         }
@@ -476,66 +479,10 @@ window.editorReady = true;
         ASSERT_TRUE(app.autoInsert(kMessage, QStringLiteral("ubb"), &written));
         EXPECT_FALSE(written);
         ASSERT_EQ(app.t.dialogs.boxes.size(), 1);
-        EXPECT_EQ(app.t.dialogs.boxes[0].text, "Could not auto-insert your message.  Try pasting instead.");
         EXPECT_EQ(app.t.dialogs.boxes[0].title, "Auto-Insert Error");
         EXPECT_EQ(app.controller().watchCountdown(), row.formFound ? 4 : 0) << "a posting form was found";
         EXPECT_EQ(app.eval(row.data).toString().trimmed(), row.before) << "nothing was left in the editor";
     }
-}
-
-TEST(RichEditor, AnEditorBoxOfThePagesOwnGetsTypedInto)
-{
-    EditorApp app;
-    ASSERT_TRUE(app.open("/editor", boxEditorPage("contenteditable=\"true\"")));
-    bool written = false;
-    ASSERT_TRUE(app.autoInsert(kMessage, QStringLiteral("ubb"), &written));
-    EXPECT_TRUE(written);
-    EXPECT_EQ(app.boxLines("document.getElementById('box').innerHTML"), kExpectedLines);
-    EXPECT_EQ(app.eval("document.getElementById('message').value").toString(), kExpectedLines + "\n\n")
-        << "the hidden text area holds it too";
-    app.eval("syncEditor(); true");
-    EXPECT_EQ(app.boxLines("document.getElementById('message').value"), kExpectedLines)
-        << "and the page's own copy carries it";
-}
-
-TEST(RichEditor, AnEditorWithCKEditor5sInterfaceIsWrittenThroughIt)
-{
-    // Only the members that are used, on an editable box of the page's own:
-    // the message must reach the editor's data, not just its box.
-    EditorApp app;
-    ASSERT_TRUE(app.open("/editor", R"(<!DOCTYPE html><html><body><form method="post">
-<textarea name="message" id="message" style="display:none"></textarea>
-<div class="ck ck-editor"><div class="ck-editor__editable" contenteditable="true" style="width:400px;height:100px">
-</div></div><input type="submit"></form>
-<script>
-var box = document.querySelector('.ck-editor__editable'), data = '';
-window.editor = { sourceElement: document.getElementById('message'), isReadOnly: false,
-  setData: function(d) { data = d; box.innerHTML = d; }, getData: function() { return data; },
-  updateSourceElement: function() { this.sourceElement.value = data; },
-  ui: { getEditableElement: function() { return box; } } };
-box.ckeditorInstance = window.editor;
-window.editorReady = true;
-</script></body></html>)"));
-    bool written = false;
-    ASSERT_TRUE(app.autoInsert(kMessage, QStringLiteral("ubb"), &written));
-    EXPECT_TRUE(written);
-    EXPECT_EQ(editorLines(app.eval("editor.getData()").toString()), kExpectedLines);
-    app.eval("document.getElementById('message').value=''; editor.updateSourceElement(); true");
-    EXPECT_EQ(editorLines(app.eval("document.getElementById('message').value").toString()), kExpectedLines);
-}
-
-TEST(RichEditor, HiddenTextAreaWithoutAnEditorIsWrittenAsItStands)
-{
-    EditorApp app;
-    ASSERT_TRUE(app.open("/hidden",
-        "<html><body><form method=post><input name=subject>"
-        "<textarea name=message id=message style=\"display:none\"></textarea></form>"
-        "<script>window.editorReady=true;</script></body></html>"));
-    bool written = false;
-    ASSERT_TRUE(app.autoInsert(QStringLiteral("Quick reply\r\nline two"), QStringLiteral("text"), &written));
-    EXPECT_TRUE(written);
-    EXPECT_EQ(app.eval("document.getElementById('message').value").toString(), "Quick reply\nline two\n\n");
-    EXPECT_EQ(app.browser->pageRuns, 1) << "looked for an editor beside the page's scripts";
 }
 
 TEST(RichEditor, PageWithoutAFormTakesTheMessageInItsEditableBox)

@@ -1,11 +1,11 @@
 #include "browser/auto_insert_controller.h"
 #include "support/fake_browser.h"
+#include "support/files.h"
 #include "support/recorders.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -16,13 +16,17 @@ QVariantMap page(const QString &outer, const QString &inner)
     return QVariantMap { { "outer", outer }, { "inner", inner } };
 }
 
+const QVariantMap kFormPage
+    = page("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
+
 struct Fixture {
     QTemporaryDir dir;
     FakeBrowser browser;
     RecordingDialogs dialogs;
     QString message = QStringLiteral("Hello forum\r\nsecond line\r\n\r\n");
+    bool asHtml = false;
     AutoInsertController controller { browser, DataFolder(dir.path()), dialogs, [this] {
-                                         return AutoInsertController::Outgoing { message, false };
+                                         return AutoInsertController::Outgoing { message, asHtml };
                                      } };
     QStringList watched;
 
@@ -31,11 +35,7 @@ struct Fixture {
         QObject::connect(
             &controller, &AutoInsertController::messageShown, [this](const QString &url) { watched.append(url); });
     }
-    QByteArray htmlTemp() const
-    {
-        QFile f(dir.filePath("htmltemp.txt"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray htmlTemp() const { return readBytes(dir.filePath("htmltemp.txt")); }
     void load(const QString &url, const QVariantMap &body)
     {
         browser.location = url;
@@ -46,20 +46,70 @@ struct Fixture {
 
 } // namespace
 
-TEST(AutoInsertController, WritesTheMessageAndWatchesThePageThatShowsIt)
+TEST(AutoInsertController, WhatThePageOffersDecidesTheAnswerTheBoxAndTheWatch)
+{
+    const QVariant ok = QVariantMap { { "ok", true } };
+    const QVariant notThere = QVariantMap { { "ok", false } };
+    const QVariantMap editable = page("<body><div contenteditable></div></body>", "<div contenteditable></div>");
+    const QByteArray formPass = "<body>\r\n<form\r\n>\r\n<textarea></textarea>\r\n</form>\r\n></body>\r\n";
+    struct Row {
+        const char *name;
+        QVariant body;
+        bool writeSucceeds;
+        QVariant editorAnswer; // to the write beside the page's scripts, without a form
+        bool asHtml;
+        bool written;
+        int countdown;
+        QByteArray htmlTemp; // none: not looked at
+        const char *carried; // what the writing script carries
+    };
+    const QList<Row> rows = {
+        { "a text area takes it", kFormPage, true, {}, false, true, 4, formPass, "Hello forum\\r\\nsecond line" },
+        { "the page refuses the write: the watch still starts", kFormPage, false, {}, false, false, 4, formPass, "" },
+        { "a form without a text area: the inner pass stays in htmltemp.txt",
+            page("<body><form><input name=a></form></body>", "<form><input name=a></form>"), true, notThere, false,
+            false, 0, "\r\n<form\r\n>\r\n<inputname=a>\r\n</form>\r\n\r\n", "" },
+        { "no page at all", QVariant(), true, {}, false, false, 0, "\r\n", "" },
+        { "no form: the editable box takes it, html as markup", editable, true, ok, true, true, 4, {},
+            "\"<p>Hello forum<br>second line</p>\",true," },
+        { "no form and nothing takes it: no watch for a message that is not there", editable, true, notThere, false,
+            false, 0, {}, "" },
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        Fixture f;
+        f.asHtml = r.asHtml;
+        f.browser.body = r.body;
+        f.browser.writeSucceeds = r.writeSucceeds;
+        if (r.editorAnswer.isValid())
+            f.browser.pageAnswers = { r.editorAnswer };
+        QSignalSpy done(&f.controller, &AutoInsertController::autoInsertDone);
+        f.controller.autoInsert();
+        ASSERT_EQ(done.size(), 1);
+        EXPECT_EQ(done.first().at(0).toBool(), r.written);
+        if (r.written) {
+            EXPECT_TRUE(f.dialogs.boxes.isEmpty());
+        } else {
+            ASSERT_EQ(f.dialogs.boxes.size(), 1);
+            EXPECT_EQ(f.dialogs.boxes[0].text, "Could not auto-insert your message.  Try pasting instead.");
+            EXPECT_EQ(f.dialogs.boxes[0].title, "Auto-Insert Error");
+        }
+        EXPECT_EQ(f.controller.watchCountdown(), r.countdown);
+        if (r.countdown)
+            EXPECT_EQ(f.controller.insertedMessage(), f.message);
+        if (!r.htmlTemp.isNull())
+            EXPECT_EQ(f.htmlTemp(), r.htmlTemp);
+        const QString scripts = (f.browser.scripts + f.browser.pageScripts).join("\n");
+        EXPECT_TRUE(scripts.contains(QLatin1String(r.carried))) << scripts.right(200).toStdString();
+    }
+}
+
+TEST(AutoInsertController, TheNextFourLoadsAreSearchedForTheMessage)
 {
     Fixture f;
-    f.browser.body = page("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
-    QSignalSpy done(&f.controller, &AutoInsertController::autoInsertDone);
+    f.browser.body = kFormPage;
     f.controller.autoInsert();
-    ASSERT_EQ(done.size(), 1);
-    EXPECT_TRUE(done.first().at(0).toBool());
-    EXPECT_TRUE(f.dialogs.boxes.isEmpty());
-    EXPECT_EQ(f.controller.watchCountdown(), 4);
-    EXPECT_EQ(f.controller.insertedMessage(), f.message);
-    EXPECT_TRUE(f.htmlTemp().contains("<textarea"));
-    EXPECT_TRUE(f.browser.scripts.last().contains("Hello forum\\r\\nsecond line")) << "the message goes to the page";
-
+    ASSERT_EQ(f.controller.watchCountdown(), 4);
     // Three loads without the message, then the page that shows it.
     for (int i = 0; i < 3; ++i)
         f.load("http://forum/thanks", page("<body>thanks for posting</body>", "thanks"));
@@ -76,39 +126,6 @@ TEST(AutoInsertController, WritesTheMessageAndWatchesThePageThatShowsIt)
         f.load("http://forum/other", page("<body>nothing</body>", "nothing"));
     f.load("http://forum/late", page("<body>Hello forum</body>", "Hello forum"));
     EXPECT_EQ(f.watched.size(), 1);
-}
-
-TEST(AutoInsertController, FailuresShowTheBoxAndStillStartTheWatch)
-{
-    struct Row {
-        const char *name;
-        QVariant body;
-        bool writeSucceeds;
-        int countdown;
-        QByteArray htmlTemp;
-    };
-    const QList<Row> rows = {
-        { "the page refuses the write", page("<body><form><textarea></textarea></form></body>", ""), false, 4,
-            "<body>\r\n<form\r\n>\r\n<textarea></textarea>\r\n</form>\r\n></body>\r\n" },
-        { "a form without a text area: the inner pass stays in htmltemp.txt",
-            page("<body><form><input name=a></form></body>", "<form><input name=a></form>"), true, 0,
-            "\r\n<form\r\n>\r\n<inputname=a>\r\n</form>\r\n\r\n" },
-        { "no page at all", QVariant(), true, 0, "\r\n" },
-    };
-    for (const Row &r : rows) {
-        Fixture f;
-        f.browser.body = r.body;
-        f.browser.writeSucceeds = r.writeSucceeds;
-        QSignalSpy done(&f.controller, &AutoInsertController::autoInsertDone);
-        f.controller.autoInsert();
-        ASSERT_EQ(done.size(), 1) << r.name;
-        EXPECT_FALSE(done.first().at(0).toBool()) << r.name;
-        ASSERT_EQ(f.dialogs.boxes.size(), 1) << r.name;
-        EXPECT_EQ(f.dialogs.boxes[0].text, "Could not auto-insert your message.  Try pasting instead.") << r.name;
-        EXPECT_EQ(f.dialogs.boxes[0].title, "Auto-Insert Error") << r.name;
-        EXPECT_EQ(f.controller.watchCountdown(), r.countdown) << r.name;
-        EXPECT_EQ(f.htmlTemp(), r.htmlTemp) << r.name;
-    }
 }
 
 TEST(AutoInsertController, OpeningAPostWatchesItOnItsFirstLoad)
@@ -128,7 +145,7 @@ TEST(AutoInsertController, AFailedSaveOfHtmltempIsReportedAndTheInsertGoesOn)
 {
     Fixture f;
     ASSERT_TRUE(QDir(f.dir.path()).mkdir("htmltemp.txt")); // a folder in the file's place cannot be replaced
-    f.browser.body = page("<body><form><textarea></textarea></form></body>", "<form><textarea></textarea></form>");
+    f.browser.body = kFormPage;
     QSignalSpy done(&f.controller, &AutoInsertController::autoInsertDone);
     QSignalSpy status(&f.controller, &AutoInsertController::pageSourceNotSaved);
     f.controller.autoInsert();

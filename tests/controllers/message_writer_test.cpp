@@ -1,15 +1,11 @@
 // The writer's control flow against a browser without an engine: which
 // scripts run in which world, and that the caller hears exactly once.
-#include "browser/auto_insert_controller.h"
 #include "browser/message_writer.h"
 #include "support/fake_browser.h"
-#include "support/recorders.h"
 
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -91,33 +87,33 @@ TEST(MessageWriter, ScriptsCarryTheIndicesAndTheMessageQuoted)
         << w.browser.pageScripts[0].right(80).toStdString();
 }
 
-TEST(MessageWriter, AnEditorThatTakesItLaterIsAskedAgain)
+TEST(MessageWriter, ABusyEditorIsAskedAgainUntilItAnswersOrTheChecksRunOut)
 {
-    Writing w;
-    w.browser.fieldWriteAnswer = "editor";
-    w.browser.pageAnswers = { kWaiting, kPending, kOk };
-    w.write(0, 0);
-    EXPECT_TRUE(w.answers.isEmpty()) << "no answer while the editor is busy";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.answers.isEmpty(); }, 5000));
-    EXPECT_EQ(w.answers, QList<bool> { true });
-    ASSERT_EQ(w.browser.pageScripts.size(), 3);
-    EXPECT_TRUE(w.browser.pageScripts[1].contains("s.id===id"));
-    EXPECT_EQ(writeId(w.browser.pageScripts[1]), writeId(w.browser.pageScripts[0])) << "the check names the write";
-    QTest::qWait(3 * MessageWriter::kCheckIntervalMs);
-    EXPECT_EQ(w.answers.size(), 1);
-}
-
-TEST(MessageWriter, AnEditorThatNeverFinishesFailsOnce)
-{
-    Writing w;
-    w.browser.fieldWriteAnswer = "editor";
-    w.browser.pageAnswers = { kWaiting };
-    w.write(0, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.answers.isEmpty(); }, 10000));
-    EXPECT_EQ(w.answers, QList<bool> { false });
-    EXPECT_EQ(w.browser.pageScripts.size(), 1 + MessageWriter::kChecks);
-    QTest::qWait(3 * MessageWriter::kCheckIntervalMs);
-    EXPECT_EQ(w.answers.size(), 1);
+    struct Row {
+        const char *name;
+        QList<QVariant> pageAnswers;
+        bool written;
+        int pageRuns;
+    };
+    const QList<Row> rows = {
+        { "an editor that takes it later", { kWaiting, kPending, kOk }, true, 3 },
+        { "an editor that never finishes", { kWaiting }, false, 1 + MessageWriter::kChecks },
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        Writing w;
+        w.browser.fieldWriteAnswer = "editor";
+        w.browser.pageAnswers = r.pageAnswers;
+        w.write(0, 0);
+        EXPECT_TRUE(w.answers.isEmpty()) << "no answer while the editor is busy";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.answers.isEmpty(); }, 10000));
+        EXPECT_EQ(w.answers, QList<bool> { r.written });
+        ASSERT_EQ(w.browser.pageScripts.size(), r.pageRuns);
+        EXPECT_TRUE(w.browser.pageScripts[1].contains("s.id===id"));
+        EXPECT_EQ(writeId(w.browser.pageScripts[1]), writeId(w.browser.pageScripts[0])) << "the check names the write";
+        QTest::qWait(3 * MessageWriter::kCheckIntervalMs);
+        EXPECT_EQ(w.answers.size(), 1) << "the caller hears once";
+    }
 }
 
 TEST(MessageWriter, EachWriteHasItsOwnNumberAndAnswer)
@@ -146,34 +142,4 @@ TEST(MessageWriter, GoneWriterIgnoresLateAnswers)
     ASSERT_EQ(browser.heldCallbacks.size(), 1);
     browser.heldCallbacks[0](kOk);
     EXPECT_EQ(calls, 0);
-}
-
-TEST(AutoInsertController, WithoutAFormTheEditableBoxTakesTheMessage)
-{
-    QTemporaryDir dir;
-    FakeBrowser browser;
-    RecordingDialogs dialogs;
-    AutoInsertController controller(browser, DataFolder(dir.path()), dialogs, [] {
-        return AutoInsertController::Outgoing { QStringLiteral("Hello forum\r\n\r\n"), true };
-    });
-    browser.body = QVariantMap { { "outer", "<body><div contenteditable></div></body>" },
-        { "inner", "<div contenteditable></div>" } };
-    browser.pageAnswers = { kOk };
-    QSignalSpy done(&controller, &AutoInsertController::autoInsertDone);
-    controller.autoInsert();
-    ASSERT_EQ(done.size(), 1);
-    EXPECT_TRUE(done.first().at(0).toBool());
-    EXPECT_TRUE(dialogs.boxes.isEmpty());
-    EXPECT_EQ(controller.watchCountdown(), 4) << "the message is on the page: watch for it";
-    EXPECT_EQ(controller.insertedMessage(), "Hello forum\r\n\r\n");
-    ASSERT_EQ(browser.pageScripts.size(), 1);
-    EXPECT_TRUE(browser.pageScripts[0].contains(R"(})("Hello forum\r\n\r\n","<p>Hello forum</p>",true,)"))
-        << "the html markup goes in as markup";
-
-    // Nothing takes it: the error box, and no watch for a message that is not there.
-    controller.setWatchCountdown(0);
-    browser.pageAnswers = { kNotThere };
-    controller.autoInsert();
-    EXPECT_EQ(dialogs.lastText(), "Could not auto-insert your message.  Try pasting instead.");
-    EXPECT_EQ(controller.watchCountdown(), 0);
 }

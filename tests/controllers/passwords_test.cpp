@@ -1,49 +1,24 @@
-#include "logins/forum_logins.h"
-#include "logins/forum_store.h"
+#include "support/logins.h"
 #include "support/memory_password_store.h"
-#include "support/recorders.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
-// posts2.txt in a temporary folder with the forum list read from it, as at start-up.
-struct Logins {
-    QTemporaryDir dir;
-    ForumStore store { DataFolder(dir.path()) };
-    RecordingDialogs dialogs;
-    ForumLogins logins { store, dialogs };
+using Entries = QMap<QString, QString>;
 
-    explicit Logins(const QByteArray &file)
+// Logins whose passwords are in the keyring already.
+struct InKeyring : Logins {
+    MemoryPasswordStore keyring;
+    InKeyring(const QByteArray &file, const Entries &entries)
+        : Logins(file)
     {
-        write(file);
-        store.load();
-    }
-    void write(const QByteArray &bytes) const
-    {
-        QFile f(dir.filePath("posts2.txt"));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-    }
-    QByteArray file() const
-    {
-        QFile f(dir.filePath("posts2.txt"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    QString boxes() const
-    {
-        QStringList texts;
-        for (const RecordingDialogs::Box &b : dialogs.boxes)
-            texts.append(b.text);
-        return texts.join("\n--\n");
+        keyring.entries = entries;
+        logins.startPasswords(&keyring, false);
     }
 };
-
-using Entries = QMap<QString, QString>;
 
 } // namespace
 
@@ -58,30 +33,33 @@ TEST(Passwords, FoundInTheFileTheyMoveIntoTheKeyringAtStart)
         QByteArray fileAfter; // empty: as it was
         const char *notice;
         QStringList named; // in the box
+        const char *box; // all of it; none: not looked at
     };
     const QByteArray three = "http://a/|u1|p1\r\n\r\nhttp://b/|u2|p|2\r\n\r\nhttp://c/|u3|p3\r\n\r\n";
     const QList<Row> rows = {
         { "three passwords move", three, {}, {}, true,
             { { "http://a/", "p1" }, { "http://b/", "p|2" }, { "http://c/", "p3" } },
             "http://a/|u1|\r\n\r\nhttp://b/|u2|\r\n\r\nhttp://c/|u3|\r\n\r\n",
-            "Passwords are kept in the keyring; 3 moved there from posts2.txt.", {} },
+            "Passwords are kept in the keyring; 3 moved there from posts2.txt.", {}, nullptr },
         { "a refused write stays in the file", three, { "http://b/" }, {}, true,
             { { "http://a/", "p1" }, { "http://c/", "p3" } },
             "http://a/|u1|\r\n\r\nhttp://b/|u2|p|2\r\n\r\nhttp://c/|u3|\r\n\r\n",
-            "Passwords are kept in the keyring; 2 moved there from posts2.txt.", { "http://b/" } },
+            "Passwords are kept in the keyring; 2 moved there from posts2.txt.", { "http://b/" },
+            "These passwords could not be moved to the keyring and stay in posts2.txt:\r\n\r\n"
+            "http://b/: The keyring refused the write." },
         { "a password read back wrong stays in the file", three, {}, { "http://c/" }, true,
             { { "http://a/", "p1" }, { "http://b/", "p|2" }, { "http://c/", "p3" } },
             "http://a/|u1|\r\n\r\nhttp://b/|u2|\r\n\r\nhttp://c/|u3|p3\r\n\r\n",
-            "Passwords are kept in the keyring; 2 moved there from posts2.txt.", { "http://c/" } },
+            "Passwords are kept in the keyring; 2 moved there from posts2.txt.", { "http://c/" }, nullptr },
         { "a keyring that refuses all: the file is not written", three, {}, {}, false, {}, {},
-            "Passwords are kept in the keyring.", { "http://a/", "http://b/", "http://c/" } },
+            "Passwords are kept in the keyring.", { "http://a/", "http://b/", "http://c/" }, nullptr },
         { "one address twice with one password: one entry", "http://a/|u1|pw\r\n\r\nhttp://a/|u2|pw\r\n\r\n", {}, {},
             true, { { "http://a/", "pw" } }, "http://a/|u1|\r\n\r\nhttp://a/|u2|\r\n\r\n",
-            "Passwords are kept in the keyring; 1 moved there from posts2.txt.", {} },
+            "Passwords are kept in the keyring; 1 moved there from posts2.txt.", {}, nullptr },
         { "one address twice with two passwords stays in the file", "http://a/|u1|p1\r\n\r\nhttp://a/|u2|p2\r\n\r\n",
-            {}, {}, true, {}, {}, "Passwords are kept in the keyring.", { "http://a/" } },
+            {}, {}, true, {}, {}, "Passwords are kept in the keyring.", { "http://a/" }, nullptr },
         { "forums without a password: nothing to move", "http://a/|u1|\r\n\r\nhttp://b/\r\n\r\n", {}, {}, true, {}, {},
-            "Passwords are kept in the keyring.", {} },
+            "Passwords are kept in the keyring.", {}, nullptr },
     };
     for (const Row &r : rows) {
         Logins t(r.file);
@@ -106,6 +84,8 @@ TEST(Passwords, FoundInTheFileTheyMoveIntoTheKeyringAtStart)
                 << r.name << t.boxes().toStdString();
             for (const QString &forum : r.named)
                 EXPECT_TRUE(t.boxes().contains(forum + ": ")) << r.name << " names " << forum.toStdString();
+            if (r.box)
+                EXPECT_EQ(t.boxes(), r.box) << r.name;
         }
     }
 }
@@ -131,10 +111,8 @@ TEST(Passwords, EveryForumKeepsItsPasswordWhereverItWent)
 
 TEST(Passwords, TheLoginBoxesReadAndWriteTheKeyring)
 {
-    Logins t("http://a/|bob|\r\n\r\n");
-    MemoryPasswordStore keyring;
-    keyring.entries = { { "http://a/", "pw" } };
-    t.logins.startPasswords(&keyring, false);
+    InKeyring t("http://a/|bob|\r\n\r\n", { { "http://a/", "pw" } });
+    MemoryPasswordStore &keyring = t.keyring;
     EXPECT_TRUE(t.logins.usesKeyring());
 
     EXPECT_EQ(t.logins.password(0).password, "pw");
@@ -158,10 +136,8 @@ TEST(Passwords, TheLoginBoxesReadAndWriteTheKeyring)
 
 TEST(Passwords, AKeyringThatFailsKeepsThePasswordInTheFile)
 {
-    Logins t("http://a/|bob|\r\n\r\n");
-    MemoryPasswordStore keyring;
-    keyring.entries = { { "http://a/", "pw" } };
-    t.logins.startPasswords(&keyring, false);
+    InKeyring t("http://a/|bob|\r\n\r\n", { { "http://a/", "pw" } });
+    MemoryPasswordStore &keyring = t.keyring;
 
     keyring.refused = { "http://a/" };
     t.logins.setLogin(0, "bob", "n");
@@ -188,10 +164,9 @@ TEST(Passwords, AKeyringThatFailsKeepsThePasswordInTheFile)
 
 TEST(Passwords, RemovingAForumRemovesItsEntryOncePerAddress)
 {
-    Logins t("http://a/|u1|\r\n\r\nhttp://a/|u2|\r\n\r\nhttp://b/|u3|\r\n\r\n");
-    MemoryPasswordStore keyring;
-    keyring.entries = { { "http://a/", "pa" }, { "http://b/", "pb" } };
-    t.logins.startPasswords(&keyring, false);
+    InKeyring t("http://a/|u1|\r\n\r\nhttp://a/|u2|\r\n\r\nhttp://b/|u3|\r\n\r\n",
+        { { "http://a/", "pa" }, { "http://b/", "pb" } });
+    MemoryPasswordStore &keyring = t.keyring;
 
     t.logins.removeForum(0);
     EXPECT_EQ(keyring.entries.keys(), QStringList({ "http://a/", "http://b/" }))
@@ -245,8 +220,8 @@ TEST(Passwords, TheFileChosenOnPurposeAndLeftAgain)
         keyring.unreadable = r.unreadable;
         t.dialogs.boxes.clear();
         if (r.fileBlocked) {
-            QFile::remove(t.dir.filePath("posts2.txt"));
-            QDir(t.dir.path()).mkdir("posts2.txt");
+            QFile::remove(t.path());
+            QDir().mkdir(t.path());
         }
         EXPECT_EQ(t.logins.keepPasswordsInFile(true), QString::fromLatin1(r.status)) << r.name;
         EXPECT_EQ(t.logins.usesKeyring(), !r.inFile) << r.name;
@@ -259,7 +234,7 @@ TEST(Passwords, TheFileChosenOnPurposeAndLeftAgain)
             EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << r.name << t.boxes().toStdString();
         if (r.fileBlocked) {
             EXPECT_EQ(t.store.forums().at(0).password, "") << "the list holds what the file holds";
-            QDir(t.dir.path()).rmdir("posts2.txt");
+            QDir().rmdir(t.path());
             continue;
         }
         // Back into the keyring: what the file holds moves again.

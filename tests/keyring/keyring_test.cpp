@@ -2,11 +2,9 @@
 // gnome-keyring-daemon of the test's own, on a private bus, started by
 // keyring-session. Run outside it, every test here is skipped, so the user's
 // keyring is never reached.
-#include "logins/forum_logins.h"
-#include "logins/forum_store.h"
 #include "platform/keyring_password_store.h"
+#include "support/logins.h"
 #include "support/memory_password_store.h"
-#include "support/recorders.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +12,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -72,31 +68,6 @@ QString lookUp(const QString &address)
     const ToolAnswer a = secretTool({ QStringLiteral("lookup"), QStringLiteral("server"), QStringLiteral("Postmaven"),
         QStringLiteral("user"), address });
     return a.exitCode == 0 ? a.out : QStringLiteral("<none>");
-}
-
-// posts2.txt in a folder, with the forum list read from it as at start-up.
-struct Logins {
-    explicit Logins(const QString &folder)
-        : store(DataFolder(folder))
-    {
-        store.load();
-    }
-    ForumStore store;
-    RecordingDialogs dialogs;
-    ForumLogins logins { store, dialogs };
-};
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -162,72 +133,62 @@ TEST(KeyringStore, AKeyringThatDoesNotAnswerIsGivenUpOnAndUsedAgainOnceItDoes)
     EXPECT_TRUE(keyring.remove("http://frozen.example/").ok());
 }
 
-TEST(KeyringLogins, ThreePasswordsMoveAndTheFileIsRewrittenOnlyAfterwards)
+TEST(KeyringLogins, PasswordsMoveInAndTheFileIsRewrittenOnlyAfterwards)
 {
     NEEDS_PRIVATE_KEYRING();
-    QTemporaryDir dir;
-    const QByteArray before = "http://move.example/a|ann|pa\r\n\r\nhttp://move.example/b|ben|p|b\r\n\r\n"
-                              "http://move.example/c|cy|pc\r\n\r\n";
-    writeFile(dir.filePath("posts2.txt"), before);
-    Logins t(dir.path());
-    KeyringPasswordStore real;
-    MemoryPasswordStore keyring(&real);
-    QList<QByteArray> fileAtWrites;
-    keyring.onWrite = [&](const QString &) { fileAtWrites.append(readFile(dir.filePath("posts2.txt"))); };
+    struct Row {
+        const char *name;
+        QSet<QString> refused;
+        const char *status;
+        QByteArray fileAfter;
+        QStringList inKeyring; // afterwards, of a, b and c
+    };
+    const QList<Row> rows = {
+        { "all three move", {}, "Passwords are kept in the keyring; 3 moved there from posts2.txt.",
+            "http://move.example/a|ann|\r\n\r\nhttp://move.example/b|ben|\r\n\r\nhttp://move.example/c|cy|\r\n\r\n",
+            { "pa", "p|b", "pc" } },
+        { "a refused write leaves that password in the file", { "http://move.example/b" },
+            "Passwords are kept in the keyring; 2 moved there from posts2.txt.",
+            "http://move.example/a|ann|\r\n\r\nhttp://move.example/b|ben|p|b\r\n\r\nhttp://move.example/c|cy|\r\n\r\n",
+            { "pa", "<none>", "pc" } },
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        const QByteArray before = "http://move.example/a|ann|pa\r\n\r\nhttp://move.example/b|ben|p|b\r\n\r\n"
+                                  "http://move.example/c|cy|pc\r\n\r\n";
+        Logins t(before);
+        KeyringPasswordStore real;
+        MemoryPasswordStore keyring(&real);
+        keyring.refused = r.refused;
+        QList<QByteArray> fileAtWrites;
+        keyring.onWrite = [&](const QString &) { fileAtWrites.append(t.file()); };
 
-    EXPECT_EQ(
-        t.logins.startPasswords(&keyring, false), "Passwords are kept in the keyring; 3 moved there from posts2.txt.");
-    EXPECT_EQ(fileAtWrites, QList<QByteArray>({ before, before, before }));
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")),
-        "http://move.example/a|ann|\r\n\r\nhttp://move.example/b|ben|\r\n\r\nhttp://move.example/c|cy|\r\n\r\n");
-    EXPECT_EQ(lookUp("http://move.example/a"), "pa");
-    EXPECT_EQ(lookUp("http://move.example/b"), "p|b");
-    EXPECT_EQ(lookUp("http://move.example/c"), "pc");
-    EXPECT_TRUE(t.dialogs.boxes.isEmpty());
-}
-
-TEST(KeyringLogins, ARefusedWriteLeavesThatPasswordInTheFile)
-{
-    NEEDS_PRIVATE_KEYRING();
-    QTemporaryDir dir;
-    writeFile(dir.filePath("posts2.txt"),
-        "http://refuse.example/a|ann|pa\r\n\r\nhttp://refuse.example/b|ben|pb\r\n\r\n"
-        "http://refuse.example/c|cy|pc\r\n\r\n");
-    Logins t(dir.path());
-    KeyringPasswordStore real;
-    MemoryPasswordStore keyring(&real);
-    keyring.refused = { "http://refuse.example/b" };
-
-    EXPECT_EQ(
-        t.logins.startPasswords(&keyring, false), "Passwords are kept in the keyring; 2 moved there from posts2.txt.");
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")),
-        "http://refuse.example/a|ann|\r\n\r\nhttp://refuse.example/b|ben|pb\r\n\r\n"
-        "http://refuse.example/c|cy|\r\n\r\n");
-    EXPECT_EQ(lookUp("http://refuse.example/b"), "<none>");
-    ASSERT_EQ(t.dialogs.boxes.size(), 1);
-    EXPECT_EQ(t.dialogs.boxes[0].text,
-        "These passwords could not be moved to the keyring and stay in posts2.txt:\r\n\r\n"
-        "http://refuse.example/b: The keyring refused the write.");
-    EXPECT_EQ(t.logins.password(1).password, "pb") << "read from the file, where it stayed";
-    EXPECT_EQ(t.logins.password(0).password, "pa") << "read from the keyring";
+        EXPECT_EQ(t.logins.startPasswords(&keyring, false), r.status);
+        EXPECT_EQ(fileAtWrites, QList<QByteArray>({ before, before, before }));
+        EXPECT_EQ(t.file(), r.fileAfter);
+        QStringList found;
+        for (const char *forum : { "a", "b", "c" })
+            found.append(lookUp(QStringLiteral("http://move.example/") + forum));
+        EXPECT_EQ(found, r.inKeyring);
+        EXPECT_EQ(t.dialogs.boxes.size(), r.refused.size()) << t.boxes().toStdString();
+        EXPECT_EQ(t.logins.password(0).password, "pa") << "read from the keyring";
+        EXPECT_EQ(t.logins.password(1).password, "p|b") << "read from where it went";
+        for (const char *forum : { "a", "b", "c" })
+            real.remove(QStringLiteral("http://move.example/") + forum);
+    }
 }
 
 TEST(KeyringLogins, ReadBackAfterARestart)
 {
     NEEDS_PRIVATE_KEYRING();
-    QTemporaryDir dir;
-    writeFile(
-        dir.filePath("posts2.txt"), "http://restart.example/a|ann|pa\r\n\r\nhttp://restart.example/b|ben|\r\n\r\n");
-    {
-        Logins first(dir.path());
-        KeyringPasswordStore keyring;
-        first.logins.startPasswords(&keyring, false);
-        first.logins.setLogin(1, "ben", "typed|later");
-    }
+    Logins first("http://restart.example/a|ann|pa\r\n\r\nhttp://restart.example/b|ben|\r\n\r\n");
+    KeyringPasswordStore keyring;
+    first.logins.startPasswords(&keyring, false);
+    first.logins.setLogin(1, "ben", "typed|later");
     // The program again, as a process of its own.
     QProcess again;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("POSTMAVEN_RESTART_DIR"), dir.path());
+    env.insert(QStringLiteral("POSTMAVEN_RESTART_DIR"), first.folder);
     again.setProcessEnvironment(env);
     again.setProcessChannelMode(QProcess::MergedChannels);
     again.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--gtest_filter=KeyringLogins.SecondRun") });
@@ -243,9 +204,8 @@ TEST(KeyringLogins, SecondRun)
     if (folder.isEmpty())
         GTEST_SKIP() << "the second run of ReadBackAfterARestart";
     NEEDS_PRIVATE_KEYRING();
-    EXPECT_EQ(
-        readFile(folder + "/posts2.txt"), "http://restart.example/a|ann|\r\n\r\nhttp://restart.example/b|ben|\r\n\r\n");
-    Logins t(folder);
+    Logins t(ExistingFolder { folder });
+    EXPECT_EQ(t.file(), "http://restart.example/a|ann|\r\n\r\nhttp://restart.example/b|ben|\r\n\r\n");
     KeyringPasswordStore keyring;
     ASSERT_TRUE(keyring.probe().ok());
     EXPECT_EQ(t.logins.startPasswords(&keyring, false), "Passwords are kept in the keyring.");
@@ -256,11 +216,8 @@ TEST(KeyringLogins, SecondRun)
 TEST(KeyringLogins, RemovingAForumRemovesItsEntry)
 {
     NEEDS_PRIVATE_KEYRING();
-    QTemporaryDir dir;
-    writeFile(dir.filePath("posts2.txt"),
-        "http://remove.example/a|ann|pa\r\n\r\nhttp://remove.example/a|al|pa\r\n\r\n"
-        "http://remove.example/b|ben|pb\r\n\r\n");
-    Logins t(dir.path());
+    Logins t("http://remove.example/a|ann|pa\r\n\r\nhttp://remove.example/a|al|pa\r\n\r\n"
+             "http://remove.example/b|ben|pb\r\n\r\n");
     KeyringPasswordStore keyring;
     t.logins.startPasswords(&keyring, false);
     ASSERT_EQ(lookUp("http://remove.example/a"), "pa") << "one entry for the address listed twice";
@@ -271,29 +228,25 @@ TEST(KeyringLogins, RemovingAForumRemovesItsEntry)
     EXPECT_EQ(lookUp("http://remove.example/a"), "pa") << "still listed once: the entry stays";
     t.logins.removeForum(0);
     EXPECT_EQ(lookUp("http://remove.example/a"), "<none>");
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")), "");
+    EXPECT_EQ(t.file(), "");
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
 
 TEST(KeyringLogins, TheFileChosenTakesThePasswordsBack)
 {
     NEEDS_PRIVATE_KEYRING();
-    QTemporaryDir dir;
-    writeFile(dir.filePath("posts2.txt"), "http://back.example/a|ann|pa\r\n\r\nhttp://back.example/b|ben|pb\r\n\r\n");
-    Logins t(dir.path());
+    Logins t("http://back.example/a|ann|pa\r\n\r\nhttp://back.example/b|ben|pb\r\n\r\n");
     KeyringPasswordStore keyring;
     t.logins.startPasswords(&keyring, false);
     ASSERT_EQ(lookUp("http://back.example/b"), "pb");
 
-    EXPECT_EQ(t.logins.keepPasswordsInFile(true), "Passwords are kept in posts2.txt now.");
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")),
-        "http://back.example/a|ann|pa\r\n\r\nhttp://back.example/b|ben|pb\r\n\r\n");
+    t.logins.keepPasswordsInFile(true);
+    EXPECT_EQ(t.file(), "http://back.example/a|ann|pa\r\n\r\nhttp://back.example/b|ben|pb\r\n\r\n");
     EXPECT_EQ(lookUp("http://back.example/a"), "<none>");
     EXPECT_EQ(lookUp("http://back.example/b"), "<none>");
 
-    EXPECT_EQ(t.logins.keepPasswordsInFile(false), "Passwords are kept in the keyring now.");
-    EXPECT_EQ(
-        readFile(dir.filePath("posts2.txt")), "http://back.example/a|ann|\r\n\r\nhttp://back.example/b|ben|\r\n\r\n");
+    t.logins.keepPasswordsInFile(false);
+    EXPECT_EQ(t.file(), "http://back.example/a|ann|\r\n\r\nhttp://back.example/b|ben|\r\n\r\n");
     EXPECT_EQ(lookUp("http://back.example/a"), "pa");
     EXPECT_TRUE(t.dialogs.boxes.isEmpty());
 }
@@ -302,20 +255,18 @@ TEST(NoKeyring, PasswordsStayInTheFile)
 {
     if (keyringMode() != QLatin1String("none") && keyringMode() != QLatin1String("no-bus"))
         GTEST_SKIP() << "needs a session without a keyring, from keyring-session";
-    QTemporaryDir dir;
     const QByteArray file = "http://none.example/a|ann|pa\r\n\r\n";
-    writeFile(dir.filePath("posts2.txt"), file);
     KeyringPasswordStore keyring;
     const PasswordResult answer = keyring.probe();
     EXPECT_FALSE(answer.ok());
     EXPECT_FALSE(answer.error.isEmpty());
     EXPECT_FALSE(keyring.write("http://none.example/a", "ann", "pa").ok()) << "a failure, not a wait without end";
 
-    Logins t(dir.path());
+    Logins t(file);
     EXPECT_EQ(t.logins.startPasswords(answer.ok() ? &keyring : nullptr, false),
         "No keyring answers: passwords are kept in posts2.txt.");
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")), file);
+    EXPECT_EQ(t.file(), file);
     EXPECT_EQ(t.logins.password(0).password, "pa");
     t.logins.setLogin(0, "ann", "new");
-    EXPECT_EQ(readFile(dir.filePath("posts2.txt")), "http://none.example/a|ann|new\r\n\r\n");
+    EXPECT_EQ(t.file(), "http://none.example/a|ann|new\r\n\r\n");
 }

@@ -1,27 +1,14 @@
 #include "platform/data_location.h"
 #include "platform/web_sandbox.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 QFileDevice::Permissions ownerOnlyFolder()
 {
     return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
@@ -47,48 +34,49 @@ struct Folders {
 };
 } // namespace
 
-TEST(DataLocation, ProgramFolderHoldingWritableDataFilesIsUsed)
+TEST(DataLocation, TheFolderChosenAndWhatIsCopiedThere)
 {
-    Folders f;
-    writeBytes(f.program + "/posts.txt", "http://a.example/\r\n\r\n");
-    writeBytes(f.program + "/messages.txt", "\r\n");
-    const DataLocation where = chooseDataLocation(f.input());
-    EXPECT_EQ(where.folder, f.program);
-    EXPECT_TRUE(where.notice.isEmpty());
-    EXPECT_TRUE(where.copied.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(f.user)) << "the per-user folder is left alone";
-}
-
-TEST(DataLocation, UserFolderInsteadOfTheProgramFolder)
-{
+    enum Chosen { Program, User, Override };
     struct Row {
         const char *name;
         std::function<void(const Folders &)> prepare;
         bool programWritable;
+        bool overridden;
+        Chosen chosen;
         QStringList copied;
     };
+    const auto posts = [](const Folders &f) { writeBytes(f.program + "/posts.txt", "http://a.example/\r\n\r\n"); };
     const Row rows[] = {
-        { "empty program folder: nothing to copy", [](const Folders &) {}, true, {} },
-        { "empty read-only program folder: nothing to copy", [](const Folders &) {}, false, {} },
+        { "a program folder holding writable data files",
+            [](const Folders &f) {
+                writeBytes(f.program + "/posts.txt", "http://a.example/\r\n\r\n");
+                writeBytes(f.program + "/messages.txt", "\r\n");
+            },
+            true, false, Program, {} },
+        { "empty program folder: nothing to copy", [](const Folders &) {}, true, false, User, {} },
+        { "empty read-only program folder: nothing to copy", [](const Folders &) {}, false, false, User, {} },
         { "read-only program folder: its data files are copied",
             [](const Folders &f) {
                 writeBytes(f.program + "/posts.txt", "http://caf\xe9.example/\r\n\r\n");
                 writeBytes(f.program + "/posts2.txt", "http://forum.example/|me|secret\r\n\r\n");
                 writeBytes(f.program + "/Help.rtf", "{\\rtf1 help}");
             },
-            false, { "posts.txt", "posts2.txt" } },
+            false, false, User, { "posts.txt", "posts2.txt" } },
         { "a data file's name taken by a folder: the rest is copied",
             [](const Folders &f) {
                 QDir().mkpath(f.program + "/sizes.txt");
                 writeBytes(f.program + "/messages.txt", "hello[br]there\r\n");
             },
-            true, { "messages.txt" } },
+            true, false, User, { "messages.txt" } },
         { "a read-only data file: its copy can be written",
             [](const Folders &f) {
                 writeBytes(f.program + "/htmltemp.txt", "<form>\r\n");
                 QFile::setPermissions(f.program + "/htmltemp.txt", QFileDevice::ReadOwner);
             },
-            false, { "htmltemp.txt" } },
+            false, false, User, { "htmltemp.txt" } },
+        { "the command line over a program folder with writable data files", posts, true, true, Override, {} },
+        { "the command line over a read-only program folder with data files", posts, false, true, Override, {} },
+        { "the command line over an empty program folder", [](const Folders &) {}, true, true, Override, {} },
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -97,9 +85,14 @@ TEST(DataLocation, UserFolderInsteadOfTheProgramFolder)
         DataLocationInput input = f.input();
         if (!row.programWritable)
             input.canWrite = refusing(f.program);
+        if (row.overridden)
+            input.overrideFolder = f.override;
         const DataLocation where = chooseDataLocation(input);
-        EXPECT_EQ(where.folder, f.user);
-        EXPECT_EQ(QFileInfo(f.user).permissions(), ownerOnlyFolder());
+        const QString chosen = row.chosen == Program ? f.program : row.chosen == User ? f.user : f.override;
+        EXPECT_EQ(where.folder, chosen);
+        if (row.chosen != Program)
+            EXPECT_EQ(QFileInfo(chosen).permissions(), ownerOnlyFolder());
+        EXPECT_EQ(QFileInfo::exists(f.user), row.chosen == User) << "the per-user folder is made only to be used";
         EXPECT_EQ(where.copied, row.copied);
         for (const QString &name : row.copied) {
             EXPECT_EQ(readBytes(f.user + "/" + name), readBytes(f.program + "/" + name)) << qPrintable(name);
@@ -108,11 +101,9 @@ TEST(DataLocation, UserFolderInsteadOfTheProgramFolder)
                 << qPrintable(name);
         }
         EXPECT_FALSE(QFileInfo::exists(f.user + "/Help.rtf")) << "only data files move";
-        if (row.copied.isEmpty()) {
-            EXPECT_TRUE(where.notice.isEmpty()) << qPrintable(where.notice);
-        } else {
-            EXPECT_EQ(where.notice, QStringLiteral("Data files copied from %1 to %2").arg(f.program, f.user));
-        }
+        EXPECT_EQ(where.notice,
+            row.copied.isEmpty() ? QString()
+                                 : QStringLiteral("Data files copied from %1 to %2").arg(f.program, f.user));
     }
 }
 
@@ -142,36 +133,6 @@ TEST(DataLocation, AnEmptyUserFolderIsClosedToOthersWhenTakenIntoUse)
     EXPECT_EQ(chooseDataLocation(f.input()).folder, f.user);
     EXPECT_EQ(QFileInfo(f.user).permissions(), ownerOnlyFolder());
     EXPECT_TRUE(QFileInfo(f.user + "/Postmaven/QtWebEngine").isDir());
-}
-
-TEST(DataLocation, TheCommandLineWinsOverBoth)
-{
-    struct Row {
-        const char *name;
-        bool programHoldsData;
-        bool programWritable;
-    };
-    const Row rows[] = {
-        { "over a program folder with writable data files", true, true },
-        { "over a read-only program folder with data files", true, false },
-        { "over an empty program folder", false, true },
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        Folders f;
-        if (row.programHoldsData)
-            writeBytes(f.program + "/posts.txt", "http://a.example/\r\n\r\n");
-        DataLocationInput input = f.input();
-        input.overrideFolder = f.override;
-        if (!row.programWritable)
-            input.canWrite = refusing(f.program);
-        const DataLocation where = chooseDataLocation(input);
-        EXPECT_EQ(where.folder, f.override);
-        EXPECT_TRUE(where.copied.isEmpty());
-        EXPECT_TRUE(where.notice.isEmpty());
-        EXPECT_EQ(QFileInfo(f.override).permissions(), ownerOnlyFolder());
-        EXPECT_FALSE(QFileInfo::exists(f.user));
-    }
 }
 
 TEST(DataLocation, AFolderThatCannotBeMadeIsReported)

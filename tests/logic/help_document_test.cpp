@@ -1,62 +1,49 @@
+#include "support/files.h"
 #include "ui/help_document.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
-QString writeRtf(const QTemporaryDir &dir, const QByteArray &bytes)
-{
-    const QString path = dir.filePath("Help.rtf");
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        ADD_FAILURE() << "cannot write " << qPrintable(path);
-    return path;
-}
-
 // An RTF file of exactly the given size.
 QByteArray rtfOfSize(qsizetype size)
 {
-    QByteArray rtf = "{\\rtf1 ";
-    rtf += QByteArray(size - rtf.size() - 1, 'x');
-    rtf += "}";
-    return rtf;
+    const QByteArray start = "{\\rtf1 ";
+    return start + QByteArray(size - start.size() - 1, 'x') + "}";
 }
 } // namespace
 
-TEST(HelpDocument, ReadsAndConverts)
+TEST(HelpDocument, ReadsTheFileUpToItsLimitAndSaysWhyNot)
 {
-    QTemporaryDir dir;
-    const HelpDocument doc = readHelpDocument(writeRtf(dir, "{\\rtf1 {\\b Welcome} to the help}"));
-    ASSERT_TRUE(doc.ok) << qPrintable(doc.error);
-    EXPECT_TRUE(doc.html.contains("Welcome")) << qPrintable(doc.html);
-    EXPECT_TRUE(doc.html.contains("to the help")) << qPrintable(doc.html);
-    EXPECT_TRUE(doc.error.isEmpty());
-}
-
-TEST(HelpDocument, AFileOfTheLimitIsShown)
-{
-    QTemporaryDir dir;
-    const HelpDocument doc = readHelpDocument(writeRtf(dir, rtfOfSize(kMaxHelpFileBytes)));
-    EXPECT_TRUE(doc.ok) << qPrintable(doc.error);
-}
-
-TEST(HelpDocument, ALargerFileIsRefusedNamingFileAndLimit)
-{
-    QTemporaryDir dir;
-    const QString path = writeRtf(dir, rtfOfSize(kMaxHelpFileBytes + 1));
-    const HelpDocument doc = readHelpDocument(path);
-    EXPECT_FALSE(doc.ok);
-    EXPECT_TRUE(doc.html.isEmpty());
-    EXPECT_TRUE(doc.error.contains(path)) << qPrintable(doc.error);
-    EXPECT_TRUE(doc.error.contains("4 MB")) << qPrintable(doc.error);
-}
-
-TEST(HelpDocument, AMissingFileGivesAReason)
-{
-    QTemporaryDir dir;
-    const HelpDocument doc = readHelpDocument(dir.filePath("Help.rtf"));
-    EXPECT_FALSE(doc.ok);
-    EXPECT_TRUE(doc.error.contains("Help.rtf")) << qPrintable(doc.error);
+    struct Row {
+        const char *name;
+        QByteArray rtf; // none: no file
+        QStringList shown; // in the HTML; none: refused
+        QStringList why; // in the reason given, besides the file's path
+    };
+    const QList<Row> rows = {
+        { "a help file", "{\\rtf1 {\\b Welcome} to the help}", { "Welcome", "to the help" }, {} },
+        { "a file of the limit", rtfOfSize(kMaxHelpFileBytes), { "xxx" }, {} },
+        { "a larger file", rtfOfSize(kMaxHelpFileBytes + 1), {}, { "4 MB" } },
+        { "no file", {}, {}, {} },
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Help.rtf");
+        if (!r.rtf.isNull())
+            writeBytes(path, r.rtf);
+        const HelpDocument doc = readHelpDocument(path);
+        EXPECT_EQ(doc.ok, !r.shown.isEmpty()) << doc.error.toStdString();
+        for (const QString &part : r.shown)
+            EXPECT_TRUE(doc.html.contains(part)) << doc.html.toStdString();
+        if (doc.ok) {
+            EXPECT_TRUE(doc.error.isEmpty());
+            continue;
+        }
+        EXPECT_TRUE(doc.html.isEmpty());
+        for (const QString &part : r.why + QStringList { path })
+            EXPECT_TRUE(doc.error.contains(part)) << doc.error.toStdString();
+    }
 }

@@ -33,13 +33,8 @@ public:
             onQuestion();
         return answers.isEmpty() ? false : answers.takeFirst();
     }
-    bool input(QWidget *, const QString &, const QString &, QString *value) override
-    {
-        if (inputAnswers.isEmpty())
-            return false;
-        *value = inputAnswers.takeFirst();
-        return true;
-    }
+    // The program asks for no input: the user would cancel.
+    bool input(QWidget *, const QString &, const QString &, QString *) override { return false; }
     // Choices are answered from choiceAnswers in turn; with none left the
     // user cancels.
     bool choose(QWidget *, const QString &, const QString &, const QStringList &items, int *index) override
@@ -54,7 +49,6 @@ public:
     QString lastText() const { return boxes.isEmpty() ? QString() : boxes.last().text; }
 
     QList<Box> boxes;
-    QStringList inputAnswers;
     QList<bool> answers;
     QList<int> choiceAnswers;
     QStringList choiceItems;

@@ -12,6 +12,15 @@
 
 #include <memory>
 
+// A control of a window by its name.
+template <typename T = QWidget> T *findControl(const QObject *window, const QString &name)
+{
+    T *w = window->findChild<T *>(name);
+    if (!w)
+        ADD_FAILURE() << "no control named " << name.toStdString();
+    return w;
+}
+
 // A main window on a temporary data folder, in-memory settings and
 // recorders, with a fake browser unless a factory is given.
 struct TestApp {
@@ -28,18 +37,17 @@ struct TestApp {
     AppServices services(std::function<WebBrowser *(QObject *)> factory = {});
     // Creates the window and runs its load sequence.
     MainWindow &start(std::function<WebBrowser *(QObject *)> factory = {});
+    // Starts a window whose every command can do something, shown and
+    // active: a message with a link in ubb, a subject, a watched post, a
+    // forum with its login selected and its page shown, history both ways,
+    // and a help file.
+    MainWindow &startWithEverything();
     QString path(const QString &name) const { return dir.filePath(name); }
     QByteArray readFile(const QString &name) const;
     void writeFile(const QString &name, const QByteArray &bytes) const;
 
     // Controls of the window, found by name as a user finds them on screen.
-    template <typename T = QWidget> T *find(const char *name) const
-    {
-        T *w = window->findChild<T *>(QLatin1String(name));
-        if (!w)
-            ADD_FAILURE() << "no control named " << name;
-        return w;
-    }
+    template <typename T = QWidget> T *find(const char *name) const { return findControl<T>(window.get(), name); }
     // A button by its object name, an action by the name of what it does.
     void click(const char *name) const;
     void trigger(const char *actionName) const;

@@ -16,15 +16,21 @@ QString startMessage(const TestApp &t)
     return t.window->statusBar()->currentMessage();
 }
 
+// The window on a posts2.txt that holds file, with the keyring given.
+void start(TestApp &t, PasswordStore *keyring, const QByteArray &file)
+{
+    t.keyring = keyring;
+    t.writeFile("posts2.txt", file);
+    t.start();
+}
+
 } // namespace
 
 TEST(PasswordsWindow, InTheKeyringTheBoxesPasteAndListWorkAsBefore)
 {
     TestApp t;
     MemoryPasswordStore keyring;
-    t.keyring = &keyring;
-    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
-    t.start();
+    start(t, &keyring, "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
     EXPECT_TRUE(startMessage(t).contains("Passwords are kept in the keyring; 2 moved there from posts2.txt."))
         << startMessage(t).toStdString();
     EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\n");
@@ -61,9 +67,7 @@ TEST(PasswordsWindow, InTheKeyringTheBoxesPasteAndListWorkAsBefore)
 
     // At the next start nothing moves, and the keyring gives the passwords.
     TestApp again;
-    again.keyring = &keyring;
-    again.writeFile("posts2.txt", t.readFile("posts2.txt"));
-    again.start();
+    start(again, &keyring, t.readFile("posts2.txt"));
     EXPECT_TRUE(startMessage(again).contains("Passwords are kept in the keyring."))
         << startMessage(again).toStdString();
     selectRow(again.find<QListView>("lstPosts2"), 0);
@@ -74,8 +78,7 @@ TEST(PasswordsWindow, WithoutAKeyringTheFileKeepsThemAndTheStatusBarSaysSo)
 {
     TestApp t;
     const QByteArray file = "http://one.example/|bob|p1\r\n\r\n";
-    t.writeFile("posts2.txt", file);
-    t.start();
+    start(t, nullptr, file);
     EXPECT_TRUE(startMessage(t).contains("No keyring answers: passwords are kept in posts2.txt."))
         << startMessage(t).toStdString();
     EXPECT_EQ(t.readFile("posts2.txt"), file);
@@ -84,54 +87,35 @@ TEST(PasswordsWindow, WithoutAKeyringTheFileKeepsThemAndTheStatusBarSaysSo)
     EXPECT_FALSE(t.find<QAction>("keepPasswordsInFile")->isChecked());
 }
 
-TEST(PasswordsWindow, ARefusedPasswordStaysInTheFileWithABoxNamingTheForum)
+TEST(PasswordsWindow, AKeyringThatFailsLeavesAPasswordInTheFileOrTheBoxesShut)
 {
     TestApp t;
     MemoryPasswordStore keyring;
     keyring.refused = { "http://two.example/" };
-    t.keyring = &keyring;
-    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
-    t.start();
+    start(t, &keyring, "http://one.example/|bob|p1\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
     ASSERT_EQ(t.dialogs.boxes.size(), 1);
-    EXPECT_EQ(t.dialogs.boxes[0].text,
-        "These passwords could not be moved to the keyring and stay in posts2.txt:\r\n\r\n"
-        "http://two.example/: The keyring refused the write.");
+    EXPECT_TRUE(t.dialogs.lastText().contains("http://two.example/: ")) << t.dialogs.lastText().toStdString();
     EXPECT_EQ(t.readFile("posts2.txt"), "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|p2\r\n\r\n");
-    selectRow(t.find<QListView>("lstPosts2"), 1);
-    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p2");
-}
 
-TEST(PasswordsWindow, APasswordTheKeyringCannotGiveLeavesTheBoxesShut)
-{
-    TestApp t;
-    MemoryPasswordStore keyring;
-    keyring.entries = { { "http://one.example/", "p1" }, { "http://two.example/", "p2" } };
-    t.keyring = &keyring;
-    t.writeFile("posts2.txt", "http://one.example/|bob|\r\n\r\nhttp://two.example/|al|\r\n\r\n");
-    t.start();
+    // The keyring cannot give the password that moved: the boxes stay shut.
     keyring.unreadable = { "http://one.example/" };
     auto *forums = t.find<QListView>("lstPosts2");
     selectRow(forums, 0);
     EXPECT_FALSE(t.find("txtUsername")->isEnabled());
     EXPECT_FALSE(t.find("txtPassword")->isEnabled());
-    EXPECT_EQ(t.dialogs.lastText(),
-        "The password for http://one.example/ could not be read from the keyring:\r\n"
-        "The keyring could not give the password.");
+    EXPECT_TRUE(t.dialogs.lastText().contains("http://one.example/")) << t.dialogs.lastText().toStdString();
     EXPECT_EQ(keyring.entries.value("http://one.example/"), "p1") << "the empty box stored nothing";
     selectRow(forums, 1);
     EXPECT_TRUE(t.find("txtPassword")->isEnabled());
-    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p2");
+    EXPECT_EQ(t.find<QLineEdit>("txtPassword")->text(), "p2") << "from the file, where it stayed";
 }
 
 TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
 {
     TestApp t;
     MemoryPasswordStore keyring;
-    t.keyring = &keyring;
-    t.writeFile("posts2.txt", "http://one.example/|bob|p1\r\n\r\n");
-    t.start();
+    start(t, &keyring, "http://one.example/|bob|p1\r\n\r\n");
     auto *setting = t.find<QAction>("keepPasswordsInFile");
-    EXPECT_EQ(setting->text(), "Keep Passwords in the File");
     EXPECT_TRUE(setting->isCheckable());
     EXPECT_FALSE(setting->isChecked());
 
@@ -144,10 +128,8 @@ TEST(PasswordsWindow, KeepPasswordsInTheFileFromTheToolsMenu)
 
     // Chosen, it holds at the next start: nothing moves.
     TestApp chosen;
-    chosen.keyring = &keyring;
     chosen.settings.write("Settings", "keepPasswordsInFile", "1");
-    chosen.writeFile("posts2.txt", t.readFile("posts2.txt"));
-    chosen.start();
+    start(chosen, &keyring, t.readFile("posts2.txt"));
     EXPECT_TRUE(chosen.find<QAction>("keepPasswordsInFile")->isChecked());
     EXPECT_TRUE(startMessage(chosen).contains("Passwords are kept in posts2.txt, as chosen in the Tools menu."));
     EXPECT_EQ(chosen.readFile("posts2.txt"), "http://one.example/|bob|p1\r\n\r\n");
