@@ -83,6 +83,8 @@ void ReplyCheckRun::start()
     m_done = 0;
     m_waiting = 0;
     m_running = true;
+    // Started from a signal of the run it replaces: that run's loop ends on its own.
+    m_filling = false;
     takeNewPosts();
     emit started();
     emit progress(0, static_cast<int>(m_entries.size()));
