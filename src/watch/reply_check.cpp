@@ -5,6 +5,8 @@
 #include "watch/thread_text_store.h"
 #include "watch/watched_posts_model.h"
 
+#include <utility>
+
 namespace {
 const QString kSettings = QStringLiteral("Settings");
 // A kept connection spares the posts it carries a round trip each: a host
@@ -316,21 +318,23 @@ void ReplyCheckRun::tell()
     const quint64 generation = m_generation;
     while (generation == m_generation && m_told < m_entries.size() && m_entries[m_told].state == Entry::State::Done) {
         Entry &entry = m_entries[m_told++];
+        // Taken out first: a receiver may start the run anew.
+        const std::optional<CheckFailure> failure = std::exchange(entry.failure, std::nullopt);
+        const std::optional<CheckedPost> checked = std::exchange(entry.checked, std::nullopt);
+        const std::optional<NewReply> news = std::exchange(entry.news, std::nullopt);
         // Measured, then removed before its turn came: it is no longer the user's.
-        const bool gone = m_posts.rowOf(entry.id) < 0;
-        if (!gone && entry.failure) {
-            m_failures.append(*entry.failure);
-            emit checkFailed(entry.failure->address, entry.failure->number, entry.failure->description);
+        if (m_posts.rowOf(entry.id) < 0)
+            continue;
+        if (failure) {
+            m_failures.append(*failure);
+            emit checkFailed(failure->address, failure->number, failure->description);
             emit failuresChanged();
-        } else if (!gone && entry.checked) {
-            if (entry.news)
-                m_newReplies.append(*entry.news);
-            m_checkedPosts.append(*entry.checked);
-            emit postChecked(m_checkedPosts.last());
+        } else if (checked) {
+            if (news)
+                m_newReplies.append(*news);
+            m_checkedPosts.append(*checked);
+            emit postChecked(*checked);
         }
-        entry.checked.reset();
-        entry.news.reset();
-        entry.failure.reset();
     }
 }
 
