@@ -4,7 +4,10 @@
 //                                 (its links scanned); prints seconds, bytes, RSS growth
 //   bench_fetch check LISTFILE    a reply check run over the listed addresses,
 //                                 each measured over all its thread's pages and
-//                                 judged against the text a first, untimed run kept
+//                                 judged against the text a first, untimed run kept;
+//                                 with the longest the event loop went between
+//                                 two ticks of a 5 ms timer during both runs,
+//                                 as a window would feel it
 #include "net/page_fetch.h"
 #include "threads/thread_measurement.h"
 #include "watch/reply_check.h"
@@ -15,10 +18,19 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
+qint64 cpuNs()
+{
+    timespec t {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
 long statusKb(const char *field)
 {
     QFile f("/proc/self/status");
@@ -61,6 +73,27 @@ int main(int argc, char **argv)
     ThreadTextStore texts;
     ReplyCheckRun run(posts, texts, fetch);
     QSignalSpy done(&run, &ReplyCheckRun::finished);
+    // A tick every few milliseconds: the longest gap between two is the
+    // longest a click could have waited.
+    constexpr int kTickMs = 5;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer sinceTick;
+    qint64 longestGapNs = 0;
+    qint64 longestWorkNs = 0; // the process's own work in it
+    qint64 cpuAtTick = cpuNs();
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 gap = sinceTick.nsecsElapsed();
+        const qint64 cpu = cpuNs();
+        if (gap > longestGapNs) {
+            longestGapNs = gap;
+            longestWorkNs = cpu - cpuAtTick;
+        }
+        cpuAtTick = cpu;
+        sinceTick.start();
+    });
+    sinceTick.start();
+    ticker.start(kTickMs);
     // The first run records every thread; the second is a check as users run it.
     for (int i = 0; i < 2; ++i) {
         timer.start();
@@ -71,7 +104,8 @@ int main(int argc, char **argv)
     int pages = 0;
     for (const CheckedPost &p : run.checkedPosts())
         pages += p.size.pages;
-    printf("seconds %.3f posts %d pages %d new %d failed %d\n", timer.nsecsElapsed() / 1e9, posts.count(), pages,
-        run.newReplyCount(), static_cast<int>(run.failures().size()));
+    printf("seconds %.3f posts %d pages %d new %d failed %d own_work_ms %.1f longest_gap_ms %.1f\n",
+        timer.nsecsElapsed() / 1e9, posts.count(), pages, run.newReplyCount(), static_cast<int>(run.failures().size()),
+        longestWorkNs / 1e6, longestGapNs / 1e6);
     return 0;
 }

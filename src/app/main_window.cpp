@@ -161,11 +161,15 @@ void MainWindow::connectWork()
     connect(m_lists, &ListsPanel::addressSelected, m_status, &StatusPanels::showAddress);
     connect(m_lists, &ListsPanel::addressRefused, m_status, &StatusPanels::showResult);
     connect(m_browserPanel, &BrowserPanel::addressRefused, m_status, &StatusPanels::showResult);
-    for (PageFetch *channel : { m_sizeChannel, m_checkChannel })
-        connect(channel, &PageFetch::statusText, m_status, &StatusPanels::setText);
-    connect(m_watcher, &PostWatcher::statusText, m_status, &StatusPanels::setText);
+    connect(m_sizeChannel, &PageFetch::stepChanged, m_status, &StatusPanels::showFetchStep);
+    connect(m_sizeChannel, &PageFetch::progress, m_status, &StatusPanels::showFetchProgress);
+    connect(m_watcher, &PostWatcher::measureCompleted, m_status, &StatusPanels::showMeasureCompleted);
+    connect(m_watcher, &PostWatcher::addressRefused, m_status, &StatusPanels::showResult);
+    connect(m_check, &ReplyCheckRun::fetchStep, m_status, &StatusPanels::showFetchStep);
+    connect(m_check, &ReplyCheckRun::fetchProgress, m_status, &StatusPanels::showFetchProgress);
+    connect(m_check, &ReplyCheckRun::progress, m_status, &StatusPanels::showCheckProgress);
+    connect(m_check, &ReplyCheckRun::finished, m_status, &StatusPanels::showCheckFinished);
     connect(m_autoInsert, &AutoInsertController::pageSourceNotSaved, m_status, &StatusPanels::showResult);
-    connect(m_check, &ReplyCheckRun::status, m_status, &StatusPanels::showResult);
     // A run reports the posts it could not check in panel 1's tip, not in a box per post.
     connect(m_check, &ReplyCheckRun::failuresChanged, m_status,
         [this] { m_status->setCheckFailures(m_check->failures()); });
@@ -212,6 +216,7 @@ void MainWindow::load()
         == QLatin1String("1"))
         m_sideWindows->showHelp();
     m_scheduler->restore(*m_services.settings);
+    m_check->setLimits(CheckLimits::fromSettings(*m_services.settings));
 }
 
 bool MainWindow::unload(Shutdown how)
@@ -230,7 +235,7 @@ bool MainWindow::unload(Shutdown how)
     m_sideWindows->closeAll();
     m_scheduler->setInterval(std::chrono::milliseconds(0));
     m_sizeChannel->abandon();
-    m_checkChannel->abandon();
+    m_check->abandon();
     // Everything is written: postmaven-cli may change the lists from now on.
     if (m_lock)
         m_lock->unlock();

@@ -6,6 +6,7 @@
 #include "platform/data_lock.h"
 #include "platform/desktop_notifier.h"
 #include "platform/identity.h"
+#include "platform/settings_store.h"
 #include "watch/check_scheduler.h"
 #include "watch/reply_check.h"
 #include "watch/watch_store.h"
@@ -23,6 +24,8 @@ namespace {
 
 const QString kJson = QStringLiteral("json");
 const QString kNotify = QStringLiteral("notify");
+const QString kMaxConnections = QStringLiteral("max-connections");
+const QString kMaxPerHost = QStringLiteral("max-per-host");
 
 QJsonValue sizeOrNull(qint64 size)
 {
@@ -111,10 +114,43 @@ void CheckCommand::addOptions(QCommandLineParser &parser)
                        "currentSize, pages, newReplies, added, error.")));
     parser.addOption(
         QCommandLineOption(kNotify, QStringLiteral("Also send a desktop notification when new replies are found.")));
+    parser.addOption(QCommandLineOption(kMaxConnections,
+        QStringLiteral("Fetch at most N pages at once (default: the setting maxConnections, else %1).")
+            .arg(CheckLimits().connections),
+        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(kMaxPerHost,
+        QStringLiteral("Fetch at most N pages at once from one host (default: the setting maxConnectionsPerHost, "
+                       "else %1).")
+            .arg(CheckLimits().perHost),
+        QStringLiteral("N")));
+}
+
+// The limits the settings give, with those the command line names instead.
+std::optional<CheckLimits> CheckCommand::limits(const QCommandLineParser &parser) const
+{
+    CheckLimits limits = CheckLimits::fromSettings(QtSettingsStore(Identity::productName()));
+    for (const auto &[option, value] :
+        { std::pair { kMaxConnections, &limits.connections }, std::pair { kMaxPerHost, &limits.perHost } }) {
+        if (!parser.isSet(option))
+            continue;
+        const std::optional<int> given = CheckLimits::parse(parser.value(option));
+        if (!given) {
+            badUsage(QStringLiteral("--%1 takes a whole number from 1 to %2, not \"%3\"")
+                         .arg(option)
+                         .arg(CheckLimits::kMost)
+                         .arg(parser.value(option)));
+            return std::nullopt;
+        }
+        *value = *given;
+    }
+    return limits;
 }
 
 int CheckCommand::run(const QCommandLineParser &parser)
 {
+    const std::optional<CheckLimits> limits = this->limits(parser);
+    if (!limits)
+        return ExitBadUsage;
     const auto data = openWatchedData(dataDir(), mayCreateDataFolder());
     if (!data)
         return ExitBadUsage;
@@ -137,6 +173,7 @@ int CheckCommand::run(const QCommandLineParser &parser)
     const bool json = parser.isSet(kJson);
     PageFetch fetch;
     ReplyCheckRun run(store.posts(), store.texts(), fetch);
+    run.setLimits(*limits);
     // The posts as they were, to tell afterwards which records the run wrote.
     QHash<QString, WatchedPost> before;
     for (const WatchedPost &post : store.posts().all())

@@ -137,6 +137,12 @@ bool ConnectionPool::closeOldestIdle(const QString &hostName)
     return true;
 }
 
+bool ConnectionPool::hasIdle(const QString &hostName) const
+{
+    return std::any_of(
+        m_idle.cbegin(), m_idle.cend(), [&hostName](const Idle &idle) { return idle.key.hostName == hostName; });
+}
+
 int ConnectionPool::countFor(const QString &hostName) const
 {
     const auto granted = std::count_if(m_granted.cbegin(), m_granted.cend(),

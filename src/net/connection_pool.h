@@ -52,6 +52,8 @@ public:
     void setIdleTimeoutMs(int ms) { m_idleTimeoutMs = ms; }
     int maxConnections() const { return m_maxConnections; }
     int maxPerHost() const { return m_maxPerHost; }
+    // An open connection to hostName waits, idle, for a request.
+    bool hasIdle(const QString &hostName) const;
 
     // Asks for a connection to key for requester, replacing any request it
     // has waiting. grant is called at once or later, while requester lives

@@ -33,11 +33,20 @@ void PageFetch::setConnectionPool(ConnectionPool *pool)
     m_sharedPool = pool;
 }
 
+void PageFetch::takeSettingsOf(const PageFetch &other)
+{
+    m_defaultPort = other.m_defaultPort;
+    m_timeoutMs = other.m_timeoutMs;
+    m_deadlineMs = other.m_deadlineMs;
+    m_maxBodyBytes = other.m_maxBodyBytes;
+    m_ignoreSslErrors = other.m_ignoreSslErrors;
+    m_sharedPool = other.m_sharedPool;
+}
+
 void PageFetch::start(const QString &address)
 {
     m_redirects = 0;
     const FetchAddress a = parseFetchAddress(address, m_defaultPort);
-    emit statusText(3, QString());
     abandon();
     if (const FetchError::AddressFault fault = FetchError::addressFault(address, a); fault.number != 0) {
         emit failed(true, fault.number, fault.description);
@@ -64,7 +73,7 @@ void PageFetch::request(const FetchAddress &address)
     m_counter.setBodySink(m_sink);
     m_busy = true;
     m_retried = false;
-    emit statusText(2, QStringLiteral("Connecting to the web server"));
+    emit stepChanged(Step::Connecting);
     askForConnection(false);
 }
 
@@ -87,10 +96,8 @@ void PageFetch::onGranted(SocketControl *connection, bool fresh)
     }
     m_socket = connection;
     connect(m_socket, &SocketControl::connected, this, &PageFetch::sendRequest);
-    connect(m_socket, &SocketControl::sendProgress, this,
-        [this] { emit statusText(2, QStringLiteral("Sending request")); });
-    connect(m_socket, &SocketControl::sendComplete, this,
-        [this] { emit statusText(2, QStringLiteral("Request completed")); });
+    connect(m_socket, &SocketControl::sendProgress, this, [this] { emit stepChanged(Step::Sending); });
+    connect(m_socket, &SocketControl::sendComplete, this, [this] { emit stepChanged(Step::RequestSent); });
     connect(m_socket, &SocketControl::dataArrival, this, &PageFetch::onData);
     connect(m_socket, &SocketControl::closed, this, &PageFetch::onClosed);
     connect(m_socket, &SocketControl::error, this, &PageFetch::onError);
@@ -152,7 +159,7 @@ void PageFetch::onData(qint64)
     if (!m_busy)
         return;
     m_timer.start(m_timeoutMs);
-    emit statusText(2, QStringLiteral("Receiving response"));
+    emit stepChanged(Step::Receiving);
     const bool wasDone = m_counter.headerDone();
     if (m_chunk.size() != kChunkSize)
         m_chunk.resize(kChunkSize);
@@ -170,7 +177,7 @@ void PageFetch::onData(qint64)
             break;
     }
     if (wasDone && total > 0)
-        emit statusText(3, m_counter.progressText());
+        emit progress(m_counter.bodyBytes(), m_counter.contentLength());
     settle();
 }
 

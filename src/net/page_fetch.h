@@ -38,6 +38,8 @@ public:
     // Shares the connections of pool from the next start on; without one
     // (or once it is gone) the channel uses its own.
     void setConnectionPool(ConnectionPool *pool);
+    // Takes other's port, limits, trust and shared pool: a channel beside it.
+    void takeSettingsOf(const PageFetch &other);
 
     // Tests give the channel another port for plain addresses, short limits,
     // and trust in a throw-away certificate.
@@ -63,9 +65,20 @@ public:
     // Above the largest forum page; an endless body stops here.
     static constexpr qint64 kDefaultMaxBodyBytes = 256LL * 1024 * 1024;
 
+    // Where a fetch stands.
+    enum class Step {
+        Connecting, // waiting for a connection, or making one
+        Sending, // the request is going out
+        RequestSent,
+        Receiving,
+    };
+    Q_ENUM(Step)
+
 signals:
-    // Panels 2 and 3 of the status bar.
-    void statusText(int panel, const QString &text);
+    void stepChanged(PageFetch::Step step);
+    // Body bytes so far and the page's Content-Length figure (0 for none),
+    // from the arrival after the one that ended the header.
+    void progress(qint64 bodyBytes, qint64 contentLength);
     void finished(qint64 bodyBytes);
     // startError: the fetch could not start at all.
     void failed(bool startError, int number, const QString &description);

@@ -1,5 +1,6 @@
 #include "panels/status_panels.h"
 
+#include "net/http_response_counter.h"
 #include "watch/reply_check.h"
 
 #include <QLabel>
@@ -62,6 +63,49 @@ void StatusPanels::showLoadStarted()
 void StatusPanels::showPageLoaded()
 {
     setText(1, QStringLiteral("Complete"));
+}
+
+void StatusPanels::showFetchStep(PageFetch::Step step)
+{
+    switch (step) {
+    case PageFetch::Step::Connecting:
+        // A new page: the last one's progress is no longer news.
+        setText(3, QString());
+        setText(2, QStringLiteral("Connecting to the web server"));
+        return;
+    case PageFetch::Step::Sending:
+        setText(2, QStringLiteral("Sending request"));
+        return;
+    case PageFetch::Step::RequestSent:
+        setText(2, QStringLiteral("Request completed"));
+        return;
+    case PageFetch::Step::Receiving:
+        setText(2, QStringLiteral("Receiving response"));
+        return;
+    }
+}
+
+void StatusPanels::showFetchProgress(qint64 bodyBytes, qint64 contentLength)
+{
+    setText(3, HttpResponseCounter::progressFor(bodyBytes, contentLength, text(3)));
+}
+
+void StatusPanels::showMeasureCompleted()
+{
+    setText(2, QStringLiteral("Response completed"));
+}
+
+void StatusPanels::showCheckProgress(int done, int total)
+{
+    setText(1, QStringLiteral("checking posts: %1 of %2 done").arg(done).arg(total));
+}
+
+void StatusPanels::showCheckFinished(int newReplies, int notChecked)
+{
+    QString text = QStringLiteral("finished - %1 new replies found").arg(newReplies);
+    if (notChecked > 0)
+        text += QStringLiteral(", %1 could not be checked").arg(notChecked);
+    setText(1, text);
 }
 
 void StatusPanels::setCheckFailures(const QList<CheckFailure> &failures)

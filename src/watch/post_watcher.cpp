@@ -20,7 +20,7 @@ PostWatcher::PostWatcher(
 void PostWatcher::watch(const QString &url)
 {
     if (const QString refusal = addressRefusal(url); !refusal.isEmpty()) {
-        emit statusText(1, QStringLiteral("Not watched: %1").arg(refusal));
+        emit addressRefused(QStringLiteral("Not watched: %1").arg(refusal));
         return;
     }
     measure(m_posts.at(m_posts.rowFor(url)).id);
@@ -59,7 +59,7 @@ void PostWatcher::onMeasured(const ThreadSize &size)
         m_texts.keep(m_posts.at(row).url, size.text);
     }
     m_target = 0;
-    emit statusText(2, QStringLiteral("Response completed"));
+    emit measureCompleted();
     measureNext();
 }
 

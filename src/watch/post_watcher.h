@@ -33,7 +33,10 @@ public slots:
     void watch(const QString &url);
 
 signals:
-    void statusText(int panel, const QString &text);
+    // A post's thread was measured to its end (and recorded, unless it is gone).
+    void measureCompleted();
+    // The address cannot be watched, and why.
+    void addressRefused(const QString &why);
 
 private:
     void measure(quint64 postId);

@@ -30,6 +30,7 @@ struct Pages {
     QMap<QByteArray, int> sizes;
     QMap<QByteArray, int> replies;
     int delayMs = 0;
+    QMap<QByteArray, int> delays; // by path, instead of delayMs
     static QByteArray thread(int replies)
     {
         QByteArray body = "<h1>A thread</h1>\n";
@@ -45,7 +46,7 @@ struct Pages {
             const QByteArray body
                 = replies.contains(path) ? thread(replies.value(path)) : QByteArray(sizes.value(path, 100), 'p');
             ScriptServer::Script s = ScriptServer::response(body);
-            s.pieces.first().delayMs = delayMs;
+            s.pieces.first().delayMs = delays.value(path, delayMs);
             return s;
         });
     }

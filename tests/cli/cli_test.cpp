@@ -86,6 +86,53 @@ TEST(Cli, CheckPrintsTheThreadWithNewRepliesAndNamesTheDeadOne)
     EXPECT_EQ(cli.run({ "check" }).out, "");
 }
 
+TEST(Cli, CheckTellsThePostsInTheOrderOfTheList)
+{
+    Pages pages;
+    Cli cli;
+    QStringList posts;
+    QByteArray sizes;
+    // The posts first in the list answer last.
+    for (const QByteArray path : { "/a", "/b", "/c", "/d" }) {
+        pages.replies[path] = 2;
+        pages.delays[path] = 200 - 50 * static_cast<int>(posts.size());
+        posts.append(pages.url(path.constData()));
+        sizes += QByteArray::number(Pages::thread(2).size()) + " pages=1\r\n\r\n";
+    }
+    cli.writeFile("posts.txt", records(posts));
+    cli.writeFile("sizes.txt", sizes);
+    for (const QByteArray path : { "/a", "/b", "/c", "/d" })
+        pages.replies[path] = 3;
+    struct Row {
+        const char *name;
+        QStringList options;
+        QByteArray settings;
+        int atOnce; // connections open at once
+    };
+    const QList<Row> rows = {
+        { "two to a host unless told", {}, {}, 2 },
+        { "one to a host on the command line", { "--max-per-host", "1" }, {}, 1 },
+        { "one to a host in the settings", {}, "[Settings]\nmaxConnectionsPerHost=1\n", 1 },
+        { "one in all", { "--max-connections", "1" }, {}, 1 },
+        { "the command line over the settings", { "--max-per-host", "2" }, "[Settings]\nmaxConnectionsPerHost=1\n", 2 },
+    };
+    for (const Row &r : rows) {
+        QDir().mkpath(cli.home.filePath("config/Postmaven"));
+        QFile settings(cli.home.filePath("config/Postmaven/Postmaven.ini"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(r.settings);
+        settings.close();
+        pages.server.tally = {};
+        const Outcome check = cli.run(QStringList { "check", "--json" } + r.options);
+        EXPECT_EQ(check.status, 0) << r.name << ": " << check.err.toStdString();
+        QStringList told;
+        for (const QJsonObject &line : jsonLines(check.out))
+            told.append(line["address"].toString());
+        EXPECT_EQ(told, posts) << r.name;
+        EXPECT_EQ(pages.server.tally.mostOpen, r.atOnce) << r.name;
+    }
+}
+
 TEST(Cli, CheckRecordsMissingSizesWithoutLosingWhatChangedMeanwhile)
 {
     Pages pages;
@@ -215,6 +262,10 @@ TEST(Cli, BadUsageSaysWhatIsWrong)
         { "an unknown option", { "--frob" }, "Unknown option 'frob'" },
         { "an unknown option of a command", { "list", "--frob" }, "Unknown option 'frob'" },
         { "watch without an address", { "watch" }, "Missing url" },
+        { "a limit that is no number", { "check", "--max-connections", "many" },
+            "--max-connections takes a whole number from 1 to 64" },
+        { "no fetch at all to a host", { "check", "--max-per-host", "0" },
+            "--max-per-host takes a whole number from 1 to 64" },
         { "watch with two addresses", { "watch", "http://a/", "http://b/" }, "Unexpected argument 'http://b/'" },
         { "watch with an empty address", { "watch", "" }, "The address is empty" },
         // Written as one record, it would read back as two posts.

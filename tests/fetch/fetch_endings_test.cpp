@@ -135,7 +135,7 @@ TEST(PageFetch, CutPageKeepsItsProgressText)
     const FetchOutcome out = runFetch(fetch, server.base() + "/short");
     ASSERT_TRUE(out.failed);
     EXPECT_EQ(out.description, "Incomplete page: the connection closed before the page was complete.");
-    EXPECT_EQ(out.panel3.last(), "Downloaded 500 from 2000 (25%)");
+    EXPECT_EQ(out.progress.last(), "Downloaded 500 from 2000 (25%)");
 }
 
 TEST(PageFetch, LimitsEndEveryFetch)

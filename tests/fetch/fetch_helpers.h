@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/http_response_counter.h"
 #include "net/page_fetch.h"
 
 #include <QEventLoop>
@@ -15,15 +16,18 @@ struct FetchOutcome {
     qint64 bytes = -1;
     int number = 0;
     QString description;
-    QStringList panel2;
-    QStringList panel3;
+    QList<PageFetch::Step> steps;
+    QStringList progress; // as the status bar words it
 };
 
 inline FetchOutcome runFetch(PageFetch &fetch, const QString &address, int waitMs = 10000)
 {
     FetchOutcome out;
-    auto c1 = QObject::connect(&fetch, &PageFetch::statusText,
-        [&](int panel, const QString &text) { (panel == 2 ? out.panel2 : out.panel3).append(text); });
+    auto c1 = QObject::connect(&fetch, &PageFetch::stepChanged, [&](PageFetch::Step step) { out.steps.append(step); });
+    auto c2 = QObject::connect(&fetch, &PageFetch::progress, [&](qint64 bytes, qint64 contentLength) {
+        out.progress.append(HttpResponseCounter::progressFor(
+            bytes, contentLength, out.progress.isEmpty() ? QString() : out.progress.last()));
+    });
     QSignalSpy finished(&fetch, &PageFetch::finished);
     QSignalSpy failed(&fetch, &PageFetch::failed);
     fetch.start(address);
@@ -37,6 +41,7 @@ inline FetchOutcome runFetch(PageFetch &fetch, const QString &address, int waitM
         loop.exec();
     }
     QObject::disconnect(c1);
+    QObject::disconnect(c2);
     if (!finished.isEmpty()) {
         out.finished = true;
         out.bytes = finished.first().at(0).toLongLong();

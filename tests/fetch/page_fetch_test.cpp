@@ -86,14 +86,14 @@ TEST(PageFetch, ResponsesInScriptedPieces)
         const FetchOutcome out = runFetch(fetch, server.base() + r.path);
         ASSERT_TRUE(out.finished) << r.name;
         EXPECT_EQ(out.bytes, r.bytes) << r.name;
-        const QString last = out.panel3.isEmpty() ? QString() : out.panel3.last();
+        const QString last = out.progress.isEmpty() ? QString() : out.progress.last();
         EXPECT_EQ(last, r.lastProgress) << r.name;
-        ASSERT_FALSE(out.panel2.isEmpty());
-        EXPECT_EQ(out.panel2.first(), "Connecting to the web server") << r.name;
-        EXPECT_TRUE(out.panel2.contains("Sending request")) << r.name;
-        EXPECT_TRUE(out.panel2.contains("Request completed")) << r.name;
-        EXPECT_EQ(out.panel2.last(), "Receiving response") << r.name;
-        EXPECT_EQ(out.panel3.first(), "") << "panel 3 is emptied at the start";
+        using Step = PageFetch::Step;
+        ASSERT_FALSE(out.steps.isEmpty());
+        EXPECT_EQ(out.steps.first(), Step::Connecting) << r.name;
+        EXPECT_TRUE(out.steps.contains(Step::Sending)) << r.name;
+        EXPECT_TRUE(out.steps.contains(Step::RequestSent)) << r.name;
+        EXPECT_EQ(out.steps.last(), Step::Receiving) << r.name;
     }
 }
 
@@ -176,7 +176,7 @@ TEST(PageFetch, LargeBodyIsCountedNotKept)
     const FetchOutcome out = runFetch(fetch, server.base() + "/big", 30000);
     ASSERT_TRUE(out.finished);
     EXPECT_EQ(out.bytes, 8 << 20);
-    EXPECT_EQ(out.panel3.last(), "Downloaded 8388608 from 8388608 (100%)");
+    EXPECT_EQ(out.progress.last(), "Downloaded 8388608 from 8388608 (100%)");
 }
 
 TEST(PageFetch, SecurePagesOverTls)

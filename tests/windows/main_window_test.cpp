@@ -271,7 +271,8 @@ TEST(MainWindow, StatusTextsNeverGrowTheWindow)
     QCoreApplication::processEvents();
     const QSize before = w.size();
     for (int i = 0; i < 20; ++i) {
-        t.find<StatusPanels>("StatusBar1")->setText(1 + i % 3, QString(200, QLatin1Char('x')));
+        const QByteArray panel = "StatusBar1_panel" + QByteArray::number(1 + i % 3);
+        t.find<QLabel>(panel.constData())->setText(QString(200, QLatin1Char('x')));
         QTest::qWait(5);
     }
     EXPECT_EQ(w.size(), before);
@@ -511,8 +512,13 @@ TEST(MainWindow, ACheckRunListsThePostsItCouldNotReachInTheStatusTip)
     t.writeFile("sizes.txt", "100\r\n\r\n100\r\n\r\n");
     MainWindow &w = t.start();
     QSignalSpy finished(&w.checkRun(), &ReplyCheckRun::finished);
+    // What panel 1 says as each post is done.
+    QStringList progress;
+    QObject::connect(&w.checkRun(), &ReplyCheckRun::progress, [&] { progress.append(w.statusText(1)); });
     t.trigger("checkReplies");
     ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(progress.size(), 3);
+    EXPECT_TRUE(progress.last().contains("2 of 2")) << progress.join(" | ").toStdString();
     EXPECT_EQ(w.statusText(1), "finished - 0 new replies found, 1 could not be checked");
     const QString tip = t.find<QLabel>("StatusBar1_panel1")->toolTip();
     EXPECT_TRUE(tip.startsWith(dead + ": ")) << tip.toStdString();
