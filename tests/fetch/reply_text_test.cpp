@@ -22,6 +22,7 @@ struct ClassicForum {
     enum class Pages {
         Query, // ?page=n; page 1 linked as ?page=1, served as it is
         QueryRedirected, // ?page=n; ?page=1 sends the reader on to the bare address
+        QueryPastTheEnd, // ?page=n; a "newest" link past the last page sends the reader on to the last
         Start, // &start=10 and so on; page 1 linked with start=0
         CountedFromZero, // ?page=n-1; page 1 is the bare address
         NextOnly, // ?pagenum=n, reached by rel="next" alone
@@ -60,6 +61,7 @@ struct ClassicForum {
         switch (style) {
         case Pages::Query:
         case Pages::QueryRedirected:
+        case Pages::QueryPastTheEnd:
             return "/t/5?page=" + num;
         case Pages::Start:
             return "/t/5?start=" + QByteArray::number((n - 1) * kPerPage);
@@ -76,6 +78,8 @@ struct ClassicForum {
         ++fetches;
         if (style == Pages::QueryRedirected && path == href(1))
             return ScriptServer::response({}, "Location: /t/5\r\n", 301);
+        if (style == Pages::QueryPastTheEnd && path == href(pageCount() + 1))
+            return ScriptServer::response({}, "Location: " + href(pageCount()) + "\r\n", 302);
         int n = path == "/t/5" ? 1 : 0;
         for (int k = 1; k <= pageCount() + 1 && n == 0; ++k)
             if (path == href(k))
@@ -109,6 +113,8 @@ struct ClassicForum {
                           : "<a href=\"" + href(k) + "\">" + QByteArray::number(k) + "</a> ";
         if (n < pageCount())
             nav += "<a rel=\"next\" href=\"" + href(n + 1) + "\">Next &raquo;</a>";
+        if (style == Pages::QueryPastTheEnd)
+            nav += " <a href=\"" + href(pageCount() + 1) + "\">Newest</a>";
         return nav + "</div>\n";
     }
 
@@ -256,7 +262,7 @@ TEST(ReplyText, RepliesAreNewsAndShowTheirText)
     }
 }
 
-TEST(ReplyText, PageOneIsOnePageHoweverItIsLinked)
+TEST(ReplyText, EachPageCountsOnceHoweverItIsLinked)
 {
     using Pages = ClassicForum::Pages;
     struct Row {
@@ -267,6 +273,7 @@ TEST(ReplyText, PageOneIsOnePageHoweverItIsLinked)
     const QList<Row> rows = {
         { "?page=1 served as it is", Pages::Query, 6 },
         { "?page=1 sent on to the bare address", Pages::QueryRedirected, 7 },
+        { "a link past the last page sent on to the last page", Pages::QueryPastTheEnd, 8 },
         { "start=0", Pages::Start, 6 },
         { "pages counted from 0: ?page=1 is the second page", Pages::CountedFromZero, 5 },
     };
