@@ -1,6 +1,11 @@
 #pragma once
 
-// Characters as an HTML tokenizer sees them, byte by byte.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QtGlobal>
+
+// Characters as an HTML tokenizer sees them, byte by byte, and the ends of
+// the runs a tokenizer skips whole, found across the pieces a page arrives in.
 namespace HtmlChars {
 
 inline bool isSpace(char c)
@@ -12,5 +17,32 @@ inline char lower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
+
+// The "-->" that ends a comment.
+class CommentEnd {
+public:
+    // Right after "<!--": "<!-->" and "<!--->" are whole comments.
+    void open() { m_dashes = 2; }
+    // Returns the index just past the comment's ">", or size with ended
+    // false when the comment goes on into the next piece.
+    qint64 scan(const char *data, qint64 i, qint64 size, bool &ended);
+
+private:
+    int m_dashes = 0; // "-" just before the current byte
+};
+
+// The end tag that closes raw text, such as "</script" inside a script.
+class RawTextEnd {
+public:
+    void open(QByteArrayView tagName);
+    void restart() { m_matched = 0; }
+    // Returns the index of the byte after the end tag's name (white space,
+    // "/" or ">"), or size with ended false when the raw text goes on.
+    qint64 scan(const char *data, qint64 i, qint64 size, bool &ended);
+
+private:
+    QByteArray m_end; // "</script"
+    int m_matched = 0; // bytes of m_end matched so far
+};
 
 } // namespace HtmlChars

@@ -127,7 +127,7 @@ QByteArray PageText::take()
     m_state = State::Text;
     m_nameLength = 0;
     m_referenceLength = 0;
-    m_rawMatched = 0;
+    m_rawEnd.restart();
     m_rawTag = false;
     m_space = false;
     m_lineHasText = false;
@@ -172,8 +172,7 @@ void PageText::endTagName(bool endTag)
         endLine();
     } else if (kind == Kind::Raw && !endTag) {
         m_rawTag = true;
-        m_rawEnd.resize(0);
-        m_rawEnd.append("</").append(m_name, m_nameLength);
+        m_rawEnd.open(QByteArrayView(m_name, m_nameLength));
     }
     m_lastInTag = 0;
     m_state = State::Attributes;
@@ -229,36 +228,6 @@ qint64 PageText::scanText(const char *data, qint64 i, qint64 size)
             return i;
         }
         space();
-    }
-    return i;
-}
-
-qint64 PageText::scanRawText(const char *data, qint64 i, qint64 size)
-{
-    while (i < size) {
-        if (m_rawMatched == 0) {
-            const auto *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
-            if (!lt)
-                return size;
-            i = lt - data + 1;
-            m_rawMatched = 1;
-        } else if (m_rawMatched < m_rawEnd.size()) {
-            if (lower(data[i]) == m_rawEnd[m_rawMatched]) {
-                ++m_rawMatched;
-                ++i;
-            } else {
-                m_rawMatched = 0;
-            }
-        } else {
-            const char c = data[i];
-            m_rawMatched = 0;
-            if (isSpace(c) || c == '/' || c == '>') {
-                m_lastInTag = 0;
-                m_rawTag = false;
-                m_state = State::Attributes;
-                return i;
-            }
-        }
     }
     return i;
 }
@@ -322,7 +291,7 @@ void PageText::scan(const char *data, qint64 size)
                 const char t = data[i++];
                 if (t == '>') {
                     m_state = m_rawTag ? State::RawText : State::Text;
-                    m_rawMatched = 0;
+                    m_rawEnd.restart();
                 } else if ((t == '"' || t == '\'') && m_lastInTag == '=') {
                     m_quote = t;
                     m_state = State::Quoted;
@@ -345,25 +314,20 @@ void PageText::scan(const char *data, qint64 size)
             if (c == '-') {
                 ++i;
                 if (++m_declarationDashes == 2) {
-                    // "<!-->" and "<!--->" are whole comments.
-                    m_dashes = 2;
+                    m_comment.open();
                     m_state = State::Comment;
                 }
             } else {
                 m_state = State::BogusComment;
             }
             break;
-        case State::Comment:
-            // Ends at "-->", also across pieces.
-            while (i < size) {
-                const char t = data[i++];
-                if (t == '>' && m_dashes >= 2) {
-                    m_state = State::Text;
-                    break;
-                }
-                m_dashes = t == '-' ? m_dashes + 1 : 0;
-            }
+        case State::Comment: {
+            bool ended = false;
+            i = m_comment.scan(data, i, size, ended);
+            if (ended)
+                m_state = State::Text;
             break;
+        }
         case State::BogusComment: {
             const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
             if (!gt)
@@ -372,9 +336,16 @@ void PageText::scan(const char *data, qint64 size)
             m_state = State::Text;
             break;
         }
-        case State::RawText:
-            i = scanRawText(data, i, size);
+        case State::RawText: {
+            bool ended = false;
+            i = m_rawEnd.scan(data, i, size, ended);
+            if (ended) {
+                m_lastInTag = 0;
+                m_rawTag = false;
+                m_state = State::Attributes;
+            }
             break;
+        }
         }
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "threads/html_chars.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -46,7 +48,6 @@ private:
 
     void scan(const char *data, qint64 size);
     qint64 scanText(const char *data, qint64 i, qint64 size);
-    qint64 scanRawText(const char *data, qint64 i, qint64 size);
     void appendRun(const char *data, qint64 size);
     void space() { m_space = true; }
     void endLine();
@@ -66,9 +67,8 @@ private:
     char m_quote = 0;
     char m_lastInTag = 0; // "=" opens a quoted value
     bool m_rawTag = false; // the tag being read opens raw text
-    QByteArray m_rawEnd; // "</script" while inside a script
-    int m_rawMatched = 0;
-    int m_dashes = 0;
+    HtmlChars::RawTextEnd m_rawEnd;
+    HtmlChars::CommentEnd m_comment;
     int m_declarationDashes = 0;
     bool m_space = false; // white space waits to be written before the next text
     bool m_lineHasText = false;

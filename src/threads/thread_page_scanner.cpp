@@ -35,9 +35,8 @@ void ThreadPageScanner::reset()
     m_hrefView = {};
     m_relView = {};
     m_valuePending = false;
-    m_rawEnd.resize(0);
-    m_rawMatched = 0;
-    m_dashes = 0;
+    m_rawEnd.open({});
+    m_comment = {};
     m_declarationDashes = 0;
     m_hasHref = false;
     m_hasRel = false;
@@ -100,17 +99,20 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
             if (c == '-') {
                 ++i;
                 if (++m_declarationDashes == 2) {
-                    // "<!-->" and "<!--->" are whole comments.
-                    m_dashes = 2;
+                    m_comment.open();
                     m_state = State::Comment;
                 }
             } else {
                 m_state = State::BogusComment;
             }
             break;
-        case State::Comment:
-            i = scanComment(data, i, size);
+        case State::Comment: {
+            bool ended = false;
+            i = m_comment.scan(data, i, size, ended);
+            if (ended)
+                m_state = State::Text;
             break;
+        }
         case State::BogusComment:
         case State::InsideEndTag: {
             const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
@@ -232,9 +234,13 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
             m_state = State::SkipTag;
             break;
         }
-        case State::RawText:
-            i = scanRawText(data, i, size);
+        case State::RawText: {
+            bool ended = false;
+            i = m_rawEnd.scan(data, i, size, ended);
+            if (ended)
+                m_state = State::InsideEndTag;
             break;
+        }
         }
     }
 }
@@ -308,59 +314,6 @@ qint64 ThreadPageScanner::scanText(const char *data, qint64 i, qint64 size)
         i = skipTag(data, i, size);
         if (m_state != State::Text)
             return i;
-    }
-    return i;
-}
-
-qint64 ThreadPageScanner::scanComment(const char *data, qint64 i, qint64 size)
-{
-    while (i < size) {
-        const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
-        const qint64 end = gt ? gt - data : size;
-        // The dashes right before the ">", or at the end of this piece.
-        qint64 trailing = 0;
-        while (trailing < end - i && data[end - 1 - trailing] == '-')
-            ++trailing;
-        const int dashes = trailing == end - i ? m_dashes + static_cast<int>(trailing) : static_cast<int>(trailing);
-        if (!gt) {
-            m_dashes = dashes;
-            return size;
-        }
-        i = end + 1;
-        if (dashes >= 2) {
-            m_dashes = 0;
-            m_state = State::Text;
-            return i;
-        }
-        m_dashes = 0;
-    }
-    return i;
-}
-
-qint64 ThreadPageScanner::scanRawText(const char *data, qint64 i, qint64 size)
-{
-    while (i < size) {
-        if (m_rawMatched == 0) {
-            const auto *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
-            if (!lt)
-                return size;
-            i = lt - data + 1;
-            m_rawMatched = 1;
-        } else if (m_rawMatched < m_rawEnd.size()) {
-            if (lower(data[i]) == m_rawEnd[m_rawMatched]) {
-                ++m_rawMatched;
-                ++i;
-            } else {
-                m_rawMatched = 0;
-            }
-        } else {
-            const char c = data[i];
-            m_rawMatched = 0;
-            if (isSpace(c) || c == '/' || c == '>') {
-                m_state = State::InsideEndTag;
-                return i;
-            }
-        }
     }
     return i;
 }

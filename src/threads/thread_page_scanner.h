@@ -1,5 +1,7 @@
 #pragma once
 
+#include "threads/html_chars.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -59,8 +61,6 @@ private:
 
     qint64 scanText(const char *data, qint64 i, qint64 size);
     qint64 skipTag(const char *data, qint64 i, qint64 size);
-    qint64 scanRawText(const char *data, qint64 i, qint64 size);
-    qint64 scanComment(const char *data, qint64 i, qint64 size);
     void beginTag();
     void endTagName();
     void beginAttribute();
@@ -95,8 +95,7 @@ private:
     QByteArray m_href;
     QByteArray m_rel;
     QByteArray m_decoded;
-    QByteArray m_rawEnd; // "</script" while inside a script
-    int m_rawMatched = 0; // bytes of m_rawEnd matched so far
-    int m_dashes = 0; // "-" just before the current byte, in a comment
+    HtmlChars::RawTextEnd m_rawEnd;
+    HtmlChars::CommentEnd m_comment;
     int m_declarationDashes = 0; // "-" right after "<!"
 };

@@ -86,8 +86,7 @@ void ThreadPageScanner::endTagName()
         break;
     }
     if (m_tag == Tag::RawText) {
-        m_rawEnd.resize(0);
-        m_rawEnd.append("</").append(n);
+        m_rawEnd.open(n);
     }
 }
 
@@ -161,7 +160,7 @@ void ThreadPageScanner::emitTag()
 {
     m_state = State::Text;
     if (m_tag == Tag::RawText) {
-        m_rawMatched = 0;
+        m_rawEnd.restart();
         m_state = State::RawText;
         return;
     }

@@ -1,0 +1,68 @@
+#include "threads/html_chars.h"
+
+#include <cstring>
+
+namespace HtmlChars {
+
+qint64 CommentEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
+{
+    ended = false;
+    while (i < size) {
+        const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
+        const qint64 end = gt ? gt - data : size;
+        // The dashes right before the ">", or at the end of this piece.
+        qint64 trailing = 0;
+        while (trailing < end - i && data[end - 1 - trailing] == '-')
+            ++trailing;
+        const int dashes = trailing == end - i ? m_dashes + static_cast<int>(trailing) : static_cast<int>(trailing);
+        if (!gt) {
+            m_dashes = dashes;
+            return size;
+        }
+        i = end + 1;
+        m_dashes = 0;
+        if (dashes >= 2) {
+            ended = true;
+            return i;
+        }
+    }
+    return i;
+}
+
+void RawTextEnd::open(QByteArrayView tagName)
+{
+    m_end.resize(0);
+    m_end.append("</").append(tagName);
+    m_matched = 0;
+}
+
+qint64 RawTextEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
+{
+    ended = false;
+    while (i < size) {
+        if (m_matched == 0) {
+            const auto *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
+            if (!lt)
+                return size;
+            i = lt - data + 1;
+            m_matched = 1;
+        } else if (m_matched < m_end.size()) {
+            if (lower(data[i]) == m_end[m_matched]) {
+                ++m_matched;
+                ++i;
+            } else {
+                m_matched = 0;
+            }
+        } else {
+            const char c = data[i];
+            m_matched = 0;
+            if (isSpace(c) || c == '/' || c == '>') {
+                ended = true;
+                return i;
+            }
+        }
+    }
+    return i;
+}
+
+} // namespace HtmlChars
