@@ -4,9 +4,38 @@
 
 namespace HtmlChars {
 
-qint64 CommentEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
+void DeclarationEnd::open(bool bang)
+{
+    m_state = bang ? State::Dashes : State::Other;
+    m_dashes = 0;
+}
+
+qint64 DeclarationEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
 {
     ended = false;
+    while (i < size && m_state == State::Dashes) {
+        if (data[i] != '-') {
+            m_state = State::Other;
+            break;
+        }
+        ++i;
+        // "<!-->" and "<!--->" are whole comments: the two dashes count.
+        if (++m_dashes == 2)
+            m_state = State::Comment;
+    }
+    if (i == size)
+        return i;
+    if (m_state == State::Comment)
+        return scanComment(data, i, size, ended);
+    const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
+    if (!gt)
+        return size;
+    ended = true;
+    return gt - data + 1;
+}
+
+qint64 DeclarationEnd::scanComment(const char *data, qint64 i, qint64 size, bool &ended)
+{
     while (i < size) {
         const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
         const qint64 end = gt ? gt - data : size;

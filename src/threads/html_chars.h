@@ -18,17 +18,22 @@ inline char lower(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// The "-->" that ends a comment.
-class CommentEnd {
+// What follows "<!" or "<?", up to its end: a comment ends at "-->",
+// anything else ("<!DOCTYPE html>", "<?xml ...?>") at the first ">".
+class DeclarationEnd {
 public:
-    // Right after "<!--": "<!-->" and "<!--->" are whole comments.
-    void open() { m_dashes = 2; }
-    // Returns the index just past the comment's ">", or size with ended
-    // false when the comment goes on into the next piece.
+    // Right after "<!" (bang) or "<?".
+    void open(bool bang);
+    // Returns the index just past the declaration's ">", or size with ended
+    // false when it goes on into the next piece.
     qint64 scan(const char *data, qint64 i, qint64 size, bool &ended);
 
 private:
-    int m_dashes = 0; // "-" just before the current byte
+    qint64 scanComment(const char *data, qint64 i, qint64 size, bool &ended);
+
+    enum class State { Dashes, Comment, Other };
+    State m_state = State::Other;
+    int m_dashes = 0; // the "-" after "<!", then those just before the current byte
 };
 
 // The end tag that closes raw text, such as "</script" inside a script.

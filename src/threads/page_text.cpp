@@ -261,11 +261,12 @@ void PageText::scan(const char *data, qint64 size)
                 m_nameLength = 0;
                 m_state = State::TagName;
             } else if (c == '!') {
-                m_declarationDashes = 0;
-                m_state = State::MarkupDeclaration;
+                m_declaration.open(true);
+                m_state = State::Declaration;
                 ++i;
             } else if (c == '?') {
-                m_state = State::BogusComment;
+                m_declaration.open(false);
+                m_state = State::Declaration;
                 ++i;
             } else {
                 // A "<" that opens no tag is text.
@@ -310,30 +311,11 @@ void PageText::scan(const char *data, qint64 size)
             m_state = State::Attributes;
             break;
         }
-        case State::MarkupDeclaration:
-            if (c == '-') {
-                ++i;
-                if (++m_declarationDashes == 2) {
-                    m_comment.open();
-                    m_state = State::Comment;
-                }
-            } else {
-                m_state = State::BogusComment;
-            }
-            break;
-        case State::Comment: {
+        case State::Declaration: {
             bool ended = false;
-            i = m_comment.scan(data, i, size, ended);
+            i = m_declaration.scan(data, i, size, ended);
             if (ended)
                 m_state = State::Text;
-            break;
-        }
-        case State::BogusComment: {
-            const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
-            if (!gt)
-                return;
-            i = gt - data + 1;
-            m_state = State::Text;
             break;
         }
         case State::RawText: {

@@ -40,9 +40,7 @@ private:
         EndTagName,
         Attributes, // inside a tag, up to its ">"
         Quoted, // a quoted attribute value
-        MarkupDeclaration, // after "<!"
-        Comment,
-        BogusComment, // "<!DOCTYPE ...>", "<?...>"
+        Declaration, // after "<!" or "<?": a comment, a doctype
         RawText, // inside <script> and the like, up to its end tag
     };
 
@@ -68,8 +66,7 @@ private:
     char m_lastInTag = 0; // "=" opens a quoted value
     bool m_rawTag = false; // the tag being read opens raw text
     HtmlChars::RawTextEnd m_rawEnd;
-    HtmlChars::CommentEnd m_comment;
-    int m_declarationDashes = 0;
+    HtmlChars::DeclarationEnd m_declaration;
     bool m_space = false; // white space waits to be written before the next text
     bool m_lineHasText = false;
 };

@@ -36,8 +36,7 @@ void ThreadPageScanner::reset()
     m_relView = {};
     m_valuePending = false;
     m_rawEnd.open({});
-    m_comment = {};
-    m_declarationDashes = 0;
+    m_declaration = {};
     m_hasHref = false;
     m_hasRel = false;
 }
@@ -76,8 +75,8 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
             break;
         case State::TagOpen:
             if (c == '!') {
-                m_declarationDashes = 0;
-                m_state = State::MarkupDeclaration;
+                m_declaration.open(true);
+                m_state = State::Declaration;
                 ++i;
             } else if (c == '/') {
                 // Only the end tag of a raw-text element matters, and that
@@ -88,32 +87,21 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
                 beginTag();
                 m_state = State::TagName;
             } else if (c == '?') {
-                m_state = State::BogusComment;
+                m_declaration.open(false);
+                m_state = State::Declaration;
                 ++i;
             } else {
                 // A "<" that opens no tag is text.
                 m_state = State::Text;
             }
             break;
-        case State::MarkupDeclaration:
-            if (c == '-') {
-                ++i;
-                if (++m_declarationDashes == 2) {
-                    m_comment.open();
-                    m_state = State::Comment;
-                }
-            } else {
-                m_state = State::BogusComment;
-            }
-            break;
-        case State::Comment: {
+        case State::Declaration: {
             bool ended = false;
-            i = m_comment.scan(data, i, size, ended);
+            i = m_declaration.scan(data, i, size, ended);
             if (ended)
                 m_state = State::Text;
             break;
         }
-        case State::BogusComment:
         case State::InsideEndTag: {
             const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
             if (!gt)

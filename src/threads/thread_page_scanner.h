@@ -40,9 +40,7 @@ private:
     enum class State {
         Text,
         TagOpen, // after "<"
-        MarkupDeclaration, // after "<!"
-        Comment, // inside "<!-- ... -->"
-        BogusComment, // "<!DOCTYPE ...>", "<?...>": up to ">"
+        Declaration, // after "<!" or "<?": a comment, a doctype
         TagName,
         InsideEndTag, // up to ">"
         BeforeAttributeName,
@@ -96,6 +94,5 @@ private:
     QByteArray m_rel;
     QByteArray m_decoded;
     HtmlChars::RawTextEnd m_rawEnd;
-    HtmlChars::CommentEnd m_comment;
-    int m_declarationDashes = 0; // "-" right after "<!"
+    HtmlChars::DeclarationEnd m_declaration;
 };
