@@ -117,8 +117,10 @@ PageText::PageText()
     m_text.resize(64 * 1024);
 }
 
-QByteArray PageText::take()
+QByteArray PageText::take(bool *cut)
 {
+    if (cut)
+        *cut = m_cut;
     if (m_state == State::Reference)
         endReference(false);
     endLine();
@@ -131,23 +133,33 @@ QByteArray PageText::take()
     m_rawTag = false;
     m_space = false;
     m_lineHasText = false;
+    m_cut = false;
     return text;
 }
 
 void PageText::feed(const char *data, qint64 size)
 {
-    scan(data, size);
+    if (!m_cut)
+        scan(data, size);
 }
 
 void PageText::appendRun(const char *data, qint64 size)
 {
-    if (size <= 0 || m_length >= kMaxText)
+    if (size <= 0 || m_cut)
         return;
-    // Written in place: the buffer only grows, and is reused from page to page.
-    if (m_length + size + 2 > m_text.size())
-        m_text.resize(std::max(m_text.size() * 2, m_length + size + 2));
+    const qint64 space = m_space && m_lineHasText ? 1 : 0;
+    if (m_length + space + size > kMaxPageText) {
+        size = kMaxPageText - m_length - space;
+        m_cut = true;
+        if (size <= 0)
+            return;
+    }
+    // Written in place: the buffer only grows, up to the cap and a line end,
+    // and is reused from page to page.
+    if (m_length + space + size + 1 > m_text.size())
+        m_text.resize(std::min(kMaxPageText + 1, std::max(m_text.size() * 2, m_length + space + size + 1)));
     char *out = m_text.data() + m_length;
-    if (m_space && m_lineHasText)
+    if (space)
         *out++ = ' ';
     std::memcpy(out, data, static_cast<size_t>(size));
     m_length = out + size - m_text.constData();
@@ -266,7 +278,7 @@ qint64 PageText::scanRawText(const char *data, qint64 i, qint64 size)
 void PageText::scan(const char *data, qint64 size)
 {
     qint64 i = 0;
-    while (i < size) {
+    while (i < size && !m_cut) {
         const char c = data[i];
         switch (m_state) {
         case State::Text:
