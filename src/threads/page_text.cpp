@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -113,18 +114,25 @@ char32_t referenceCode(QByteArrayView name)
 } // namespace
 
 PageText::PageText()
+    : m_text(kStartBuffer, Qt::Uninitialized)
 {
-    m_text.resize(64 * 1024);
 }
 
 QByteArray PageText::take(bool *cut)
 {
-    if (cut)
-        *cut = m_cut;
     if (m_state == State::Reference)
         endReference(false);
     endLine();
-    QByteArray text(m_text.constData(), m_length);
+    if (cut)
+        *cut = m_cut;
+    QByteArray text;
+    if (m_length > kStartBuffer) {
+        // A long text is handed over, not copied; the next page starts small.
+        text = std::exchange(m_text, QByteArray(kStartBuffer, Qt::Uninitialized));
+        text.truncate(m_length);
+    } else {
+        text = QByteArray(m_text.constData(), m_length);
+    }
     m_length = 0;
     m_state = State::Text;
     m_nameLength = 0;

@@ -62,6 +62,7 @@ private:
     void endTagName(bool endTag);
     void endReference(bool terminated);
 
+    static constexpr qint64 kStartBuffer = 64 * 1024;
     static constexpr int kMaxName = 12;
     static constexpr int kMaxReference = 12;
 
