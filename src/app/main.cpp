@@ -59,6 +59,8 @@ int main(int argc, char *argv[])
     services.notifier = &notifier;
     services.createBrowser = [](QObject *parent) { return new WebEngineBrowser(true, parent); };
     KeyringPasswordStore keyring;
+    // Answered while the windows are built; the main window asks for the answer.
+    keyring.startProbe();
     services.keyring = &keyring;
     for (const QString &notice : { sandboxNotice, data.notice })
         if (!notice.isEmpty())

@@ -143,8 +143,8 @@ bool ForumLogins::saveLogins()
 
 QString ForumLogins::startPasswords(PasswordStore *keyring, bool keepInFile)
 {
-    // Asked here, while the splash is up, not before anything shows: a
-    // keyring can take a moment to answer.
+    // A keyring can take a moment to answer: the program asks before it
+    // builds its windows, and this waits only for what is still to come.
     m_keyring = keyring && keyring->answers() ? keyring : nullptr;
     m_useKeyring = !keepInFile;
     m_inKeyring.clear();

@@ -99,47 +99,80 @@ KeyringPasswordStore::KeyringPasswordStore(int waitMs)
 {
 }
 
+struct KeyringPasswordStore::Pending {
+    explicit Pending(int waitMs)
+        : wait(waitMs)
+    {
+    }
+    QKeychain::Error error = QKeychain::NoError;
+    QString errorString;
+    QString text;
+    bool givenUp = false;
+    AnswerWait wait;
+};
+
+std::shared_ptr<KeyringPasswordStore::Pending> KeyringPasswordStore::begin(QKeychain::Job *job)
+{
+    auto pending = std::make_shared<Pending>(m_waitMs);
+    // The job deletes itself once it has answered, also after the wait gave up.
+    QObject::connect(job, &QKeychain::Job::finished, job,
+        [pending, unanswered = m_unanswered, done = pending->wait.answered()](QKeychain::Job *j) {
+            pending->error = j->error();
+            pending->errorString = j->errorString();
+            if (auto *r = qobject_cast<QKeychain::ReadPasswordJob *>(j))
+                pending->text = r->textData();
+            if (pending->givenUp)
+                --*unanswered;
+            done();
+        });
+    job->start();
+    return pending;
+}
+
+PasswordResult KeyringPasswordStore::finish(const std::shared_ptr<Pending> &pending)
+{
+    const WaitEnd end = pending->wait.wait();
+    if (end != WaitEnd::Answered) {
+        pending->givenUp = true;
+        ++*m_unanswered;
+        return PasswordResult::failed(waitProblem(end, m_waitMs));
+    }
+    switch (pending->error) {
+    case QKeychain::NoError:
+        return PasswordResult::done(pending->text);
+    case QKeychain::EntryNotFound:
+        return PasswordResult::notFound();
+    default:
+        return PasswordResult::failed(
+            pending->errorString.isEmpty() ? QStringLiteral("The keyring refused.") : pending->errorString);
+    }
+}
+
 PasswordResult KeyringPasswordStore::run(QKeychain::Job *job)
 {
     if (*m_unanswered > 0) {
         delete job;
         return PasswordResult::failed(QStringLiteral("The keyring has not answered an earlier request yet."));
     }
-    struct Answer {
-        QKeychain::Error error = QKeychain::NoError;
-        QString errorString;
-        QString text;
-        bool givenUp = false;
-    };
-    auto answer = std::make_shared<Answer>();
-    AnswerWait wait(m_waitMs);
-    // The job deletes itself once it has answered, also after the wait gave up.
-    QObject::connect(job, &QKeychain::Job::finished, job,
-        [answer, unanswered = m_unanswered, done = wait.answered()](QKeychain::Job *j) {
-            answer->error = j->error();
-            answer->errorString = j->errorString();
-            if (auto *r = qobject_cast<QKeychain::ReadPasswordJob *>(j))
-                answer->text = r->textData();
-            if (answer->givenUp)
-                --*unanswered;
-            done();
-        });
-    job->start();
-    const WaitEnd end = wait.wait();
-    if (end != WaitEnd::Answered) {
-        answer->givenUp = true;
-        ++*m_unanswered;
-        return PasswordResult::failed(waitProblem(end, m_waitMs));
-    }
-    switch (answer->error) {
-    case QKeychain::NoError:
-        return PasswordResult::done(answer->text);
-    case QKeychain::EntryNotFound:
-        return PasswordResult::notFound();
-    default:
-        return PasswordResult::failed(
-            answer->errorString.isEmpty() ? QStringLiteral("The keyring refused.") : answer->errorString);
-    }
+    return finish(begin(job));
+}
+
+void KeyringPasswordStore::startProbe()
+{
+    if (m_probe || *m_unanswered > 0)
+        return;
+    auto *job = new QKeychain::ReadPasswordJob(kService);
+    job->setKey(kProbeKey);
+    m_probe = begin(job);
+}
+
+bool KeyringPasswordStore::answers()
+{
+    if (!m_probe)
+        return probe().ok();
+    const std::shared_ptr<Pending> probe = std::move(m_probe);
+    m_probe.reset();
+    return finish(probe).ok();
 }
 
 PasswordResult KeyringPasswordStore::probe()

@@ -24,17 +24,26 @@ public:
 
     // Whether a keyring answers at all: a read that finds nothing is an answer.
     PasswordResult probe();
-    bool answers() override { return probe().ok(); }
+    // Asks now and waits for nothing: the program starts it before its
+    // windows are built, so the keyring answers while they are, and
+    // answers() then finds the answer there.
+    void startProbe();
+    bool answers() override;
 
     PasswordResult read(const QString &address) override;
     PasswordResult write(const QString &address, const QString &userName, const QString &password) override;
     PasswordResult remove(const QString &address) override;
 
 private:
+    struct Pending;
+    // Starts a job whose answer lands in the returned state.
+    std::shared_ptr<Pending> begin(QKeychain::Job *job);
+    PasswordResult finish(const std::shared_ptr<Pending> &pending);
     PasswordResult run(QKeychain::Job *job);
     void describeItem(const QString &address, const QString &userName);
 
     int m_waitMs;
     // Jobs given up on that have not answered yet.
     std::shared_ptr<int> m_unanswered = std::make_shared<int>(0);
+    std::shared_ptr<Pending> m_probe; // the probe startProbe() sent
 };
