@@ -470,6 +470,16 @@ m.addEventListener('input', function() {
 window.editorReady = true;
 </script></body></html>)",
             "document.getElementById('message').value", "My draft\n-- Sent from Forum Mobile", true },
+        { "a hidden text area with no editor whose page adds its signature",
+            R"(<html><body><form method=post><textarea name=message id=message style="display:none">My draft
+-- Sent from Forum Mobile</textarea></form><script>
+var m = document.getElementById('message');
+m.addEventListener('input', function() {
+  if (!/-- Sent from Forum Mobile$/.test(m.value)) m.value = m.value.trimEnd() + '\n-- Sent from Forum Mobile';
+});
+window.editorReady = true;
+</script></body></html>)",
+            "document.getElementById('message').value", "My draft\n-- Sent from Forum Mobile", true },
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

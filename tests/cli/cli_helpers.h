@@ -2,15 +2,14 @@
 
 // postmaven-cli run as a user runs it: a separate process on a temporary data
 // folder and configuration, against loopback servers in the test's process.
+#include "support/files.h"
 #include "support/script_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMap>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,41 +21,6 @@ struct Outcome {
     QString out;
     QString err;
 };
-
-// Pages whose size the test sets, or threads of as many replies as it
-// says, each with its author and a button; any other path is 100 bytes.
-struct Pages {
-    ScriptServer server;
-    QMap<QByteArray, int> sizes;
-    QMap<QByteArray, int> replies;
-    int delayMs = 0;
-    QMap<QByteArray, int> delays; // by path, instead of delayMs
-    static QByteArray thread(int replies)
-    {
-        QByteArray body = "<h1>A thread</h1>\n";
-        for (int i = 1; i <= replies; ++i)
-            body += QStringLiteral("<div><b>user%1</b><p>Reply number %1</p><i>Quote</i></div>\n")
-                        .arg(i, 2, 10, QLatin1Char('0'))
-                        .toLatin1();
-        return body;
-    }
-    Pages()
-    {
-        server.setHandler([this](const QByteArray &path) {
-            const QByteArray body
-                = replies.contains(path) ? thread(replies.value(path)) : QByteArray(sizes.value(path, 100), 'p');
-            ScriptServer::Script s = ScriptServer::response(body);
-            s.pieces.first().delayMs = delays.value(path, delayMs);
-            return s;
-        });
-    }
-    QString url(const char *path) const { return server.base() + QLatin1String(path); }
-};
-
-inline QString deadAddress()
-{
-    return QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort());
-}
 
 struct Cli {
     QTemporaryDir data;
@@ -93,12 +57,8 @@ struct Cli {
     }
 
     // Waits with the event loop running, so that the servers here can answer.
-    Outcome run(QStringList arguments, bool withDataDir = true, const QByteArray &input = {}) const
+    static Outcome wait(QProcess &p, const QByteArray &input = {})
     {
-        if (withDataDir)
-            arguments.insert(1, QStringLiteral("--data-dir=%1").arg(data.path()));
-        const std::unique_ptr<QProcess> started = start(arguments);
-        QProcess &p = *started;
         QSignalSpy finished(&p, &QProcess::finished);
         if (!p.waitForStarted(10000))
             return {};
@@ -112,21 +72,21 @@ struct Cli {
         return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
     }
+    // On the test's data folder.
+    Outcome run(QStringList arguments) const
+    {
+        arguments.insert(1, QStringLiteral("--data-dir=%1").arg(data.path()));
+        return runWithoutFolder(arguments);
+    }
     Outcome runWithoutFolder(const QStringList &arguments, const QByteArray &input = {}) const
     {
-        return run(arguments, false, input);
+        return wait(*start(arguments), input);
     }
 
-    QByteArray file(const char *name) const
-    {
-        QFile f(data.filePath(QLatin1String(name)));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray file(const char *name) const { return readBytes(data.filePath(QLatin1String(name))); }
     void writeFile(const char *name, const QByteArray &bytes) const
     {
-        QFile f(data.filePath(QLatin1String(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        writeBytes(data.filePath(QLatin1String(name)), bytes);
     }
 };
 

@@ -16,80 +16,43 @@
 #include <functional>
 #include <unistd.h>
 
-namespace {
-
-// The arguments of a run in a folder under root, after the folder is set up.
-using Prepare = std::function<QStringList(const QString &root, Cli &cli)>;
-
-void makeFolder(const QString &path)
-{
-    ASSERT_TRUE(QDir().mkpath(path)) << path.toStdString();
-}
-
-} // namespace
-
 TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
 {
-    Pages pages;
-    const QString url = pages.url("/post");
+    PageServer pages;
     struct Row {
         const char *name;
-        Prepare prepare;
+        QString arguments; // ROOT: a folder of the row's own
+        std::function<void(const QString &root, Cli &cli)> prepare;
         int status;
         const char *said;
         const char *absent; // under root, not there afterwards
     };
     const QList<Row> rows = {
-        { "list in a folder that is not there",
-            [](const QString &root, Cli &) {
-                return QStringList { "list", "--data-dir", root + "/typo/deep/x" };
-            },
-            1, "does not exist", "typo" },
-        { "watch in a folder whose parent is not there",
-            [&](const QString &root, Cli &) {
-                return QStringList { "watch", "--data-dir", root + "/typo/x", url };
-            },
-            1, "does not exist", "typo" },
-        { "watch makes the last folder",
-            [&](const QString &root, Cli &) {
-                return QStringList { "watch", "--data-dir", root + "/new", url };
-            },
-            0, "", nullptr },
-        { "--data-dir before the command",
-            [&](const QString &root, Cli &) {
-                makeFolder(root + "/given");
-                return QStringList { "--data-dir", root + "/given", "watch", url };
-            },
-            0, "", nullptr },
-        { "a folder that is a link to itself",
-            [&](const QString &root, Cli &) {
-                QFile::link(root + "/loop", root + "/loop");
-                return QStringList { "watch", "--data-dir", root + "/loop", url };
-            },
-            1, "Too many levels of symbolic links", nullptr },
-        { "a folder that is a link to nowhere",
-            [&](const QString &root, Cli &) {
-                QFile::link(root + "/gone", root + "/dangling");
-                return QStringList { "watch", "--data-dir", root + "/dangling", url };
-            },
-            1, "which does not exist", "gone" },
-        { "a home folder that cannot be written",
-            [&](const QString &root, Cli &cli) {
-                QFile file(root + "/home");
-                EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        { "list in a folder that is not there", "list --data-dir ROOT/typo/deep/x", nullptr, 1, "does not exist",
+            "typo" },
+        { "watch in a folder whose parent is not there", "watch --data-dir ROOT/typo/x URL", nullptr, 1,
+            "does not exist", "typo" },
+        { "watch makes the last folder", "watch --data-dir ROOT/new URL", nullptr, 0, "", nullptr },
+        { "--data-dir before the command", "--data-dir ROOT/given watch URL",
+            [](const QString &root, Cli &) { QDir().mkpath(root + "/given"); }, 0, "", nullptr },
+        { "a folder that is a link to itself", "watch --data-dir ROOT/loop URL",
+            [](const QString &root, Cli &) { QFile::link(root + "/loop", root + "/loop"); }, 1,
+            "Too many levels of symbolic links", nullptr },
+        { "a folder that is a link to nowhere", "watch --data-dir ROOT/dangling URL",
+            [](const QString &root, Cli &) { QFile::link(root + "/gone", root + "/dangling"); }, 1,
+            "which does not exist", "gone" },
+        { "a home folder that cannot be written", "watch URL",
+            [](const QString &root, Cli &cli) {
+                writeBytes(root + "/home", "");
                 cli.env.insert("XDG_DATA_HOME", root + "/home/.local/share");
-                return QStringList { "watch", url };
             },
             1, "/home/.local/share/Postmaven cannot be used: Not a directory", nullptr },
-        { "a lock that is a folder",
-            [&](const QString &root, Cli &) {
-                makeFolder(root + "/d/postmaven.lock");
-                return QStringList { "watch", "--data-dir", root + "/d", url };
-            },
-            1, "postmaven.lock is a folder", "d/posts.txt" },
-        { "a folder its owner may only read",
-            [&](const QString &root, Cli &cli) {
-                makeFolder(root + "/readonly");
+        { "a lock that is a folder", "watch --data-dir ROOT/d URL",
+            [](const QString &root, Cli &) { QDir().mkpath(root + "/d/postmaven.lock"); }, 1,
+            "postmaven.lock is a folder", "d/posts.txt" },
+        { "a folder its owner may only read", "watch --data-dir ROOT/readonly URL",
+            [](const QString &root, Cli &cli) {
+                QDir().mkpath(root + "/readonly");
                 QFile::setPermissions(root + "/readonly", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
                 // Root may write anywhere: the run is made by nobody, who owns the folder.
                 if (::geteuid() == 0) {
@@ -98,7 +61,6 @@ TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
                     cli.runAs = QStringList { QStandardPaths::findExecutable("setpriv"), "--reuid=65534",
                         "--regid=65534", "--clear-groups" };
                 }
-                return QStringList { "watch", "--data-dir", root + "/readonly", url };
             },
             1, "postmaven.lock could not be created: Permission denied", "readonly/posts.txt" },
     };
@@ -106,7 +68,10 @@ TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
         SCOPED_TRACE(row.name);
         Cli cli;
         QTemporaryDir place;
-        const QStringList arguments = row.prepare(place.path(), cli);
+        if (row.prepare)
+            row.prepare(place.path(), cli);
+        const QStringList arguments
+            = QString(row.arguments).replace("ROOT", place.path()).replace("URL", pages.url("/post")).split(' ');
         const Outcome o = cli.runWithoutFolder(arguments);
         EXPECT_EQ(o.status, row.status) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
@@ -116,14 +81,14 @@ TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
         if (row.status == 0)
             EXPECT_EQ(
                 cli.runWithoutFolder(QStringList { "list" } + arguments.mid(arguments.indexOf("--data-dir"), 2)).out,
-                url + "\t100\n");
+                pages.url("/post") + "\t100\n");
         EXPECT_FALSE(QFileInfo::exists(cli.home.filePath("data/Postmaven"))) << "the window's folder is left alone";
     }
 }
 
 TEST(SharedFolder, TheLockSaysWhoHoldsItAndOnlyTheWindowRefuses)
 {
-    Pages pages;
+    PageServer pages;
     const QString url = pages.url("/post");
     QProcess ended;
     ended.start("sleep", { "0.1" });
@@ -196,7 +161,7 @@ TEST(SharedFolder, TheLockSaysWhoHoldsItAndOnlyTheWindowRefuses)
 
 TEST(SharedFolder, RunsAtTheSameTimeAllLand)
 {
-    Pages pages;
+    PageServer pages;
     pages.delayMs = 200;
     Cli cli;
     cli.writeFile("posts.txt", records({ pages.url("/u0"), pages.url("/u1") }));
@@ -233,7 +198,7 @@ TEST(SharedFolder, RunsAtTheSameTimeAllLand)
 
 TEST(SharedFolder, AFullOrReadOnlyDiskLosesNothing)
 {
-    Pages pages;
+    PageServer pages;
     pages.sizes = { { "/a", 1000 }, { "/b", 3000 } };
     const QByteArray posts = records({ pages.url("/a"), pages.url("/b"), pages.url("/c") });
     const QByteArray sizes = records({ "1000 pages=1", "2000 pages=1", "none" });
@@ -256,11 +221,8 @@ TEST(SharedFolder, AFullOrReadOnlyDiskLosesNothing)
         SmallFileSystem disk;
         if (!disk.mounted())
             GTEST_SKIP() << disk.skipReason().toStdString();
-        for (const auto &[name, bytes] : { std::pair { "posts.txt", posts }, std::pair { "sizes.txt", sizes } }) {
-            QFile f(disk.filePath(name));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(bytes);
-        }
+        writeBytes(disk.filePath("posts.txt"), posts);
+        writeBytes(disk.filePath("sizes.txt"), sizes);
         ASSERT_TRUE(row.leave < 0 ? disk.makeReadOnly() : disk.fill(row.leave));
         Cli cli;
         const Outcome o = cli.runWithoutFolder(
@@ -268,11 +230,8 @@ TEST(SharedFolder, AFullOrReadOnlyDiskLosesNothing)
         EXPECT_EQ(o.status, 1) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QLatin1String(row.said))) << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(disk.path())) << "names the file";
-        QFile postsFile(disk.filePath("posts.txt"));
-        QFile sizesFile(disk.filePath("sizes.txt"));
-        ASSERT_TRUE(postsFile.open(QIODevice::ReadOnly) && sizesFile.open(QIODevice::ReadOnly));
-        EXPECT_EQ(postsFile.readAll(), posts);
-        EXPECT_EQ(sizesFile.readAll(), sizes);
+        EXPECT_EQ(readBytes(disk.filePath("posts.txt")), posts);
+        EXPECT_EQ(readBytes(disk.filePath("sizes.txt")), sizes);
         EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), row.leave < 0 ? 2 : 3)
             << "no lock or temporary file left: "
             << QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
@@ -281,7 +240,7 @@ TEST(SharedFolder, AFullOrReadOnlyDiskLosesNothing)
 
 TEST(SharedFolder, WhatCutShortWritesLeftIsClearedByTheNextChange)
 {
-    Pages pages;
+    PageServer pages;
     Cli cli;
     // A kept thread text is named by a digest of its address.
     const QString text = "threads/" + QString(40, '7') + ".text";

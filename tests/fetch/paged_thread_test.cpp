@@ -1,18 +1,8 @@
 // Threads spread over several pages, served on loopback as forum and blog
 // software pages them: the check adds up every page of a watched thread.
-#include "net/page_fetch.h"
-#include "support/recorders.h"
-#include "support/script_server.h"
-#include "watch/post_watcher.h"
-#include "watch/reply_check.h"
-#include "watch/thread_text_store.h"
-#include "watch/watched_posts_model.h"
+#include "fetch/fetch_helpers.h"
 
 #include <gtest/gtest.h>
-
-#include <QEventLoop>
-#include <QSignalSpy>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -25,10 +15,7 @@ struct ForumThread {
         Page, // /t/5?page=2, written "?page=2"
         Start, // /viewtopic.php?f=2&t=5&start=3, written with &amp;
         Cpage, // /t/5?cpage=2, page 1 as ?cpage=1 too, written as whole addresses
-        Pg, // /t/5?pg=2
-        PageDash, // /threads/title.5/page-2, written "page-2"
         CommentPage, // /2024/05/post-5/comment-page-2/#comments
-        PageSlash, // /topic/5-title/page/2/
         RelNext, // /index.php?topic=5.3: only rel="next" leads on
     };
     enum class Order {
@@ -52,16 +39,11 @@ struct ForumThread {
         switch (style) {
         case Style::Page:
         case Style::Cpage:
-        case Style::Pg:
             return "/t/" + t;
         case Style::Start:
             return "/viewtopic.php?f=2&t=" + t;
-        case Style::PageDash:
-            return "/threads/title." + t + "/";
         case Style::CommentPage:
             return "/2024/05/post-" + t + "/";
-        case Style::PageSlash:
-            return "/topic/" + t + "-title/";
         case Style::RelNext:
             return "/index.php?topic=" + t + ".0";
         }
@@ -82,14 +64,8 @@ struct ForumThread {
             return a + "&start=" + QByteArray::number((n - 1) * perPage);
         case Style::Cpage:
             return a + "?cpage=" + num;
-        case Style::Pg:
-            return a + "?pg=" + num;
-        case Style::PageDash:
-            return a + "page-" + num;
         case Style::CommentPage:
             return a + "comment-page-" + num + "/";
-        case Style::PageSlash:
-            return a + "page/" + num + "/";
         case Style::RelNext:
             return "/index.php?topic=" + QByteArray::number(thread) + "." + QByteArray::number((n - 1) * perPage);
         }
@@ -107,8 +83,6 @@ struct ForumThread {
             return "." + QByteArray(path).replace("&", "&amp;");
         case Style::Cpage:
             return origin + path;
-        case Style::PageDash:
-            return n == 1 ? path : path.mid(path.lastIndexOf('/') + 1);
         case Style::CommentPage:
             return path + "#comments";
         default:
@@ -187,7 +161,6 @@ struct Forum {
     ForumThread thread;
     QStringList strays;
     QList<QByteArray> served; // the paths of the thread's pages, in order
-    QList<qint64> servedBytes;
     QByteArray cutPath; // this page is cut short
     bool chunked = false; // sent in chunks of 7 bytes, which split every tag
 
@@ -212,14 +185,9 @@ struct Forum {
         }
         const QByteArray body = thread.render(n);
         served.append(path);
-        servedBytes.append(body.size());
-        if (path == cutPath) {
-            ScriptServer::Script s;
-            s.pieces.append({ "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"
-                    + body.left(body.size() / 2),
-                0 });
-            return s;
-        }
+        if (path == cutPath)
+            return pieces({ { "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"
+                + body.left(100) } });
         if (!chunked)
             return ScriptServer::response(body);
         QByteArray r = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
@@ -227,122 +195,70 @@ struct Forum {
             const QByteArray piece = body.mid(i, 7);
             r += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
         }
-        r += "0\r\n\r\n";
-        ScriptServer::Script s;
-        s.pieces.append({ r, 0 });
-        return s;
+        return pieces({ { r + "0\r\n\r\n" } });
     }
 
     QString url(const QByteArray &path) const { return server.base() + QString::fromLatin1(path); }
     QString threadUrl() const { return url(thread.address()); }
     qint64 pageBytes(int n) const { return thread.render(n).size(); }
-    void forget()
-    {
-        served.clear();
-        servedBytes.clear();
-    }
-    qint64 servedSum() const
-    {
-        qint64 sum = 0;
-        for (const qint64 b : servedBytes)
-            sum += b;
-        return sum;
-    }
 };
 
-// Both channels over one list of watched posts, as the main window has them.
-struct Watcher {
-    WatchedPostsModel posts;
-    ThreadTextStore texts;
-    PageFetch sizeChannel;
-    PageFetch checkChannel;
-    RecordingDialogs dialogs;
-    PostWatcher watcher { posts, texts, sizeChannel, dialogs };
-    ReplyCheckRun run { posts, texts, checkChannel };
-
-    Watcher()
-    {
-        sizeChannel.setTimeoutMs(5000);
-        checkChannel.setTimeoutMs(5000);
-    }
-    // Watch This Post, waiting until every page of the thread was measured.
-    bool watch(const QString &url)
-    {
-        watcher.watch(url);
-        auto done = [this] { return !watcher.isMeasuring() && watcher.waiting() == 0; };
-        if (done())
-            return true;
-        QEventLoop loop;
-        QTimer timer;
-        auto check = [&] {
-            if (done())
-                loop.quit();
-        };
-        QObject::connect(&sizeChannel, &PageFetch::finished, &loop, check);
-        QObject::connect(&sizeChannel, &PageFetch::failed, &loop, check);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timer.start(20000);
-        loop.exec();
-        return done();
-    }
-    QStringList check()
-    {
-        QSignalSpy done(&run, &ReplyCheckRun::finished);
-        run.start();
-        if (done.isEmpty() && !done.wait(60000))
-            return { "the run did not finish" };
-        return run.newReplies();
-    }
-    const WatchedPost &post(int row = 0) const { return posts.at(row); }
-    // The program closed and started again: the lists go through their files.
-    void restart() { posts.load(posts.postsFileText().split("\r\n"), posts.sizesFileText().split("\r\n")); }
-};
+// The program closed and started again: the lists go through their files.
+void restart(WatchedPostsModel &posts)
+{
+    posts.load(posts.postsFileText().split("\r\n"), posts.sizesFileText().split("\r\n"));
+}
 
 } // namespace
 
 TEST(PagedThreads, EveryStyleOfPageLinks)
 {
+    // Which links are pages of a thread: ThreadLinks. Here, the pages
+    // they lead to are measured, each once, whatever else a page links.
     using Style = ForumThread::Style;
     struct Row {
         const char *name;
         Style style;
-        bool chunked;
+        int replies; // three a page
         int pagesMeasured;
         int fetches;
+        qint64 lastPage;
+        bool chunked = false; // sent in chunks of 7 bytes, which split every tag
+        bool nextLoops = false;
     };
     const QList<Row> rows = {
-        { "query page, relative links", Style::Page, false, 3, 3 },
-        { "query start offset beside other parameters, &amp; in links", Style::Start, false, 3, 3 },
-        { "cpage with page 1 numbered too, served at both addresses: one page", Style::Cpage, false, 3, 4 },
-        { "pg", Style::Pg, false, 3, 3 },
-        { "path page-N, relative links", Style::PageDash, false, 3, 3 },
-        { "path comment-page-N with a fragment", Style::CommentPage, false, 3, 3 },
-        { "path page/N", Style::PageSlash, false, 3, 3 },
-        { "rel next from page to page", Style::RelNext, false, 3, 3 },
-        { "query page sent in chunks of 7 bytes", Style::Page, true, 3, 3 },
-        { "rel next sent in chunks of 7 bytes", Style::RelNext, true, 3, 3 },
+        { "query page, relative links", Style::Page, 7, 3, 3, 3 },
+        { "query start offset beside other parameters, &amp; in links", Style::Start, 7, 3, 3, 6 },
+        { "cpage with page 1 numbered too, served at both addresses: one page", Style::Cpage, 7, 3, 4, 3 },
+        { "rel next from page to page", Style::RelNext, 7, 3, 3, 6 },
+        { "rel next sent in chunks", Style::RelNext, 7, 3, 3, 6, true },
+        { "rel next whose last page leads back to the first", Style::RelNext, 7, 3, 3, 6, false, true },
+        { "a thread of one page is one fetch", Style::Page, 2, 1, 1, -1 },
     };
     for (const Row &r : rows) {
         Forum f(r.style);
         f.chunked = r.chunked;
-        f.thread.replies = 7; // three pages
-        Watcher w;
+        f.thread.nextLoops = r.nextLoops;
+        f.thread.replies = r.replies;
+        ThreadChecker w;
         ASSERT_TRUE(w.watch(f.threadUrl())) << r.name;
-        EXPECT_EQ(w.post().pages, r.pagesMeasured) << r.name;
+        EXPECT_EQ(w.posts.at(0).pages, r.pagesMeasured) << r.name;
         EXPECT_EQ(f.served.size(), r.fetches) << r.name;
-        EXPECT_EQ(w.post().lastPage, r.style == Style::Start || r.style == Style::RelNext ? 6 : 3) << r.name;
+        EXPECT_EQ(w.posts.at(0).lastPage, r.lastPage) << r.name;
+        qint64 sum = 0;
+        for (int n = 1; n <= r.pagesMeasured; ++n)
+            sum += f.pageBytes(n);
         if (!r.chunked)
-            EXPECT_EQ(w.post().size, f.pageBytes(1) + f.pageBytes(2) + f.pageBytes(3)) << r.name;
+            EXPECT_EQ(w.posts.at(0).size, sum) << r.name;
         EXPECT_TRUE(w.dialogs.boxes.isEmpty()) << r.name;
 
-        f.forget();
+        f.served.clear();
         EXPECT_EQ(w.check(), QStringList()) << r.name << ": nothing changed";
         EXPECT_EQ(f.served.size(), r.fetches) << r.name << ": the check fetches what the watch did";
-        f.thread.replies = 8; // lands on page 3
+        ++f.thread.replies; // on the last page
         EXPECT_EQ(w.check(), QStringList({ f.threadUrl() })) << r.name << ": a reply on the last page";
         ASSERT_EQ(w.run.checkedPosts().size(), 1) << r.name;
         EXPECT_EQ(w.run.checkedPosts()[0].size.pages, r.pagesMeasured) << r.name;
-        EXPECT_TRUE(w.run.checkedPosts()[0].newReplies) << r.name;
         EXPECT_EQ(f.strays, QStringList()) << r.name;
     }
 }
@@ -364,19 +280,21 @@ TEST(PagedThreads, BothOrdersAndAThreadThatGainsAPage)
         { "oldest first, two pages gain a third", Order::OldestFirst, 6, 7 },
         { "newest first, two pages gain a third", Order::NewestFirst, 6, 7 },
         { "pages in order shown last first, a reply on the last page", Order::LastPageFirst, 7, 8 },
+        // The watched page, the last, starts anew much smaller.
         { "pages in order shown last first, the last page rolls over", Order::LastPageFirst, 6, 7 },
     };
     for (const Row &r : rows) {
         Forum f(ForumThread::Style::CommentPage, r.order);
         f.thread.replies = r.before;
-        Watcher w;
+        ThreadChecker w;
         ASSERT_TRUE(w.watch(f.threadUrl())) << r.name;
-        EXPECT_EQ(w.post().pages, f.thread.pageCount()) << r.name;
-        w.restart();
+        EXPECT_EQ(w.posts.at(0).pages, f.thread.pageCount()) << r.name;
+        restart(w.posts);
         EXPECT_EQ(w.check(), QStringList()) << r.name << ": nothing changed";
-        w.restart();
+        restart(w.posts);
         f.thread.replies = r.after;
         EXPECT_EQ(w.check(), QStringList({ f.threadUrl() })) << r.name;
+        EXPECT_EQ(w.run.checkedPosts().value(0).size.pages, f.thread.pageCount()) << r.name;
         EXPECT_EQ(w.check(), QStringList({ f.threadUrl() })) << r.name << ": listed until watched again";
         ASSERT_TRUE(w.watch(f.threadUrl())) << r.name;
         EXPECT_EQ(w.check(), QStringList()) << r.name << ": watched again";
@@ -384,35 +302,18 @@ TEST(PagedThreads, BothOrdersAndAThreadThatGainsAPage)
     }
 }
 
-TEST(PagedThreads, TheRollOverThatOnePageMisses)
-{
-    // Pages in order, the thread's address showing the last one: the reply
-    // that starts a new page leaves the watched page much smaller.
-    Forum f(ForumThread::Style::CommentPage, ForumThread::Order::LastPageFirst);
-    f.thread.replies = 6;
-    const qint64 before = f.pageBytes(2);
-    Watcher w;
-    ASSERT_TRUE(w.watch(f.threadUrl()));
-    f.thread.replies = 7;
-    EXPECT_LT(f.pageBytes(3), before - 1000) << "the watched page shrank";
-    const QStringList found = w.check();
-    EXPECT_EQ(found, QStringList({ f.threadUrl() }));
-    ASSERT_EQ(w.run.checkedPosts().size(), 1);
-    EXPECT_EQ(w.run.checkedPosts()[0].size.pages, 3);
-}
-
 TEST(PagedThreads, MoreThanFiftyPages)
 {
     Forum f;
     f.thread.replies = 180; // sixty pages, each linking the first, the last and two on either side
-    Watcher w;
+    ThreadChecker w;
     ASSERT_TRUE(w.watch(f.threadUrl()));
-    EXPECT_EQ(w.post().pages, ThreadMeasurement::kMaxPages);
+    EXPECT_EQ(w.posts.at(0).pages, ThreadMeasurement::kMaxPages);
     EXPECT_EQ(f.served.size(), ThreadMeasurement::kMaxPages);
     EXPECT_TRUE(f.served.contains(f.thread.pagePath(60))) << "the last page is among those measured";
-    EXPECT_EQ(w.post().lastPage, 60);
+    EXPECT_EQ(w.posts.at(0).lastPage, 60);
 
-    f.forget();
+    f.served.clear();
     EXPECT_EQ(w.check(), QStringList()) << "nothing changed";
     EXPECT_EQ(f.served.size(), ThreadMeasurement::kMaxPages);
     EXPECT_TRUE(w.run.checkedPosts()[0].size.capped);
@@ -426,57 +327,16 @@ TEST(PagedThreads, MoreThanFiftyPages)
     EXPECT_EQ(f.strays, QStringList());
 }
 
-TEST(PagedThreads, OnlyTheThreadsOwnPagesAreFetched)
-{
-    // Every page links another thread's page 2, this thread's page 2 under
-    // another host name, a reply form, and the next thread with rel="next";
-    // a script, a noscript and a comment hold links to pages 97 to 99.
-    Forum f;
-    f.thread.replies = 7;
-    Watcher w;
-    ASSERT_TRUE(w.watch(f.threadUrl()));
-    f.forget();
-    EXPECT_EQ(w.check(), QStringList());
-    QList<QByteArray> served = f.served;
-    std::sort(served.begin(), served.end());
-    EXPECT_EQ(served, QList<QByteArray>({ "/t/5", "/t/5?page=2", "/t/5?page=3" }));
-    EXPECT_EQ(f.strays, QStringList());
-    EXPECT_EQ(f.server.requests.size(), 6);
-
-    // A thread of one page with the same links is measured with one fetch, as it always was.
-    Forum single;
-    single.thread.replies = 3;
-    Watcher one;
-    ASSERT_TRUE(one.watch(single.threadUrl()));
-    EXPECT_EQ(single.server.requests.size(), 1);
-    EXPECT_EQ(one.post().size, single.pageBytes(1));
-    EXPECT_EQ(one.post().pages, 1);
-    EXPECT_EQ(single.strays, QStringList());
-}
-
-TEST(PagedThreads, ARelNextLoopEnds)
-{
-    Forum f(ForumThread::Style::RelNext);
-    f.thread.replies = 7;
-    f.thread.nextLoops = true;
-    Watcher w;
-    ASSERT_TRUE(w.watch(f.threadUrl()));
-    EXPECT_EQ(w.post().pages, 3);
-    EXPECT_EQ(f.served.size(), 3);
-    EXPECT_EQ(w.check(), QStringList());
-    EXPECT_EQ(f.served.size(), 6);
-}
-
 TEST(PagedThreads, AFailedPageMeansThePostCouldNotBeChecked)
 {
     Forum f;
     f.thread.replies = 7;
     Forum other;
     other.thread.replies = 4;
-    Watcher w;
+    ThreadChecker w;
     ASSERT_TRUE(w.watch(f.threadUrl()));
     ASSERT_TRUE(w.watch(other.threadUrl()));
-    const std::optional<qint64> recorded = w.post().size;
+    const std::optional<qint64> recorded = w.posts.at(0).size;
 
     f.thread.replies = 8;
     other.thread.replies = 5;
@@ -486,13 +346,13 @@ TEST(PagedThreads, AFailedPageMeansThePostCouldNotBeChecked)
     EXPECT_EQ(w.run.failures()[0].address, f.threadUrl());
     EXPECT_TRUE(w.run.failures()[0].description.contains("page 2 of the thread"))
         << w.run.failures()[0].description.toStdString();
-    EXPECT_EQ(w.post().size, recorded);
+    EXPECT_EQ(w.posts.at(0).size, recorded);
 
     // Watch This Post on it shows the error and records nothing.
     ASSERT_TRUE(w.watch(f.threadUrl()));
     ASSERT_EQ(w.dialogs.boxes.size(), 1);
     EXPECT_TRUE(w.dialogs.boxes[0].text.startsWith("Error occurred.\r\nError #: 10903\r\n"));
-    EXPECT_EQ(w.post().size, recorded);
+    EXPECT_EQ(w.posts.at(0).size, recorded);
 }
 
 TEST(PagedThreads, SizesRecordedByAnOlderVersion)
@@ -502,7 +362,7 @@ TEST(PagedThreads, SizesRecordedByAnOlderVersion)
     f.thread.replies = 7;
     Forum grown;
     grown.thread.replies = 7;
-    Watcher w;
+    ThreadChecker w;
     w.posts.add(f.threadUrl(), QString::number(f.pageBytes(1)));
     w.posts.add(grown.threadUrl(), QString::number(grown.pageBytes(1) - 501));
     QSignalSpy recorded(&w.run, &ReplyCheckRun::sizeRecorded);
@@ -510,12 +370,12 @@ TEST(PagedThreads, SizesRecordedByAnOlderVersion)
     EXPECT_EQ(w.check(), QStringList({ grown.threadUrl() }))
         << "only the watched page compares with such a number: its other pages are no new replies";
     EXPECT_EQ(recorded.size(), 1);
-    EXPECT_EQ(w.post(0).pages, 3) << "measured as a whole thread from now on";
-    EXPECT_EQ(w.post(0).size, f.pageBytes(1) + f.pageBytes(2) + f.pageBytes(3));
-    EXPECT_EQ(w.post(1).pages, 0) << "a post listed keeps its size until watched again";
-    EXPECT_EQ(w.post(1).size, grown.pageBytes(1) - 501);
+    EXPECT_EQ(w.posts.at(0).pages, 3) << "measured as a whole thread from now on";
+    EXPECT_EQ(w.posts.at(0).size, f.pageBytes(1) + f.pageBytes(2) + f.pageBytes(3));
+    EXPECT_EQ(w.posts.at(1).pages, 0) << "a post listed keeps its size until watched again";
+    EXPECT_EQ(w.posts.at(1).size, grown.pageBytes(1) - 501);
     EXPECT_EQ(w.posts.sizesFileText().split("\r\n", Qt::SkipEmptyParts).first(),
-        QStringLiteral("%1 pages=3 last=3").arg(*w.post(0).size));
+        QStringLiteral("%1 pages=3 last=3").arg(*w.posts.at(0).size));
 
     f.thread.replies = 8;
     EXPECT_EQ(w.check(), QStringList({ f.threadUrl(), grown.threadUrl() })) << "a reply on page 3 counts now";

@@ -2,18 +2,12 @@
 // loopback hosts that hold their answers back, the posts early in the list
 // longest: whatever the limits and however a server keeps its connections,
 // a run tells and records what a run of one fetch at a time does.
-#include "net/page_fetch.h"
-#include "support/script_server.h"
-#include "watch/reply_check.h"
-#include "watch/thread_text_store.h"
-#include "watch/watched_posts_model.h"
+#include "fetch/fetch_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -85,10 +79,7 @@ struct Forums {
         head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
         if (keeps == Keeps::ClosesEach)
             head += "Connection: close\r\n";
-        Script s;
-        s.pieces.append({ head + "\r\n" + body, delayMs });
-        s.keepOpen = keeps != Keeps::ClosesEach;
-        return s;
+        return pieces({ { head + "\r\n" + body, delayMs } }, keeps != Keeps::ClosesEach);
     }
 };
 
@@ -112,49 +103,36 @@ struct Told {
     }
 };
 
-struct Checker {
-    WatchedPostsModel posts;
-    ThreadTextStore texts;
-    PageFetch fetch;
-    ReplyCheckRun run { posts, texts, fetch };
-
-    Told check()
-    {
-        Told told;
-        QObject guard;
-        QObject::connect(&run, &ReplyCheckRun::postChecked, &guard, [&](const CheckedPost &p) {
-            told.posts.append(QStringLiteral("%1 %2 bytes %3 pages%4 %5")
-                                  .arg(p.address)
-                                  .arg(p.size.bytes)
-                                  .arg(p.size.pages)
-                                  .arg(p.newReplies ? " new:" : "", p.added));
+// Checks the posts once: what the run told and left behind.
+Told check(ThreadChecker &c)
+{
+    Told told;
+    QObject guard;
+    QObject::connect(&c.run, &ReplyCheckRun::postChecked, &guard, [&](const CheckedPost &p) {
+        told.posts.append(QStringLiteral("%1 %2 bytes %3 pages%4 %5")
+                              .arg(p.address)
+                              .arg(p.size.bytes)
+                              .arg(p.size.pages)
+                              .arg(p.newReplies ? " new:" : "", p.added));
+    });
+    QObject::connect(
+        &c.run, &ReplyCheckRun::checkFailed, &guard, [&](const QString &address, int number, const QString &why) {
+            told.posts.append(QStringLiteral("%1 failed %2 %3").arg(address).arg(number).arg(why));
         });
-        QObject::connect(
-            &run, &ReplyCheckRun::checkFailed, &guard, [&](const QString &address, int number, const QString &why) {
-                told.posts.append(QStringLiteral("%1 failed %2 %3").arg(address).arg(number).arg(why));
-            });
-        QObject::connect(&run, &ReplyCheckRun::progress, &guard, [&](int done, int total) {
-            told.progress.append({ done, total });
-        });
-        QObject::connect(&run, &ReplyCheckRun::finished, &guard, [&](int found, int failed) {
-            told.ended = { found, failed };
-        });
-        QSignalSpy done(&run, &ReplyCheckRun::finished);
-        run.start();
-        if (done.isEmpty() && !done.wait(30000))
-            return told;
-        for (const NewReply &reply : run.newReplyTexts())
-            told.listed.append(reply.address + " " + reply.gist + "\n" + reply.added);
-        told.sizes = posts.sizesFileText();
-        for (const WatchedPost &post : posts.all()) {
-            QString text;
-            for (const ThreadPageText &page : texts.load(post.url).value_or(ThreadText()))
-                text += page.key + "\n" + QString::fromUtf8(page.lines);
-            told.kept.append(text);
-        }
-        return told;
+    c.check();
+    told.progress = c.progress;
+    told.ended = c.ended;
+    for (const NewReply &reply : c.run.newReplyTexts())
+        told.listed.append(reply.address + " " + reply.gist + "\n" + reply.added);
+    told.sizes = c.posts.sizesFileText();
+    for (const WatchedPost &post : c.posts.all()) {
+        QString text;
+        for (const ThreadPageText &page : c.texts.load(post.url).value_or(ThreadText()))
+            text += page.key + "\n" + QString::fromUtf8(page.lines);
+        told.kept.append(text);
     }
-};
+    return told;
+}
 
 QString address(const QString &toldLine)
 {
@@ -169,52 +147,22 @@ TEST(ParallelCheck, TellsWhatARunOfOneFetchAtATimeTells)
         const char *name;
         CheckLimits limits;
         Keeps keeps;
-        // Checks the servers' counts once both runs are over.
-        std::function<void(const Forums &, const char *name)> connections;
+        int reused; // the most connections to each of the first two hosts, -1: not counted
     };
-    auto requests = [](const ScriptServer &s) { return static_cast<int>(s.requests.size()); };
+    // Whatever the limits, one pool of kept connections serves every page of every thread.
     const QList<Row> rows = {
-        { "one fetch at a time", { 1, 1 }, Keeps::Alive,
-            [](const Forums &, const char *name) { EXPECT_EQ(ScriptServer::allServers().mostAnswering, 1) << name; } },
-        { "eight in all, two to a host", { 8, 2 }, Keeps::Alive,
-            [](const Forums &f, const char *name) {
-                EXPECT_GE(ScriptServer::allServers().mostAnswering, 2) << name << ": two hosts fetched at once";
-                for (int h = 0; h < Forums::kHosts; ++h)
-                    EXPECT_LE(f.servers[h]->tally.mostOpen, 2) << name << ", host " << h + 1;
-                // The thread that fails closes a connection on the third host.
-                for (int h = 0; h < 2; ++h)
-                    EXPECT_LE(f.servers[h]->connections, 2) << name << ", host " << h + 1 << ": connections reused";
-            } },
-        { "one to a host", { 8, 1 }, Keeps::Alive,
-            [](const Forums &f, const char *name) {
-                EXPECT_GE(ScriptServer::allServers().mostAnswering, 2) << name;
-                for (int h = 0; h < Forums::kHosts; ++h)
-                    EXPECT_LE(f.servers[h]->tally.mostOpen, 1) << name << ", host " << h + 1;
-                for (int h = 0; h < 2; ++h)
-                    EXPECT_EQ(f.servers[h]->connections, 1)
-                        << name << ", host " << h + 1 << ": one connection for every page of every thread";
-            } },
-        { "two in all", { 2, 2 }, Keeps::Alive,
-            [](const Forums &, const char *name) { EXPECT_LE(ScriptServer::allServers().mostOpen, 2) << name; } },
-        { "servers that close after each answer", { 8, 2 }, Keeps::ClosesEach,
-            [requests](const Forums &f, const char *name) {
-                for (int h = 0; h < Forums::kHosts; ++h) {
-                    EXPECT_LE(f.servers[h]->tally.mostOpen, 2) << name << ", host " << h + 1;
-                    EXPECT_EQ(f.servers[h]->connections, requests(*f.servers[h])) << name << ", host " << h + 1;
-                }
-            } },
-        { "servers that reset a kept connection at its next request", { 8, 2 }, Keeps::ResetsReused,
-            [](const Forums &f, const char *name) {
-                for (int h = 0; h < Forums::kHosts; ++h)
-                    EXPECT_LE(f.servers[h]->tally.mostOpen, 2) << name << ", host " << h + 1;
-            } },
+        { "one fetch at a time", { 1, 1 }, Keeps::Alive, -1 },
+        { "eight in all, two to a host", { 8, 2 }, Keeps::Alive, 2 },
+        { "one to a host", { 8, 1 }, Keeps::Alive, 1 },
+        { "two in all", { 2, 2 }, Keeps::Alive, -1 },
+        { "servers that close after each answer", { 8, 2 }, Keeps::ClosesEach, -1 },
+        { "servers that reset a kept connection at its next request", { 8, 2 }, Keeps::ResetsReused, -1 },
     };
     std::optional<std::pair<Told, Told>> oneAtATime;
     for (const Row &r : rows) {
         Forums forums(r.keeps);
         ScriptServer::allServers() = {};
-        Checker c;
-        c.fetch.setTimeoutMs(5000);
+        ThreadChecker c;
         c.run.setLimits(r.limits);
         const QString dead = QStringLiteral("http://127.0.0.4:%1/dead").arg(closedLoopbackPort());
         const QString noHost = QStringLiteral("http:///t5");
@@ -227,13 +175,21 @@ TEST(ParallelCheck, TellsWhatARunOfOneFetchAtATimeTells)
         QMap<QString, QString> names { { dead, "dead" } };
         for (int h = 0; h < Forums::kHosts; ++h)
             names.insert(forums.servers[h]->base(), QStringLiteral("host%1").arg(h + 1));
-        const Told first = c.check().named(names);
+        const Told first = check(c).named(names);
         forums.replies[1] += 2; // a reply on its last page, one on a new page
         forums.replies[5] += 3; // a page of its own
         forums.replies[6] += 1;
         forums.online += 7; // no news
-        const Told second = c.check().named(names);
-        r.connections(forums, r.name);
+        const Told second = check(c).named(names);
+        const ScriptServer::Tally &all = ScriptServer::allServers();
+        EXPECT_LE(all.mostOpen, r.limits.connections) << r.name;
+        EXPECT_EQ(all.mostAnswering > 1, r.limits.connections > 1) << r.name << ": hosts fetched side by side";
+        for (int h = 0; h < Forums::kHosts; ++h) {
+            EXPECT_LE(forums.servers[h]->tally.mostOpen, r.limits.perHost) << r.name << ", host " << h + 1;
+            // The thread that fails closes a connection on the third host.
+            if (r.reused > 0 && h < 2)
+                EXPECT_LE(forums.servers[h]->connections, r.reused) << r.name << ", host " << h + 1;
+        }
 
         if (!oneAtATime) {
             // The run every other row must match tells each post in list order...
@@ -278,17 +234,17 @@ TEST(ParallelCheck, StoppingEndsEveryFetchAtOnce)
 {
     struct Row {
         const char *name;
-        std::function<void(std::unique_ptr<Checker> &)> stop;
+        std::function<void(std::unique_ptr<ThreadChecker> &)> stop;
     };
     const QList<Row> rows = {
         { "started anew with nothing to check",
-            [](std::unique_ptr<Checker> &c) {
+            [](std::unique_ptr<ThreadChecker> &c) {
                 while (c->posts.count() > 0)
                     c->posts.removeAt(0);
                 c->run.start();
             } },
-        { "abandoned, as when the window closes", [](std::unique_ptr<Checker> &c) { c->run.abandon(); } },
-        { "gone with its owner", [](std::unique_ptr<Checker> &c) { c.reset(); } },
+        { "abandoned, as when the window closes", [](std::unique_ptr<ThreadChecker> &c) { c->run.abandon(); } },
+        { "gone with its owner", [](std::unique_ptr<ThreadChecker> &c) { c.reset(); } },
     };
     for (const Row &r : rows) {
         // A thread on each host, whose pages 2 and 3, fetched side by side, are slow to come.
@@ -300,7 +256,7 @@ TEST(ParallelCheck, StoppingEndsEveryFetchAtOnce)
                     ? ScriptServer::keptAlive("a later page", 3000)
                     : ScriptServer::keptAlive("<a href=\"?page=2\">2</a> <a href=\"?page=3\">3</a>");
             });
-        auto c = std::make_unique<Checker>();
+        auto c = std::make_unique<ThreadChecker>();
         for (ScriptServer *s : { &near, &far })
             c->posts.add(s->base() + "/t", "6");
         QStringList told;

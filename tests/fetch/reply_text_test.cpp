@@ -3,20 +3,9 @@
 // text and buttons; pagination at the top and the foot, a view counter, a
 // users-online box, an advert and form tokens. Noise must never list a
 // thread; a reply, however short, must.
-#include "net/page_fetch.h"
-#include "support/recorders.h"
-#include "support/script_server.h"
-#include "watch/post_watcher.h"
-#include "watch/reply_check.h"
-#include "watch/thread_text_store.h"
-#include "watch/watched_posts_model.h"
+#include "fetch/fetch_helpers.h"
 
 #include <gtest/gtest.h>
-
-#include <QSignalSpy>
-#include <QTest>
-
-#include <functional>
 
 namespace {
 
@@ -33,8 +22,8 @@ struct ClassicForum {
     enum class Pages {
         Query, // ?page=n; page 1 linked as ?page=1, served as it is
         QueryRedirected, // ?page=n; ?page=1 sends the reader on to the bare address
+        QueryPastTheEnd, // ?page=n; a "newest" link past the last page sends the reader on to the last
         Start, // &start=10 and so on; page 1 linked with start=0
-        PageSlash, // /page/n; page 1 linked as /page/1
         CountedFromZero, // ?page=n-1; page 1 is the bare address
         NextOnly, // ?pagenum=n, reached by rel="next" alone
     };
@@ -72,11 +61,10 @@ struct ClassicForum {
         switch (style) {
         case Pages::Query:
         case Pages::QueryRedirected:
+        case Pages::QueryPastTheEnd:
             return "/t/5?page=" + num;
         case Pages::Start:
             return "/t/5?start=" + QByteArray::number((n - 1) * kPerPage);
-        case Pages::PageSlash:
-            return "/t/5/page/" + num;
         case Pages::CountedFromZero:
             return n == 1 ? "/t/5" : "/t/5?page=" + QByteArray::number(n - 1);
         case Pages::NextOnly:
@@ -90,6 +78,8 @@ struct ClassicForum {
         ++fetches;
         if (style == Pages::QueryRedirected && path == href(1))
             return ScriptServer::response({}, "Location: /t/5\r\n", 301);
+        if (style == Pages::QueryPastTheEnd && path == href(pageCount() + 1))
+            return ScriptServer::response({}, "Location: " + href(pageCount()) + "\r\n", 302);
         int n = path == "/t/5" ? 1 : 0;
         for (int k = 1; k <= pageCount() + 1 && n == 0; ++k)
             if (path == href(k))
@@ -123,6 +113,8 @@ struct ClassicForum {
                           : "<a href=\"" + href(k) + "\">" + QByteArray::number(k) + "</a> ";
         if (n < pageCount())
             nav += "<a rel=\"next\" href=\"" + href(n + 1) + "\">Next &raquo;</a>";
+        if (style == Pages::QueryPastTheEnd)
+            nav += " <a href=\"" + href(pageCount() + 1) + "\">Newest</a>";
         return nav + "</div>\n";
     }
 
@@ -172,31 +164,11 @@ struct ClassicForum {
     }
 };
 
-// Watch This Post and the check run over one list, kept texts in memory.
-struct Checker {
-    WatchedPostsModel posts;
-    ThreadTextStore texts;
-    PageFetch sizeChannel;
-    PageFetch checkChannel;
-    RecordingDialogs dialogs;
-    PostWatcher watcher { posts, texts, sizeChannel, dialogs };
-    ReplyCheckRun run { posts, texts, checkChannel };
-
-    bool watch(const QString &url)
-    {
-        watcher.watch(url);
-        return QTest::qWaitFor([this] { return !watcher.isMeasuring(); }, 20000) && dialogs.boxes.isEmpty();
-    }
-    QStringList check()
-    {
-        QSignalSpy done(&run, &ReplyCheckRun::finished);
-        run.start();
-        if (done.isEmpty() && !done.wait(60000))
-            return { "the run did not finish" };
-        return run.newReplies();
-    }
-    QString added() const { return run.newReplyTexts().isEmpty() ? QString() : run.newReplyTexts()[0].added; }
-};
+// The text a check found added to the first thread it lists.
+QString added(const ThreadChecker &c)
+{
+    return c.run.newReplyTexts().isEmpty() ? QString() : c.run.newReplyTexts()[0].added;
+}
 
 } // namespace
 
@@ -229,13 +201,13 @@ TEST(ReplyText, NoiseIsNoNews)
     };
     for (const Row &r : rows) {
         ClassicForum forum(50);
-        Checker c;
+        ThreadChecker c;
         ASSERT_TRUE(c.watch(forum.url())) << r.name;
         EXPECT_EQ(c.posts.at(0).pages, 5) << r.name << ": page 1, linked as ?page=1 too, is one page";
         r.change(forum);
-        EXPECT_EQ(c.check(), QStringList()) << r.name << ": " << c.added().toStdString();
+        EXPECT_EQ(c.check(), QStringList()) << r.name << ": " << added(c).toStdString();
         r.change(forum);
-        EXPECT_EQ(c.check(), QStringList()) << r.name << ", twice: noise never adds up" << c.added().toStdString();
+        EXPECT_EQ(c.check(), QStringList()) << r.name << ", twice: noise never adds up" << added(c).toStdString();
     }
 }
 
@@ -255,9 +227,7 @@ TEST(ReplyText, RepliesAreNewsAndShowTheirText)
     const QList<Row> rows = {
         { "a reply of 600 bytes", 50, Pages::Query, false, nullptr, [&](ClassicForum &f) { f.reply(longReply); },
             "I had the same trouble last week." },
-        { "a reply of 20 characters", 50, Pages::Query, false, nullptr,
-            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
-        { "a reply that opens a new page", 50, Pages::Query, false, nullptr,
+        { "a reply of 20 characters that opens a new page", 50, Pages::Query, false, nullptr,
             [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
         { "a reply on page 2 of 3 while page 1 flips its online marks", 25, Pages::Query, false, nullptr,
             [](ClassicForum &f) {
@@ -273,7 +243,7 @@ TEST(ReplyText, RepliesAreNewsAndShowTheirText)
     };
     for (const Row &r : rows) {
         ClassicForum forum(r.posts, r.pages);
-        Checker c;
+        ThreadChecker c;
         qint64 sum = 0;
         for (int n = 1; n <= forum.pageCount(); ++n)
             sum += forum.render(n).size();
@@ -287,12 +257,12 @@ TEST(ReplyText, RepliesAreNewsAndShowTheirText)
         }
         r.change(forum);
         EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name;
-        EXPECT_TRUE(c.added().contains(QString::fromUtf8(r.shown))) << r.name << ": " << c.added().toStdString();
+        EXPECT_TRUE(added(c).contains(QString::fromUtf8(r.shown))) << r.name << ": " << added(c).toStdString();
         EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name << ": listed until watched again";
     }
 }
 
-TEST(ReplyText, PageOneIsOnePageHoweverItIsLinked)
+TEST(ReplyText, EachPageCountsOnceHoweverItIsLinked)
 {
     using Pages = ClassicForum::Pages;
     struct Row {
@@ -303,13 +273,13 @@ TEST(ReplyText, PageOneIsOnePageHoweverItIsLinked)
     const QList<Row> rows = {
         { "?page=1 served as it is", Pages::Query, 6 },
         { "?page=1 sent on to the bare address", Pages::QueryRedirected, 7 },
+        { "a link past the last page sent on to the last page", Pages::QueryPastTheEnd, 8 },
         { "start=0", Pages::Start, 6 },
-        { "page/1", Pages::PageSlash, 6 },
         { "pages counted from 0: ?page=1 is the second page", Pages::CountedFromZero, 5 },
     };
     for (const Row &r : rows) {
         ClassicForum forum(50, r.pages);
-        Checker c;
+        ThreadChecker c;
         ASSERT_TRUE(c.watch(forum.url())) << r.name;
         EXPECT_EQ(forum.fetches, r.fetches) << r.name;
         EXPECT_EQ(c.posts.at(0).pages, 5) << r.name;
@@ -335,7 +305,7 @@ TEST(ReplyText, ALaterPageThatIsNoPageMeansThePostCouldNotBeChecked)
     };
     for (const Row &r : rows) {
         ClassicForum forum(25);
-        Checker c;
+        ThreadChecker c;
         ASSERT_TRUE(c.watch(forum.url())) << r.name;
         forum.failing = r.path;
         forum.failStatus = r.status;
@@ -389,12 +359,12 @@ TEST(ReplyText, TextBeyondTheCapIsNeitherNewsNorHidesNews)
         ClassicForum forum(r.longPosts.size() > 1 ? 50 : 25);
         for (const int i : r.longPosts)
             forum.posts[i].text += pastedLog(i, r.longPosts.size() > 1 ? 1900 * 1024 : 2600 * 1024);
-        Checker c;
+        ThreadChecker c;
         ASSERT_TRUE(c.watch(forum.url())) << r.name;
         r.change(forum);
         EXPECT_EQ(c.check(), r.listed ? QStringList({ forum.url() }) : QStringList())
-            << r.name << ": " << c.added().left(300).toStdString();
+            << r.name << ": " << added(c).left(300).toStdString();
         if (r.listed)
-            EXPECT_TRUE(c.added().contains("Thanks, that worked!")) << r.name;
+            EXPECT_TRUE(added(c).contains("Thanks, that worked!")) << r.name;
     }
 }

@@ -116,23 +116,34 @@ void ScriptServer::route(const QByteArray &pathPrefix, Script script)
     m_routes.prepend({ pathPrefix, std::move(script) });
 }
 
+ScriptServer::Script pieces(QList<ScriptServer::Piece> list, bool keepOpen)
+{
+    ScriptServer::Script s;
+    s.pieces = std::move(list);
+    s.keepOpen = keepOpen;
+    return s;
+}
+
+QList<QByteArray> ScriptServer::paths() const
+{
+    QList<QByteArray> out;
+    for (const QByteArray &r : requests)
+        out.append(r.mid(4, r.indexOf(' ', 4) - 4));
+    return out;
+}
+
 ScriptServer::Script ScriptServer::response(const QByteArray &body, const QByteArray &extraHeaders, int status)
 {
-    QByteArray r = "HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
-        + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
-    Script s;
-    s.pieces.append({ r, 0 });
-    return s;
+    return pieces({ { "HTTP/1.1 " + QByteArray::number(status) + " OK\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body } });
 }
 
 ScriptServer::Script ScriptServer::keptAlive(const QByteArray &body, int delayMs, const QByteArray &extraHeaders)
 {
-    Script s;
-    s.pieces.append({ "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + extraHeaders
-            + "\r\n" + body,
-        delayMs });
-    s.keepOpen = true;
-    return s;
+    return pieces({ { "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" + extraHeaders
+                          + "\r\n" + body,
+                      delayMs } },
+        true);
 }
 
 bool ScriptServer::takeOver(qintptr descriptor)
@@ -367,4 +378,29 @@ quint16 closedLoopbackPort()
     const quint16 port = probe.serverPort();
     probe.close();
     return port;
+}
+
+QString deadAddress()
+{
+    return QStringLiteral("http://127.0.0.1:%1/dead").arg(closedLoopbackPort());
+}
+
+QByteArray PageServer::thread(int replies)
+{
+    QByteArray body = "<h1>A thread</h1>\n";
+    for (int i = 1; i <= replies; ++i)
+        body += QStringLiteral("<div><b>user%1</b><p>Reply number %1</p><i>Quote</i></div>\n")
+                    .arg(i, 2, 10, QLatin1Char('0'))
+                    .toLatin1();
+    return body;
+}
+
+PageServer::PageServer()
+{
+    setHandler([this](const QByteArray &path) {
+        Script s
+            = response(replies.contains(path) ? thread(replies.value(path)) : QByteArray(sizes.value(path, 100), 'p'));
+        s.pieces.first().delayMs = delays.value(path, delayMs);
+        return s;
+    });
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSslConfiguration>
 
@@ -84,6 +85,7 @@ public:
     }
 
     QList<QByteArray> requests;
+    QList<QByteArray> paths() const; // of the requests
     QList<int> requestConnections; // the connection of each request, counting from 1
     int connections = 0;
     Tally tally;
@@ -114,5 +116,21 @@ private:
     bool m_tls = false;
 };
 
-// A port on loopback where nobody listens.
+// Pieces, after which the server closes unless the connection is kept.
+ScriptServer::Script pieces(QList<ScriptServer::Piece> list, bool keepOpen = false);
+
+// A port on loopback where nobody listens, and an address on it.
 quint16 closedLoopbackPort();
+QString deadAddress();
+
+// Pages whose size a test sets, or threads of as many replies as it says,
+// each reply with its author and a button; any other path is 100 bytes.
+struct PageServer : ScriptServer {
+    QMap<QByteArray, int> sizes;
+    QMap<QByteArray, int> replies;
+    QMap<QByteArray, int> delays; // before the answer, by path
+    int delayMs = 0; // for the other paths
+    static QByteArray thread(int replies);
+    PageServer();
+    QString url(const char *path) const { return base() + QLatin1String(path); }
+};
