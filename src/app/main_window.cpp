@@ -59,6 +59,8 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
     m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *m_checkChannel, this);
     m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
+    // Watch This Post during a check run stays within the run's connections to the forum.
+    m_sizeChannel->setConnectionPool(m_check->connectionPool());
     m_watcher = new PostWatcher(m_store->posts(), m_store->texts(), *m_sizeChannel, dialogs, this);
     m_logins = new ForumLogins(*m_forums, dialogs, this);
     m_autoInsert = new AutoInsertController(

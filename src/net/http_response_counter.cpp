@@ -92,7 +92,6 @@ void HttpResponseCounter::feed(const char *data, qint64 size)
         m_excess = true;
         return;
     }
-    const bool wasDone = m_headerDone;
     if (m_start.size() < 5)
         m_start.append(data, std::min<qint64>(size, 5 - m_start.size()));
     m_received += size;
@@ -103,9 +102,6 @@ void HttpResponseCounter::feed(const char *data, qint64 size)
         used += countBody(data + used, size - used);
         m_excess = m_complete && used < size;
     }
-    // The progress is told from the arrival after the header's on.
-    if (wasDone)
-        m_progress = progressFor(m_bodyBytes, m_contentLength, m_progress);
 }
 
 qint64 HttpResponseCounter::findBlankLine(LineState &state, const char *data, qint64 size, bool firstLineMayEnd)

@@ -44,7 +44,6 @@ public:
     int statusCode() const { return m_status; }
     QByteArray location() const { return m_location; }
     bool isRedirect() const;
-    QString progressText() const { return m_progress; }
     Framing framing() const { return m_framing; }
 
     // The whole response has arrived; later bytes are not counted.
@@ -94,7 +93,6 @@ private:
     qint64 m_declaredLength = -1;
     int m_status = 0;
     QByteArray m_location;
-    QString m_progress;
     Framing m_framing = Framing::Unknown;
     ChunkState m_chunkState = ChunkState::SizeLine;
     qint64 m_chunkLeft = 0;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -113,16 +114,25 @@ char32_t referenceCode(QByteArrayView name)
 } // namespace
 
 PageText::PageText()
+    : m_text(kStartBuffer, Qt::Uninitialized)
 {
-    m_text.resize(64 * 1024);
 }
 
-QByteArray PageText::take()
+QByteArray PageText::take(bool *cut)
 {
     if (m_state == State::Reference)
         endReference(false);
     endLine();
-    QByteArray text(m_text.constData(), m_length);
+    if (cut)
+        *cut = m_cut;
+    QByteArray text;
+    if (m_length > kStartBuffer) {
+        // A long text is handed over, not copied; the next page starts small.
+        text = std::exchange(m_text, QByteArray(kStartBuffer, Qt::Uninitialized));
+        text.truncate(m_length);
+    } else {
+        text = QByteArray(m_text.constData(), m_length);
+    }
     m_length = 0;
     m_state = State::Text;
     m_nameLength = 0;
@@ -131,23 +141,33 @@ QByteArray PageText::take()
     m_rawTag = false;
     m_space = false;
     m_lineHasText = false;
+    m_cut = false;
     return text;
 }
 
 void PageText::feed(const char *data, qint64 size)
 {
-    scan(data, size);
+    if (!m_cut)
+        scan(data, size);
 }
 
 void PageText::appendRun(const char *data, qint64 size)
 {
-    if (size <= 0 || m_length >= kMaxText)
+    if (size <= 0 || m_cut)
         return;
-    // Written in place: the buffer only grows, and is reused from page to page.
-    if (m_length + size + 2 > m_text.size())
-        m_text.resize(std::max(m_text.size() * 2, m_length + size + 2));
+    const qint64 space = m_space && m_lineHasText ? 1 : 0;
+    if (m_length + space + size > kMaxPageText) {
+        size = kMaxPageText - m_length - space;
+        m_cut = true;
+        if (size <= 0)
+            return;
+    }
+    // Written in place: the buffer only grows, up to the cap and a line end,
+    // and is reused from page to page.
+    if (m_length + space + size + 1 > m_text.size())
+        m_text.resize(std::min(kMaxPageText + 1, std::max(m_text.size() * 2, m_length + space + size + 1)));
     char *out = m_text.data() + m_length;
-    if (m_space && m_lineHasText)
+    if (space)
         *out++ = ' ';
     std::memcpy(out, data, static_cast<size_t>(size));
     m_length = out + size - m_text.constData();
@@ -235,7 +255,7 @@ qint64 PageText::scanText(const char *data, qint64 i, qint64 size)
 void PageText::scan(const char *data, qint64 size)
 {
     qint64 i = 0;
-    while (i < size) {
+    while (i < size && !m_cut) {
         const char c = data[i];
         switch (m_state) {
         case State::Text:

@@ -10,7 +10,13 @@
 struct ThreadPageText {
     QString key; // the page's address as ThreadLinks keys it
     QByteArray lines; // UTF-8 as the page sent it, each line ended by "\n"
-    bool operator==(const ThreadPageText &other) const { return key == other.key && lines == other.lines; }
+    // The page says more than a page or a thread keeps: lines hold its start,
+    // and where they end moves with any change before it.
+    bool cut = false;
+    bool operator==(const ThreadPageText &other) const
+    {
+        return key == other.key && cut == other.cut && lines == other.lines;
+    }
 };
 using ThreadText = QList<ThreadPageText>;
 
@@ -26,10 +32,13 @@ public:
     void feed(const char *data, qint64 size);
     void feed(const QByteArray &data) { feed(data.constData(), data.size()); }
     // The lines of the page fed since the last take; starts the next page.
-    QByteArray take();
+    // cut: the page said more than kMaxPageText, and the lines are its start.
+    QByteArray take(bool *cut = nullptr);
 
-    // Text beyond this is left out; a page holds far less.
-    static constexpr qint64 kMaxText = 4 * 1024 * 1024;
+    // A forum page shows a reader some 10 to 100 KB of text; 2 MB is a
+    // thousand posts on one page. Beyond it a page is not read any further,
+    // so a huge page costs no more than its download.
+    static constexpr qint64 kMaxPageText = 2 * 1024 * 1024;
 
 private:
     enum class State {
@@ -52,6 +61,7 @@ private:
     void endTagName(bool endTag);
     void endReference(bool terminated);
 
+    static constexpr qint64 kStartBuffer = 64 * 1024;
     static constexpr int kMaxName = 12;
     static constexpr int kMaxReference = 12;
 
@@ -69,4 +79,5 @@ private:
     HtmlChars::DeclarationEnd m_declaration;
     bool m_space = false; // white space waits to be written before the next text
     bool m_lineHasText = false;
+    bool m_cut = false; // kMaxPageText reached: the rest of the page is not read
 };

@@ -54,6 +54,7 @@ void ThreadMeasurement::start(const QString &address)
 {
     abandon();
     m_size = ThreadSize();
+    m_textBytes = 0;
     m_links.reset();
     m_known.clear();
     m_measured.clear();
@@ -158,7 +159,7 @@ void ThreadMeasurement::onPageFinished(Channel &channel, qint64 bytes)
     page->bytes = bytes;
     page->status = channel.fetch->statusCode();
     page->landed = ThreadLinks::keyOf(channel.fetch->currentAddress());
-    page->text = channel.text.take();
+    page->text = channel.text.take(&page->cut);
     settle();
 }
 
@@ -232,7 +233,7 @@ std::optional<ThreadMeasurement::Outcome> ThreadMeasurement::takeEndedPages()
             m_known.insert(page.landed);
             m_size.bytes += page.bytes;
             ++m_size.pages;
-            m_size.text.append({ page.landed, page.text });
+            keepText(page);
             m_numbers.append(page.number);
         }
         m_pages.pop_front();
@@ -240,6 +241,19 @@ std::optional<ThreadMeasurement::Outcome> ThreadMeasurement::takeEndedPages()
     if (m_pages.empty() && m_queue.isEmpty())
         return Outcome { true, false, 0, QString() };
     return std::nullopt;
+}
+
+void ThreadMeasurement::keepText(const Page &page)
+{
+    ThreadPageText text { page.landed, page.text, page.cut };
+    const qint64 room = kMaxThreadText - m_textBytes;
+    if (text.lines.size() > room) {
+        // Whole lines only; the page stays, so its place in the thread is kept.
+        text.lines.truncate(room > 0 ? text.lines.lastIndexOf('\n', room - 1) + 1 : 0);
+        text.cut = true;
+    }
+    m_textBytes += text.lines.size();
+    m_size.text.append(std::move(text));
 }
 
 void ThreadMeasurement::takeLinks(const Page &page)

@@ -49,6 +49,9 @@ class ThreadMeasurement : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxPages = 50;
+    // The text kept of a thread: 50 pages of 160 KB. A thread past it keeps
+    // the start of the page that reaches it and no text of the pages after.
+    static constexpr qint64 kMaxThreadText = 8 * 1024 * 1024;
     // Two pages whose lines share this much of their text are one page shown twice.
     static constexpr double kSamePage = 0.9;
 
@@ -84,6 +87,7 @@ private:
         int status = 0;
         QString landed; // the key of where it ended up, after redirects
         QByteArray text;
+        bool cut = false; // its text stopped at the page's cap
         bool startError = false;
         int errorNumber = 0;
         QString errorDescription;
@@ -112,6 +116,7 @@ private:
     void settle();
     std::optional<Outcome> takeEndedPages();
     void takeLinks(const Page &page);
+    void keepText(const Page &page);
     void fetchMore();
     bool showsAPageMeasured(qint64 number, const QByteArray &text) const;
     void stopChannels();
@@ -126,6 +131,7 @@ private:
     QSet<QString> m_known; // pages fetched or waiting, by key
     QSet<QString> m_measured; // pages counted, by the key of where they ended up
     ThreadSize m_size;
+    qint64 m_textBytes = 0; // of m_size.text
     int m_started = 0; // pages started
     int m_parallel = 1;
     bool m_busy = false;

@@ -69,6 +69,9 @@ public:
     // From the next start on.
     void setLimits(const CheckLimits &limits);
     const CheckLimits &limits() const { return m_limits; }
+    // The run's connections, kept between runs: other channels that share
+    // them keep within the same limits to each host.
+    ConnectionPool *connectionPool() { return &m_pool; }
 
     // Starts anew, also while a run is busy: every fetch of that run ends at once.
     void start();

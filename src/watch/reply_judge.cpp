@@ -176,6 +176,17 @@ qsizetype commonEnds(QByteArrayView a, QByteArrayView b)
     return head + tail;
 }
 
+// The whole lines within the first bytes of a text.
+void keepStart(TextLines &text, qsizetype bytes)
+{
+    qsizetype used = 0;
+    qsizetype count = 0;
+    while (count < text.size() && used + text.lines[count].size() + 1 <= bytes)
+        used += text.lines[count++].size() + 1;
+    text.lines.resize(count);
+    text.hashes.resize(count);
+}
+
 QString joinCapped(const QStringList &lines, const QString &separator, int maxChars)
 {
     QString text;
@@ -249,8 +260,20 @@ ReplyVerdict ReplyJudge::compare(const ThreadText &kept, const ThreadText &now)
             continue;
         }
         oldSeen[o] = true;
-        for (const LineDiff::Hunk &h : LineDiff::hunks(oldLines[o].hashes, newLines[p].hashes))
+        // Where a page was cut, text that came in or went out at the cut came
+        // from before it changing length: as much of each as both hold is
+        // compared, without the lines at its end.
+        const bool cut = kept[o].cut || now[p].cut;
+        if (cut) {
+            const qsizetype both = std::min(kept[o].lines.size(), now[p].lines.size());
+            keepStart(oldLines[o], both);
+            keepStart(newLines[p], both);
+        }
+        for (const LineDiff::Hunk &h : LineDiff::hunks(oldLines[o].hashes, newLines[p].hashes)) {
+            if (cut && (h.oldStart + h.oldCount == oldLines[o].size() || h.newStart + h.newCount == newLines[p].size()))
+                continue;
             hunks.append({ o, p, h, false });
+        }
     }
     for (int o = 0; o < kept.size(); ++o)
         if (!oldSeen[o] && oldLines[o].size() > 0)

@@ -25,7 +25,8 @@ struct ReplyVerdict {
 // A thread shows news when what counts is at least a short reply's worth:
 // kMinLines lines with kMinVisibleBytes bytes that are not spaces. A thread
 // with no kept text yet (measured by an older version) is judged once by the
-// growth of its size, then by its text.
+// growth of its size, then by its text. A page whose text was cut at a cap is
+// judged on what was taken, up to the lines at the cut.
 class ReplyJudge {
 public:
     static constexpr int kMinLines = 3;

@@ -13,6 +13,8 @@ namespace {
 // told without unpacking it.
 const QByteArray kMagic = "postmaven thread text 1\n";
 const QString kSuffix = QStringLiteral(".text");
+// Marks a page whose text was cut short; the text of other pages is written as before.
+const QByteArray kCut = "cut";
 
 // The next line of bytes from pos, without its "\n"; false at the end.
 bool nextLine(const QByteArray &bytes, qsizetype &pos, QByteArray &line)
@@ -89,8 +91,11 @@ QByteArray ThreadTextStore::digestOf(const ThreadText &text)
 {
     // 64 bits: two texts that differ and share it are not to be met.
     quint64 h = 0x243f6a8885a308d3ULL;
-    for (const ThreadPageText &page : text)
+    for (const ThreadPageText &page : text) {
         h = murmur64(page.lines, murmur64(page.key.toUtf8(), h));
+        if (page.cut)
+            h = murmur64(kCut, h);
+    }
     return QByteArray::number(h, 16) + '-' + QByteArray::number(text.size());
 }
 
@@ -98,7 +103,8 @@ QByteArray ThreadTextStore::fileBytes(const QString &url, const ThreadText &text
 {
     QByteArray raw = url.toUtf8() + '\n' + QByteArray::number(text.size()) + '\n';
     for (const ThreadPageText &page : text)
-        raw += page.key.toUtf8() + '\n' + QByteArray::number(page.lines.size()) + '\n' + page.lines;
+        raw += page.key.toUtf8() + '\n' + QByteArray::number(page.lines.size()) + (page.cut ? " " + kCut : QByteArray())
+            + '\n' + page.lines;
     return kMagic + digestOf(text) + '\n' + qCompress(raw);
 }
 
@@ -141,8 +147,11 @@ std::optional<ThreadText> ThreadTextStore::fromFileBytes(const QString &url, con
         page.key = QString::fromUtf8(line);
         if (!nextLine(raw, pos, line))
             return std::nullopt;
-        const qsizetype length = line.toLongLong(&ok);
-        if (!ok || length < 0 || length > raw.size() - pos)
+        // "1234", or "1234 cut" for a page cut short.
+        const QList<QByteArray> fields = line.split(' ');
+        page.cut = fields.size() == 2 && fields[1] == kCut;
+        const qsizetype length = fields[0].toLongLong(&ok);
+        if (!ok || length < 0 || length > raw.size() - pos || fields.size() > (page.cut ? 2 : 1))
             return std::nullopt;
         page.lines = raw.mid(pos, length);
         pos += length;

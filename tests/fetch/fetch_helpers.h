@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/http_response_counter.h"
 #include "net/page_fetch.h"
 #include "support/recorders.h"
 #include "support/script_server.h"
@@ -10,6 +11,7 @@
 
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -39,7 +41,7 @@ struct FetchOutcome {
     int number = 0;
     QString description;
     QList<PageFetch::Step> steps;
-    QPair<qint64, qint64> progress { -1, -1 }; // the last: bytes, and the length the page names
+    QStringList progress; // as the status bar words it, arrival by arrival
 };
 
 inline FetchOutcome runFetch(PageFetch &fetch, const QString &address, int waitMs = 10000)
@@ -48,7 +50,8 @@ inline FetchOutcome runFetch(PageFetch &fetch, const QString &address, int waitM
     QObject guard;
     QObject::connect(&fetch, &PageFetch::stepChanged, &guard, [&](PageFetch::Step step) { out.steps.append(step); });
     QObject::connect(&fetch, &PageFetch::progress, &guard, [&](qint64 bytes, qint64 contentLength) {
-        out.progress = { bytes, contentLength };
+        out.progress.append(
+            HttpResponseCounter::progressFor(bytes, contentLength, out.progress.value(out.progress.size() - 1)));
     });
     QSignalSpy finished(&fetch, &PageFetch::finished);
     QSignalSpy failed(&fetch, &PageFetch::failed);

@@ -165,6 +165,44 @@ TEST(PageFetch, EveryEndingOfAResponse)
     expectScripts(rows, fetch, server);
 }
 
+TEST(PageFetch, ProgressFromTheArrivalAfterTheHeader)
+{
+    // Pieces far enough apart to arrive one by one.
+    constexpr int gap = 100;
+    struct Row {
+        const char *name;
+        Script script;
+        QStringList progress;
+    };
+    const QList<Row> rows = {
+        { "header and blank line in separate pieces",
+            pieces({ { kOk + "Content-Length: 10\r\n", 0 }, { "\r\n", gap }, { "01234", gap }, { "56789", gap } }),
+            { "Downloaded 5 from 10 (50%)", "Downloaded 10 from 10 (100%)" } },
+        { "body begun in the arrival that ends the header",
+            pieces({ { kOk + "Content-Length: 10\r\n\r\n01234", 0 }, { "56789", gap } }),
+            { "Downloaded 10 from 10 (100%)" } },
+        { "bytes beyond the length are not counted",
+            pieces({ { kShort, 0 }, { QByteArray(500, 'x'), gap }, { QByteArray(2500, 'x'), gap } }),
+            { "Downloaded 500 from 2000 (25%)", "Downloaded 2000 from 2000 (100%)" } },
+        { "chunked page counts its framing, beyond the length it names",
+            pieces({ { kOk + "Transfer-Encoding: chunked\r\nContent-Length: 10\r\n\r\n", 0 },
+                { "a\r\n0123456789\r\n", gap }, { "0\r\n\r\n", gap } }),
+            { "Downloaded 15 from 10 (150%)", "Downloaded 20 from 10 (200%)" } },
+        { "lower-case content-length", pieces({ { kOk + "content-length: 6\r\n\r\n", 0 }, { "abcdef", gap } }),
+            { "Downloaded 6 bytes" } },
+        { "bytes that are no HTTP answer", pieces({ { "no header here, ", 0 }, { "just bytes", gap } }), {} },
+    };
+    ScriptServer server;
+    PageFetch fetch;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QByteArray path = "/row" + QByteArray::number(i);
+        server.route(path, rows[i].script);
+        const FetchOutcome out = runFetch(fetch, server.base() + QString::fromLatin1(path));
+        EXPECT_TRUE(out.finished) << rows[i].name;
+        EXPECT_EQ(out.progress, rows[i].progress) << rows[i].name;
+    }
+}
+
 TEST(PageFetch, LimitsEndEveryFetch)
 {
     constexpr qint64 limit = 256 * 1024;
@@ -223,7 +261,7 @@ TEST(PageFetch, FailuresSayWhatHappened)
         expectOutcome(out, r.expect, r.name);
         EXPECT_EQ(out.startError, r.startError) << r.name;
     }
-    EXPECT_EQ(runFetch(fetch, server.base() + "/short").progress, (QPair<qint64, qint64> { 500, 2000 }))
+    EXPECT_EQ(runFetch(fetch, server.base() + "/short").progress, QStringList({ "Downloaded 500 from 2000 (25%)" }))
         << "a page cut short keeps the progress it made";
 }
 

@@ -322,3 +322,49 @@ TEST(ReplyText, ALaterPageThatIsNoPageMeansThePostCouldNotBeChecked)
         EXPECT_EQ(c.check(), QStringList({ forum.url() })) << r.name;
     }
 }
+
+// A post holding a pasted log of many short lines, each its own.
+static QByteArray pastedLog(int post, qint64 bytes)
+{
+    QByteArray log;
+    for (int n = 0; log.size() < bytes; ++n)
+        log += "<br>post " + QByteArray::number(post) + " step " + QByteArray::number(n) + " passed";
+    return log;
+}
+
+// Pages with more text than is kept: the start is compared, and what moves
+// across the cut as the text before it changes length is never news.
+TEST(ReplyText, TextBeyondTheCapIsNeitherNewsNorHidesNews)
+{
+    struct Row {
+        const char *name;
+        QList<int> longPosts; // each with a log of 1.9 MB, or 2.6 MB when alone: 1.7 or 2.3 MB of text
+        std::function<void(ClassicForum &)> change;
+        bool listed;
+    };
+    const QList<Row> rows = {
+        { "page 1 beyond the page's cap: a post before the cut deleted, 20 more users online", { 5 },
+            [](ClassicForum &f) {
+                f.posts.removeAt(2);
+                for (int i = 0; i < 20; ++i)
+                    f.online.append("reader" + QByteArray::number(i));
+            },
+            false },
+        { "page 1 beyond the page's cap: a reply on the last page", { 5 },
+            [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, true },
+        { "every page long, the thread beyond its cap: the long post of page 1 deleted", { 5, 15, 25, 35, 45 },
+            [](ClassicForum &f) { f.posts.removeAt(5); }, false },
+    };
+    for (const Row &r : rows) {
+        ClassicForum forum(r.longPosts.size() > 1 ? 50 : 25);
+        for (const int i : r.longPosts)
+            forum.posts[i].text += pastedLog(i, r.longPosts.size() > 1 ? 1900 * 1024 : 2600 * 1024);
+        ThreadChecker c;
+        ASSERT_TRUE(c.watch(forum.url())) << r.name;
+        r.change(forum);
+        EXPECT_EQ(c.check(), r.listed ? QStringList({ forum.url() }) : QStringList())
+            << r.name << ": " << added(c).left(300).toStdString();
+        if (r.listed)
+            EXPECT_TRUE(added(c).contains("Thanks, that worked!")) << r.name;
+    }
+}

@@ -524,3 +524,28 @@ TEST(MainWindow, ACheckRunListsThePostsItCouldNotReachInTheStatusTip)
     EXPECT_TRUE(tip.startsWith(dead + ": ")) << tip.toStdString();
     EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << "no box for a post a run could not check";
 }
+
+TEST(MainWindow, WatchThisPostDuringACheckKeepsToTheConnectionsAForumAllows)
+{
+    ScriptServer server;
+    server.setHandler([](const QByteArray &) {
+        ScriptServer::Script slow = ScriptServer::response(QByteArray(100, 'x'));
+        slow.pieces.first().delayMs = 400;
+        return slow;
+    });
+    TestApp t;
+    t.writeFile("posts.txt", (server.base() + "/a\r\n\r\n" + server.base() + "/b\r\n\r\n").toUtf8());
+    t.writeFile("sizes.txt", "100\r\n\r\n100\r\n\r\n");
+    MainWindow &w = t.start();
+    ASSERT_EQ(w.checkRun().limits().perHost, 2);
+    QSignalSpy finished(&w.checkRun(), &ReplyCheckRun::finished);
+    QSignalSpy sized(&w.sizeChannel(), &PageFetch::finished);
+    t.trigger("checkReplies");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.tally.open == 2; }, 5000));
+    t.fake->location = server.base() + "/c";
+    t.click("cmdAdd");
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(sized.count() > 0 || sized.wait(10000));
+    EXPECT_EQ(items(t.find<QListView>("lstSizes")), QStringList({ "100", "100", "100" }));
+    EXPECT_EQ(server.tally.mostOpen, 2);
+}
