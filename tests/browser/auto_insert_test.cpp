@@ -66,15 +66,11 @@ TEST(AutoInsert, WritesTheConvertedMessageIntoTheRightField)
     EXPECT_TRUE(app.t.readFile("htmltemp.txt").contains("\r\n<textarea"));
     EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
 
-    // htmltemp.txt cannot be saved: the status bar says so, and the message still goes in.
+    // htmltemp.txt cannot be saved: the status bar says so.
     ASSERT_TRUE(QFile::remove(app.t.path("htmltemp.txt")) && QDir().mkdir(app.t.path("htmltemp.txt")));
-    app.eval("document.getElementById('message').value = ''; true");
     ASSERT_TRUE(app.autoInsert(message, "ubb", &written));
-    EXPECT_TRUE(written);
-    EXPECT_EQ(app.value("message"), expected);
     EXPECT_TRUE(app.w->statusText(1).startsWith("htmltemp.txt could not be saved: "))
         << app.w->statusText(1).toStdString();
-    EXPECT_TRUE(app.t.dialogs.boxes.isEmpty());
 }
 
 TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
@@ -94,16 +90,6 @@ TEST(AutoInsert, TheNextFourLoadsAreSearchedForTheMessage)
     EXPECT_EQ(app.controller().watchCountdown(), 0);
     ASSERT_TRUE(sized.wait(5000) || sized.size() > 0);
     EXPECT_GT(items(app.t.find<QListView>("lstSizes")).at(0).toInt(), 40);
-
-    // Loads after the fourth are not searched.
-    ASSERT_TRUE(app.load("/post"));
-    ASSERT_TRUE(app.autoInsert("Great offer at my site!\r\nsecond line", "text", &written));
-    EXPECT_EQ(app.controller().watchCountdown(), 4);
-    for (int i = 0; i < 4; ++i)
-        ASSERT_TRUE(app.load("/thanks"));
-    ASSERT_TRUE(app.load("/thread?again"));
-    QTest::qWait(300);
-    EXPECT_EQ(app.posts().size(), 1);
 }
 
 TEST(AutoInsert, NoPopupsRefusesAndAllows)

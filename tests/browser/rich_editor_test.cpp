@@ -186,12 +186,6 @@ struct PlainPage {
 };
 
 const PlainPage kPlainPages[] = {
-    { "search form before the posting form",
-        R"(<html><body><FORM action="/search"><input type="text" name="q"></FORM>
-<form action="/submit" method="post"><input type="hidden" name="t" value="1">
-<input type="text" name="subject"><textarea name="message" id="message"></textarea>
-<input type="submit"></form>)"
-            + kPlainRecorder + "</body></html>" },
     { "upper-case tags",
         R"(<HTML><BODY><FORM METHOD=POST><INPUT TYPE=TEXT NAME=subject>
 <TEXTAREA NAME=message ID=message></TEXTAREA><INPUT TYPE=SUBMIT></FORM>)"
@@ -480,6 +474,9 @@ m.addEventListener('input', function() {
 window.editorReady = true;
 </script></body></html>)",
             "document.getElementById('message').value", "My draft\n-- Sent from Forum Mobile", true },
+        { "no form and no editable box",
+            "<html><body><p>Just reading.</p><script>window.editorReady=true;</script></body></html>",
+            "document.body.innerText", "Just reading.", false },
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -517,21 +514,6 @@ TEST(RichEditor, PageWithoutAFormTakesTheMessageInItsEditableBox)
     EXPECT_TRUE(written);
     EXPECT_EQ(app.eval("document.getElementById('title').innerText").toString(), "Short title");
     EXPECT_EQ(app.boxLines("document.getElementById('body').innerHTML"), kExpectedLines);
-}
-
-TEST(RichEditor, NoFormAndNoEditableBoxStillShowsTheErrorWithoutAWatch)
-{
-    EditorApp app;
-    ASSERT_TRUE(app.open("/read",
-        "<html><body><p>Just reading.</p><script>window.editorReady=true;</script>"
-        "</body></html>"));
-    app.controller().setWatchCountdown(0);
-    bool written = true;
-    ASSERT_TRUE(app.autoInsert(QStringLiteral("Hello"), QStringLiteral("text"), &written));
-    EXPECT_FALSE(written);
-    ASSERT_EQ(app.t.dialogs.boxes.size(), 1);
-    EXPECT_EQ(app.t.dialogs.boxes[0].title, "Auto-Insert Error");
-    EXPECT_EQ(app.controller().watchCountdown(), 0);
 }
 
 TEST(RichEditor, PlainTextAreasAreWrittenAsBeforeInOneRun)

@@ -1,33 +1,18 @@
 #include "logins/forum_store.h"
 #include "messages/message_store.h"
 #include "platform/data_folder.h"
+#include "support/files.h"
 #include "support/small_file_system.h"
 #include "watch/watch_store.h"
 
 #include <gtest/gtest.h>
 
-#include <QList>
-#include <QMap>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 
 namespace {
-void writeBytes(const QString &path, const QByteArray &b)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(b);
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 QByteArray records(const QString &pattern, int count)
 {
     QByteArray out;
@@ -37,62 +22,53 @@ QByteArray records(const QString &pattern, int count)
 }
 } // namespace
 
-TEST(DataFolder, LinesEndAtCrLfOrCrAndALoneLfStays)
-{
-    QTemporaryDir dir;
-    DataFolder folder(dir.path());
-    writeBytes(dir.filePath("a.txt"), "one\r\ntwo\rthree\nstill three\r\n\r\nlast");
-    const LineFile f = folder.readLines("a.txt");
-    ASSERT_TRUE(f.ok);
-    EXPECT_EQ(f.lines, QStringList({ "one", "two", "three\nstill three", "", "last" }));
-}
-
-TEST(DataFolder, ListLinesEndAtAnyLineEnd)
+// Text files end a line at CR LF or CR, and keep a lone LF; list files (the
+// watched posts, sizes and forums) end one at any line end, as editors save them.
+TEST(DataFolder, LinesAsEachKindOfFileReadsThem)
 {
     struct Row {
         const char *name;
+        bool list;
         QByteArray bytes;
         QStringList lines;
     };
     const QList<Row> rows = {
-        { "as written: CR LF with an empty line after each record", "http://a/1\r\n\r\nhttp://b/2\r\n\r\n",
+        { "text: CR LF or CR ends a line, a lone LF stays", false, "one\r\ntwo\rthree\nstill three\r\n\r\nlast",
+            { "one", "two", "three\nstill three", "", "last" } },
+        { "text: UTF-8 and older Windows-1252 lines", false, "caf\xc3\xa9\r\ncaf\xe9 \x80 \x93\r\n",
+            { QString::fromUtf8("caf\xc3\xa9"), QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9c") } },
+        { "list as written: CR LF with an empty line after each record", true, "http://a/1\r\n\r\nhttp://b/2\r\n\r\n",
             { "http://a/1", "", "http://b/2", "" } },
-        { "LF only, as a Linux editor saves it", "http://a/1\n\nhttp://b/2\n\n",
+        { "list with LF only, as a Linux editor saves it", true, "http://a/1\n\nhttp://b/2\n\n",
             { "http://a/1", "", "http://b/2", "" } },
-        { "CR only", "http://a/1\r\rhttp://b/2\r", { "http://a/1", "", "http://b/2" } },
-        { "mixed", "a|u|p\r\n\nb|v|q\n\r\nc|w|r\r\rd", { "a|u|p", "", "b|v|q", "", "c|w|r", "", "d" } },
-        { "LF CR is two line ends", "1\n\r2", { "1", "", "2" } },
-        { "no line end at all", "1234", { "1234" } },
-        { "empty file", "", {} },
+        { "list with CR only", true, "http://a/1\r\rhttp://b/2\r", { "http://a/1", "", "http://b/2" } },
+        { "list with mixed ends", true, "a|u|p\r\n\nb|v|q\n\r\nc|w|r\r\rd",
+            { "a|u|p", "", "b|v|q", "", "c|w|r", "", "d" } },
+        { "list: LF CR is two line ends", true, "1\n\r2", { "1", "", "2" } },
+        { "list without a line end at all", true, "1234", { "1234" } },
+        { "empty list", true, "", {} },
     };
     QTemporaryDir dir;
     DataFolder folder(dir.path());
     for (const Row &r : rows) {
         writeBytes(dir.filePath("posts.txt"), r.bytes);
-        const LineFile f = folder.readListLines("posts.txt");
+        const LineFile f = r.list ? folder.readListLines("posts.txt") : folder.readLines("posts.txt");
         ASSERT_TRUE(f.ok) << r.name;
         EXPECT_EQ(f.lines, r.lines) << r.name;
     }
 }
 
-TEST(DataFolder, ListLinesOfAMissingFileGiveAReason)
+TEST(DataFolder, AFileThatCannotBeReadOrWrittenGivesAReason)
 {
     QTemporaryDir dir;
-    const LineFile f = DataFolder(dir.path()).readListLines("sizes.txt");
-    EXPECT_FALSE(f.ok);
-    EXPECT_FALSE(f.error.isEmpty());
-}
-
-TEST(DataFolder, Utf8AndOlderWindows1252LinesBothRead)
-{
-    QTemporaryDir dir;
-    DataFolder folder(dir.path());
-    writeBytes(dir.filePath("a.txt"), QByteArray("caf\xc3\xa9\r\ncaf\xe9 \x80 \x93\r\n"));
-    const LineFile f = folder.readLines("a.txt");
-    ASSERT_TRUE(f.ok);
-    ASSERT_EQ(f.lines.size(), 2);
-    EXPECT_EQ(f.lines[0], QString::fromUtf8("caf\xc3\xa9"));
-    EXPECT_EQ(f.lines[1], QString::fromUtf8("caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9c"));
+    const LineFile missing = DataFolder(dir.path()).readListLines("sizes.txt");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(missing.error.isEmpty());
+    QString error;
+    int number = 0;
+    EXPECT_FALSE(DataFolder("/nonexistent-postmaven-folder/x").writeText("c.txt", "x", &error, &number));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_NE(number, 0);
 }
 
 TEST(DataFolder, WritesAreWholeUtf8AndForTheOwnerOnly)
@@ -101,25 +77,13 @@ TEST(DataFolder, WritesAreWholeUtf8AndForTheOwnerOnly)
     DataFolder folder(dir.path());
     QString error;
     ASSERT_TRUE(folder.writeText("b.txt", QString::fromUtf8("\xe2\x82\xac\r\n"), &error)) << qPrintable(error);
-    QFile f(dir.filePath("b.txt"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("\xe2\x82\xac\r\n"));
+    EXPECT_EQ(readBytes(dir.filePath("b.txt")), QByteArray("\xe2\x82\xac\r\n"));
     const auto perms = QFileInfo(dir.filePath("b.txt")).permissions();
     EXPECT_TRUE(perms & QFileDevice::ReadOwner);
     EXPECT_FALSE(perms & QFileDevice::ReadOther);
     EXPECT_FALSE(perms & QFileDevice::ReadGroup);
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ "b.txt" }));
-}
-
-TEST(DataFolder, WriteIntoAMissingFolderFailsWithAReason)
-{
-    DataFolder folder("/nonexistent-postmaven-folder/x");
-    QString error;
-    int number = 0;
-    EXPECT_FALSE(folder.writeText("c.txt", "x", &error, &number));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_NE(number, 0);
 }
 
 TEST(DataFolder, FileExistsTest)

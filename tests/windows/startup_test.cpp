@@ -77,22 +77,18 @@ TEST(Startup, FirstRunTextIsExact)
     EXPECT_EQ(lines[12], "");
 }
 
-TEST(Startup, ListsRoundTripThroughTheirFiles)
+// How each record reads and is written back is the stores' own test; here, what the lists show.
+TEST(Startup, TheListsShowTheirFiles)
 {
     TestApp t;
     t.writeFile("posts.txt", "http://a/1\r\n\r\nhttp://a/2\r\n\r\n \r\nhttp://a/3\r\n\r\n");
     t.writeFile("sizes.txt", "10\r\n\r\n20\r\n\r\n30\r\n\r\n");
     t.writeFile("posts2.txt", "http://f/1\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n");
-    MainWindow &w = t.start();
+    t.start();
     EXPECT_EQ(items(t.find<QListView>("lstPosts")), QStringList({ "http://a/1", "http://a/2", "http://a/3" }));
     EXPECT_EQ(items(t.find<QListView>("lstSizes")), QStringList({ "10", "20", "30" }));
     EXPECT_EQ(items(t.find<QListView>("lstPosts2")), QStringList({ "http://f/1", "http://f/2", "http://f/3" }));
     EXPECT_EQ(items(t.find<QListView>("lstLogins")), QStringList({ "", "bob|pw", "al|p|w|x" }));
-    w.unload();
-    EXPECT_EQ(t.readFile("posts.txt"), QByteArray("http://a/1\r\n\r\nhttp://a/2\r\n\r\nhttp://a/3\r\n\r\n"));
-    EXPECT_EQ(t.readFile("sizes.txt"), QByteArray("10\r\n\r\n20\r\n\r\n30\r\n\r\n"));
-    EXPECT_EQ(t.readFile("posts2.txt"),
-        QByteArray("http://f/1|\r\n\r\nhttp://f/2|bob|pw\r\n\r\nhttp://f/3|al|p|w|x\r\n\r\n"));
 }
 
 TEST(Startup, StoredValuesAreRestored)
