@@ -1,6 +1,6 @@
 // Draws the files that are made from the program's own code at build time:
-// the icon theme's PNG images from the window icon's drawing, and the start
-// page's colours from the skin.
+// the icon theme's PNG images from the window icon's drawing, the splash
+// picture, and the start page's colours from the skin.
 #include "ui/program_icon.h"
 #include "ui/skin.h"
 
@@ -63,5 +63,11 @@ int main(int argc, char *argv[])
     if (!out.mkpath(QStringLiteral("start"))
         || !writeFile(out.filePath(QStringLiteral("start/skin.css")), skinCss(Skin())))
         return 1;
+    // The splash shows it at once instead of drawing it while the program starts.
+    const QString splash = out.filePath(QStringLiteral("start/splash.png"));
+    if (!drawProductPicture(kSplashPictureWidth, kSplashPictureHeight).save(splash, "PNG")) {
+        std::fprintf(stderr, "%s: cannot write\n", qPrintable(splash));
+        return 1;
+    }
     return 0;
 }

@@ -8,3 +8,7 @@ QIcon programIcon(const QString &name = QStringLiteral("AAA"));
 QPixmap drawProgramIcon(int size);
 // The splash and About picture.
 QPixmap drawProductPicture(int width, int height);
+
+// The splash's picture, drawn at build time as ":/art/splash.png".
+constexpr int kSplashPictureWidth = 460;
+constexpr int kSplashPictureHeight = 150;

@@ -19,7 +19,11 @@ SplashWindow::SplashWindow(std::function<void()> startMain, QWidget *parent)
     setObjectName(QStringLiteral("frmSplash"));
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image1"));
-    picture->setPixmap(drawProductPicture(460, 150));
+    // Drawn at build time; a program built without the picture draws it now.
+    QPixmap art(QStringLiteral(":/art/splash.png"));
+    if (art.isNull())
+        art = drawProductPicture(kSplashPictureWidth, kSplashPictureHeight);
+    picture->setPixmap(art);
     auto *note = new QLabel(this);
     note->setObjectName(QStringLiteral("Label3"));
     note->setWordWrap(true);
@@ -30,7 +34,7 @@ SplashWindow::SplashWindow(std::function<void()> startMain, QWidget *parent)
     column->setContentsMargins(0, 0, 0, 6);
     column->addWidget(picture);
     column->addWidget(note);
-    setFixedWidth(460);
+    setFixedWidth(kSplashPictureWidth);
 }
 
 void SplashWindow::loadWindow()
