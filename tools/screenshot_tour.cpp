@@ -23,6 +23,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -48,7 +49,14 @@ void tour(MainWindow *main, const QString &folder)
                        "http://straps.example.com/new\r\nQuestions? Mail me at ann@straps.example.com"));
     main->messageEditor().setSubjectText(QStringLiteral("New hand-made guitar straps"));
     main->saveMessage();
-    auto step = [](int ms, std::function<void()> f) { QTimer::singleShot(ms, f); };
+    // Each step waits its time after the one before has run, so that a slow
+    // step (a page that loads late) never lets the next window into its picture.
+    auto steps = std::make_shared<QList<std::pair<int, std::function<void()>>>>();
+    int previous = 0;
+    auto step = [&](int ms, std::function<void()> f) {
+        steps->append({ ms - previous, std::move(f) });
+        previous = ms;
+    };
     step(2500, [=] {
         shoot(main, folder + QStringLiteral("/main-window.png"));
         // As small as it goes: the layouts hold it at its minimum size.
@@ -85,6 +93,16 @@ void tour(MainWindow *main, const QString &folder)
         shoot(main->sideWindows().help(), folder + QStringLiteral("/help-window.png"));
         main->close();
     });
+    auto run = std::make_shared<std::function<void(qsizetype)>>();
+    *run = [steps, run](qsizetype i) {
+        if (i >= steps->size())
+            return;
+        QTimer::singleShot(steps->at(i).first, [steps, run, i] {
+            steps->at(i).second();
+            (*run)(i + 1);
+        });
+    };
+    (*run)(0);
 }
 
 } // namespace
