@@ -139,6 +139,19 @@ ReactDOM.createRoot(document.getElementById('composer')).render(React.createElem
 }
 
 // Lexical with a paragraph of text in it.
+// A text area whose page adds its signature to whatever it is given.
+QByteArray signedTextAreaPage(const QByteArray &areaAttributes)
+{
+    return "<html><body><form method=post><textarea name=message id=message " + areaAttributes + R"(>My draft
+-- Sent from Forum Mobile</textarea></form><script>
+var m = document.getElementById('message');
+m.addEventListener('input', function() {
+  if (!/-- Sent from Forum Mobile$/.test(m.value)) m.value = m.value.trimEnd() + '\n-- Sent from Forum Mobile';
+});
+window.editorReady = true;
+</script></body></html>)";
+}
+
 QByteArray lexicalText(const char *text)
 {
     return QByteArray("editor.update(() => lexical.$getRoot().clear().append(lexical.$createParagraphNode().append("
@@ -454,26 +467,11 @@ TEST(RichEditor, ErrorBoxWhenTheEditorDoesNotTakeTheMessageAndItKeepsWhatItHad)
                       "quill.on('text-change',function(){var text=quill.getText().slice(0,-1);"
                       "if(!text.endsWith(signature))quill.insertText(text.length,signature,'api');});"),
             "quill.getText()", "Draft\n-- Sent from Forum Mobile", true },
-        { "a text area whose page adds its signature to what it is given",
-            R"(<html><body><form method=post><textarea name=message id=message>My draft
--- Sent from Forum Mobile</textarea></form><script>
-var m = document.getElementById('message');
-m.addEventListener('input', function() {
-  if (!/-- Sent from Forum Mobile$/.test(m.value)) m.value = m.value.trimEnd() + '\n-- Sent from Forum Mobile';
-});
-window.editorReady = true;
-</script></body></html>)",
+        { "a text area whose page adds its signature to what it is given", signedTextAreaPage({}),
             "document.getElementById('message').value", "My draft\n-- Sent from Forum Mobile", true },
         { "a hidden text area with no editor whose page adds its signature",
-            R"(<html><body><form method=post><textarea name=message id=message style="display:none">My draft
--- Sent from Forum Mobile</textarea></form><script>
-var m = document.getElementById('message');
-m.addEventListener('input', function() {
-  if (!/-- Sent from Forum Mobile$/.test(m.value)) m.value = m.value.trimEnd() + '\n-- Sent from Forum Mobile';
-});
-window.editorReady = true;
-</script></body></html>)",
-            "document.getElementById('message').value", "My draft\n-- Sent from Forum Mobile", true },
+            signedTextAreaPage("style=\"display:none\""), "document.getElementById('message').value",
+            "My draft\n-- Sent from Forum Mobile", true },
         { "no form and no editable box",
             "<html><body><p>Just reading.</p><script>window.editorReady=true;</script></body></html>",
             "document.body.innerText", "Just reading.", false },
