@@ -217,7 +217,10 @@ ReplyVerdict ReplyJudge::judge(
     if (!recorded.size)
         return verdict;
     if (kept) {
-        verdict = compare(*kept, now.text);
+        // An error page in the thread's place (a proxy's, a busy server's)
+        // says nothing of its replies, however much text it holds.
+        if (now.firstPageOk)
+            verdict = compare(*kept, now.text);
     } else if (recorded.pages <= 0) {
         // A plain number is the watched page alone: only that page compares with it.
         verdict.news = grewBeyondThreshold(now.firstPageBytes, *recorded.size);

@@ -34,8 +34,9 @@ struct ClassicForum {
     QList<QByteArray> online { "bob", "alice" }; // the users-online box
     int views = 1200;
     bool rotating = false; // tokens and the advert change on every fetch
-    QByteArray failing; // this page answers failStatus
+    QByteArray failing; // this page answers failStatus with failBody
     int failStatus = 503;
+    QByteArray failBody = "<p>Busy</p>";
     int fetches = 0;
 
     static constexpr int kPerPage = 10;
@@ -87,7 +88,7 @@ struct ClassicForum {
         if (n == 0 || n > pageCount())
             return ScriptServer::response("<p>No such page</p>", {}, 404);
         if (path == failing)
-            return ScriptServer::response("<p>Busy</p>", {}, failStatus);
+            return ScriptServer::response(failBody, {}, failStatus);
         return ScriptServer::response(render(n));
     }
 
@@ -177,6 +178,7 @@ TEST(ReplyText, NoiseIsNoNews)
     struct Row {
         const char *name;
         std::function<void(ClassicForum &)> change;
+        int posts = 50;
     };
     const QList<Row> rows = {
         { "online marks flip on 50 posts",
@@ -198,12 +200,30 @@ TEST(ReplyText, NoiseIsNoNews)
         { "the view counter goes up", [](ClassicForum &f) { f.views += 317; } },
         { "a post deleted from page 1 moves one post of every later page",
             [](ClassicForum &f) { f.posts.removeAt(3); } },
+        { "a short thread's host answers with its proxy's error page",
+            [](ClassicForum &f) {
+                f.failing = "/t/5";
+                f.failBody = "<html><body>\n";
+                for (const char *line : { "Connection timed out", "Error code 522",
+                         "Visit the proxy's site for more information.", "2024-05-02 12:00:07 UTC", "You", "Browser",
+                         "Working", "Amsterdam", "Proxy", "Working", "forum.example", "Host", "Error", "What happened?",
+                         "The initial connection between the proxy and the web server timed out.", "What can I do?",
+                         "If you're a visitor of this website:", "Please try again in a few minutes.",
+                         "If you're the owner of this website:",
+                         "Contact your hosting provider letting them know your web server is not completing requests.",
+                         "Additional troubleshooting information.", "Ray ID: 7d2f4e1a9b3c", "Your IP: Click to reveal",
+                         "Performance and security by a proxy" })
+                    f.failBody += "<p>" + QByteArray(line) + "</p>\n";
+                f.failBody += "</body></html>\n";
+                f.failStatus = 522;
+            },
+            1 },
     };
     for (const Row &r : rows) {
-        ClassicForum forum(50);
+        ClassicForum forum(r.posts);
         ThreadChecker c;
         ASSERT_TRUE(c.watch(forum.url())) << r.name;
-        EXPECT_EQ(c.posts.at(0).pages, 5) << r.name << ": page 1, linked as ?page=1 too, is one page";
+        EXPECT_EQ(c.posts.at(0).pages, forum.pageCount()) << r.name << ": page 1, linked as ?page=1 too, is one page";
         r.change(forum);
         EXPECT_EQ(c.check(), QStringList()) << r.name << ": " << added(c).toStdString();
         r.change(forum);
