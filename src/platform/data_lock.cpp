@@ -66,6 +66,13 @@ bool holderRuns(const DataLock::Owner &owner)
         && (::kill(static_cast<pid_t>(owner.pid), 0) == 0 || errno == EPERM);
 }
 
+// A holder on this machine that is gone: a file it names is stale, whoever has an flock on it.
+bool holderEndedHere(const DataLock::Owner &owner)
+{
+    return owner.known && owner.host == QSysInfo::machineHostName() && ::kill(static_cast<pid_t>(owner.pid), 0) != 0
+        && errno == ESRCH;
+}
+
 bool sameFile(int fd, const QByteArray &path)
 {
     struct stat open;
@@ -191,8 +198,17 @@ DataLock::State DataLock::examine(bool removeStale)
         return errno == ENOENT ? State::Free : fail(QStringLiteral("cannot be read"), errno);
     m_owner = parseRecord(readRecord(fd));
     bool held = false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        held = errno == EWOULDBLOCK || holderRuns(m_owner);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool locked = errno == EWOULDBLOCK;
+        if (locked && holderEndedHere(m_owner)) {
+            // Another run is looking at the stale file, which takes a moment: wait for it, as for a run.
+            ::close(fd);
+            m_owner = Owner { Holder::CommandLine, 0, QString(), false };
+            m_error = QStringLiteral("%1 is being cleared away by another Postmaven").arg(m_path);
+            return State::HeldByCommandLine;
+        }
+        held = locked || holderRuns(m_owner);
+    }
     if (held) {
         ::close(fd);
         m_error = QStringLiteral("%1 is held by %2").arg(m_path, m_owner.text());

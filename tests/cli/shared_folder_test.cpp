@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -14,6 +15,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <sys/file.h>
 #include <unistd.h>
 
 TEST(SharedFolder, BadDataFoldersSayWhatIsWrong)
@@ -126,6 +128,18 @@ TEST(SharedFolder, TheLockSaysWhoHoldsItAndOnlyTheWindowRefuses)
         { "a lock of a postmaven-cli that has ended",
             lockFile("holder postmaven-cli\npid " + QByteArray::number(endedPid) + "\nhost " + thisHost + "\n"), 0,
             "removed the stale lock", true },
+        { "a window lock left by a crash, which another run is looking at",
+            [endedPid, thisHost](const Cli &cli) {
+                cli.writeFile("postmaven.lock",
+                    "holder window\npid " + QByteArray::number(endedPid) + "\nhost " + thisHost + "\n");
+                // As the other run's look takes it for a moment, drawn out.
+                auto look = std::make_unique<QFile>(cli.data.filePath("postmaven.lock"));
+                EXPECT_TRUE(look->open(QIODevice::ReadOnly));
+                EXPECT_EQ(::flock(look->handle(), LOCK_EX | LOCK_NB), 0);
+                QTimer::singleShot(500, look.get(), [file = look.get()] { file->close(); });
+                return look;
+            },
+            0, "removed the stale lock", true },
         { "held by the window",
             [](const Cli &cli) { return std::make_unique<Held>(cli.data.path(), DataLock::Holder::Window); }, 3,
             "Postmaven is open", false },
