@@ -283,7 +283,7 @@ void ReplyCheckRun::onMeasured(Worker &worker, const ThreadSize &size)
         const ReplyVerdict verdict = ReplyJudge::judge(post, kept, size);
         if (verdict.news) {
             entry.news = NewReply { post.url, verdict.added, verdict.gist };
-        } else if (!post.size || size.firstPageOk) {
+        } else if (!post.size || (kept ? !verdict.errorPage : size.firstPageOk)) {
             // Its first measurement, or one without news: what the thread
             // says now is what the next check compares with, also when it
             // shrank, so that no later reply hides behind what it lost. An

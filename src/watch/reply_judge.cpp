@@ -187,6 +187,26 @@ void keepStart(TextLines &text, qsizetype bytes)
     text.hashes.resize(count);
 }
 
+// Whether the watched page still shows most of what it showed at the last
+// check, by the visible bytes of its lines.
+bool showsTheThread(const ThreadText &kept, const ThreadText &now)
+{
+    if (kept.isEmpty() || now.isEmpty())
+        return false;
+    const TextLines before(kept.first().lines);
+    const TextLines after(now.first().lines);
+    qsizetype keptBytes = 0;
+    for (const QByteArrayView line : before.lines)
+        keptBytes += LineDiff::visibleBytes(line);
+    qsizetype nowBytes = 0;
+    for (const QByteArrayView line : after.lines)
+        nowBytes += LineDiff::visibleBytes(line);
+    if (keptBytes == 0)
+        return false;
+    const double shared = LineDiff::likeness(before, after) * static_cast<double>(std::max(keptBytes, nowBytes));
+    return shared >= 0.5 * static_cast<double>(keptBytes);
+}
+
 QString joinCapped(const QStringList &lines, const QString &separator, int maxChars)
 {
     QString text;
@@ -218,9 +238,12 @@ ReplyVerdict ReplyJudge::judge(
         return verdict;
     if (kept) {
         // An error page in the thread's place (a proxy's, a busy server's)
-        // says nothing of its replies, however much text it holds.
-        if (now.firstPageOk)
+        // says nothing of its replies, however much text it holds; a thread
+        // that its software sends with an error status still shows its posts.
+        if (now.firstPageOk || showsTheThread(*kept, now.text))
             verdict = compare(*kept, now.text);
+        else
+            verdict.errorPage = true;
     } else if (recorded.pages <= 0) {
         // A plain number is the watched page alone: only that page compares with it.
         verdict.news = grewBeyondThreshold(now.firstPageBytes, *recorded.size);

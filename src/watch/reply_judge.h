@@ -13,6 +13,9 @@ struct ReplyVerdict {
     bool news = false;
     QString added; // the text added, one line a line
     QString gist; // its start, on one line, for a list
+    // The watched page answered with an error and shows something else in
+    // the thread's place: what it measured is not the thread.
+    bool errorPage = false;
 };
 
 // Tells whether a thread has new replies, by the text added since the last

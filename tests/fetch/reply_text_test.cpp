@@ -37,6 +37,7 @@ struct ClassicForum {
     QByteArray failing; // this page answers failStatus with failBody
     int failStatus = 503;
     QByteArray failBody = "<p>Busy</p>";
+    int threadStatus = 200; // what the thread's pages answer with: some software sends its pages as 404
     int fetches = 0;
 
     static constexpr int kPerPage = 10;
@@ -89,7 +90,7 @@ struct ClassicForum {
             return ScriptServer::response("<p>No such page</p>", {}, 404);
         if (path == failing)
             return ScriptServer::response(failBody, {}, failStatus);
-        return ScriptServer::response(render(n));
+        return ScriptServer::response(render(n), {}, threadStatus);
     }
 
     static QByteArray ago(int minutes)
@@ -258,6 +259,9 @@ TEST(ReplyText, RepliesAreNewsAndShowTheirText)
             "Thanks, that worked!" },
         { "a reply after the thread shrank", 50, Pages::Query, true, [](ClassicForum &f) { f.posts.remove(30, 12); },
             [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "Thanks, that worked!" },
+        { "a reply in a thread its forum sends with status 404", 5, Pages::CountedFromZero, false,
+            [](ClassicForum &f) { f.threadStatus = 404; }, [](ClassicForum &f) { f.reply("Thanks, that worked!"); },
+            "Thanks, that worked!" },
         { "a reply on page 51, reached by rel=\"next\" alone", 500, Pages::NextOnly, false, nullptr,
             [](ClassicForum &f) { f.reply("Thanks, that worked!"); }, "A new page after the 50 checked" },
     };
