@@ -50,8 +50,6 @@ public:
     void setMaxConnections(int count);
     void setMaxPerHost(int count);
     void setIdleTimeoutMs(int ms) { m_idleTimeoutMs = ms; }
-    int maxConnections() const { return m_maxConnections; }
-    int maxPerHost() const { return m_maxPerHost; }
     // An open connection to hostName waits, idle, for a request.
     bool hasIdle(const QString &hostName) const;
 
