@@ -14,10 +14,8 @@ ConnectionPool::ConnectionPool(QObject *parent)
 
 ConnectionPool::~ConnectionPool()
 {
-    for (const Idle &idle : std::as_const(m_idle)) {
-        idle.connection->disconnect(this);
-        idle.connection->close();
-    }
+    for (const Idle &idle : std::as_const(m_idle))
+        discard(idle.connection);
     // A channel still waiting goes on without the pool.
     for (Waiter &waiter : m_waiting)
         if (waiter.requester)
@@ -61,8 +59,7 @@ void ConnectionPool::release(SocketControl *connection, bool reusable)
 {
     const auto it = m_granted.constFind(connection);
     if (it == m_granted.cend()) {
-        connection->close();
-        connection->deleteLater();
+        discard(connection);
         return;
     }
     const ConnectionKey key = it.value();
@@ -79,8 +76,7 @@ void ConnectionPool::release(SocketControl *connection, bool reusable)
         if (!m_idleTimer.isActive())
             m_idleTimer.start(m_idleTimeoutMs);
     } else {
-        connection->close();
-        connection->deleteLater();
+        discard(connection);
     }
     if (!m_waiting.isEmpty())
         scheduleDispatch();
@@ -94,13 +90,12 @@ SocketControl *ConnectionPool::take(const Waiter &waiter)
         if (!(m_idle[i].key == waiter.key))
             continue;
         SocketControl *idle = m_idle.takeAt(i).connection;
-        idle->disconnect(this);
         if (idle->isIdleAlive()) {
+            idle->disconnect(this);
             connection = idle;
             connection->setParent(waiter.requester);
         } else {
-            idle->close();
-            idle->deleteLater();
+            discard(idle);
         }
     }
     if (!connection) {
@@ -131,9 +126,7 @@ bool ConnectionPool::closeOldestIdle(const QString &hostName)
         return false;
     SocketControl *connection = it->connection;
     m_idle.erase(it);
-    connection->disconnect(this);
-    connection->close();
-    connection->deleteLater();
+    discard(connection);
     return true;
 }
 
@@ -159,11 +152,16 @@ void ConnectionPool::dropIdle(SocketControl *connection)
     if (it == m_idle.cend())
         return;
     m_idle.erase(it);
+    discard(connection);
+    if (!m_waiting.isEmpty())
+        scheduleDispatch();
+}
+
+void ConnectionPool::discard(SocketControl *connection)
+{
     connection->disconnect(this);
     connection->close();
     connection->deleteLater();
-    if (!m_waiting.isEmpty())
-        scheduleDispatch();
 }
 
 void ConnectionPool::scheduleDispatch()

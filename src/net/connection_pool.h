@@ -81,6 +81,8 @@ private:
     bool closeOldestIdle(const QString &hostName);
     int countFor(const QString &hostName) const;
     void dropIdle(SocketControl *connection);
+    // Closes a connection the pool has done with; no event of it reaches the pool.
+    void discard(SocketControl *connection);
     void dispatch();
     void scheduleDispatch();
     void expireIdle();
