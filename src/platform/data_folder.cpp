@@ -65,11 +65,6 @@ LineFile readLineFile(const QString &path, bool loneLfEnds)
     return result;
 }
 
-QString errnoText(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
-}
-
 struct Failure {
     int number = 0;
     QString text;
@@ -78,7 +73,7 @@ struct Failure {
 Failure systemFailure()
 {
     const int number = errno;
-    return { number, errnoText(number) };
+    return { number, systemErrorText(number) };
 }
 
 // Where a data file's bytes go: the file itself, or the regular file that a
@@ -170,18 +165,23 @@ QString temporaryOf(const QString &entry)
 
 } // namespace
 
+QString systemErrorText(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
 bool readRegularFile(const QString &path, QByteArray *bytes, QString *error)
 {
     // Non-blocking, so that a pipe put in a data file's place never waits for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        *error = errnoText(errno);
+        *error = systemErrorText(errno);
         return false;
     }
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0;
     if (!ok) {
-        *error = errnoText(errno);
+        *error = systemErrorText(errno);
     } else if (!S_ISREG(st.st_mode)) {
         ok = false;
         *error = QStringLiteral("It is not a regular file");
@@ -202,7 +202,7 @@ bool readRegularFile(const QString &path, QByteArray *bytes, QString *error)
             if (n <= 0) {
                 ok = n == 0;
                 if (!ok)
-                    *error = errnoText(errno);
+                    *error = systemErrorText(errno);
                 break;
             }
             have += n;

@@ -93,6 +93,9 @@ private:
 // read into memory.
 constexpr qint64 kMaxDataFileBytes = 64 * 1024 * 1024;
 
+// The system's text for an error number.
+QString systemErrorText(int number);
+
 // The bytes of a regular file up to kMaxDataFileBytes; anything else (a
 // pipe, a device, a folder, a link to one of them) is refused with a reason
 // and never opened in a way that could wait for a writer.

@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,11 +38,6 @@ bool canWriteData(const QString &folder, const std::function<bool(const QString 
             return false;
     }
     return true;
-}
-
-QString systemError(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
 }
 
 // mkdir for its owner only; with parents, the missing folders above it too
@@ -77,7 +71,7 @@ bool prepareFolder(const QString &path, Create create, QString *error)
     struct stat st;
     if (::stat(native.constData(), &st) != 0) {
         if (errno != ENOENT) {
-            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemError(errno));
+            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemErrorText(errno));
             return false;
         }
         if (::lstat(native.constData(), &st) == 0) {
@@ -97,13 +91,13 @@ bool prepareFolder(const QString &path, Create create, QString *error)
                       .arg(path, QFileInfo(path).absolutePath())
                 : QStringLiteral("The data folder %1 could not be created: %2")
                       .arg(path,
-                          failedAt == path ? systemError(number)
-                                           : QStringLiteral("%1 (%2)").arg(systemError(number), failedAt));
+                          failedAt == path ? systemErrorText(number)
+                                           : QStringLiteral("%1 (%2)").arg(systemErrorText(number), failedAt));
             return false;
         }
         // Made by another program meanwhile, or made now: look again.
         if (::stat(native.constData(), &st) != 0) {
-            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemError(errno));
+            *error = QStringLiteral("The data folder %1 cannot be used: %2").arg(path, systemErrorText(errno));
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "platform/data_lock.h"
 
+#include "platform/data_folder.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -111,7 +112,7 @@ DataLock::~DataLock()
 
 DataLock::State DataLock::fail(const QString &what, int number)
 {
-    m_error = number ? QStringLiteral("%1 %2: %3").arg(m_path, what, QString::fromLocal8Bit(std::strerror(number)))
+    m_error = number ? QStringLiteral("%1 %2: %3").arg(m_path, what, systemErrorText(number))
                      : QStringLiteral("%1 %2").arg(m_path, what);
     return State::Failed;
 }
