@@ -4,9 +4,12 @@
 
 namespace {
 
-bool hasLogin(const Forum &f)
+// The login row: user name, "|", password; empty for a forum without a login.
+QString loginRow(const Forum &f)
 {
-    return !f.userName.isEmpty() || !f.password.isEmpty();
+    if (f.userName.isEmpty() && f.password.isEmpty())
+        return QString();
+    return f.userName + QLatin1Char('|') + f.password;
 }
 
 // "|" parts the fields of a record and has no escape. In an address it is
@@ -45,11 +48,9 @@ void ForumsModel::load(const QStringList &lines)
 QString ForumsModel::fileText() const
 {
     QStringList records;
-    for (const Forum &f : m_forums) {
-        // A forum without a login keeps the one "|" it has always been written with.
-        records.append(hasLogin(f) ? f.address + QLatin1Char('|') + f.userName + QLatin1Char('|') + f.password
-                                   : f.address + QLatin1Char('|'));
-    }
+    // A forum without a login keeps the one "|" it has always been written with.
+    for (const Forum &f : m_forums)
+        records.append(f.address + QLatin1Char('|') + loginRow(f));
     return listFileText(records);
 }
 
@@ -106,11 +107,8 @@ QVariant ForumsModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= count())
         return QVariant();
     const Forum &f = m_forums.at(index.row());
-    if (role == Qt::DisplayRole) {
-        if (index.column() == AddressColumn)
-            return f.address;
-        return hasLogin(f) ? f.userName + QLatin1Char('|') + f.password : QString();
-    }
+    if (role == Qt::DisplayRole)
+        return index.column() == AddressColumn ? f.address : loginRow(f);
     // A long address is cut off in the list; a login never shows as a tip.
     if (role == Qt::ToolTipRole && index.column() == AddressColumn)
         return f.address;
