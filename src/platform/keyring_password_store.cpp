@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 const QString KeyringPasswordStore::kService = QStringLiteral("Postmaven");
 
@@ -170,9 +171,7 @@ bool KeyringPasswordStore::answers()
 {
     if (!m_probe)
         return probe().ok();
-    const std::shared_ptr<Pending> probe = std::move(m_probe);
-    m_probe.reset();
-    return finish(probe).ok();
+    return finish(std::exchange(m_probe, nullptr)).ok();
 }
 
 PasswordResult KeyringPasswordStore::probe()
