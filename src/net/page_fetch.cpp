@@ -23,11 +23,6 @@ PageFetch::~PageFetch()
     abandon();
 }
 
-void PageFetch::setIgnoreSslErrors(bool ignore)
-{
-    m_ignoreSslErrors = ignore;
-}
-
 void PageFetch::setConnectionPool(ConnectionPool *pool)
 {
     m_sharedPool = pool;

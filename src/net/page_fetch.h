@@ -47,7 +47,7 @@ public:
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     void setDeadlineMs(int ms) { m_deadlineMs = ms; }
     void setMaxBodyBytes(qint64 bytes) { m_maxBodyBytes = bytes; }
-    void setIgnoreSslErrors(bool ignore);
+    void setIgnoreSslErrors(bool ignore) { m_ignoreSslErrors = ignore; }
     quint16 defaultPort() const { return m_defaultPort; }
 
     // Sees the body of each measured page as it arrives (see HttpResponseCounter).
