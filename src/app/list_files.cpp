@@ -33,8 +33,7 @@ std::unique_ptr<DataLock> lock(AppServices &services)
     services.startupNotices.append(lock->takeNotices());
     switch (state) {
     case DataLock::State::Taken:
-        services.folder.removeStaleTemporaries(dataFileNames() << DataLock::fileName());
-        ThreadTextStore::removeStaleTemporaries(services.folder);
+        WatchStore::removeStaleTemporaries(services.folder);
         break;
     case DataLock::State::HeldByWindow:
     case DataLock::State::HeldByCommandLine:

@@ -102,9 +102,7 @@ DataLock::State takeLock(DataLock &lock)
     for (const QString &notice : lock.takeNotices())
         reportError(notice);
     if (state == DataLock::State::Taken) {
-        const QString folder = QFileInfo(lock.path()).path();
-        DataFolder(folder).removeStaleTemporaries(dataFileNames() << DataLock::fileName());
-        ThreadTextStore::removeStaleTemporaries(DataFolder(folder));
+        WatchStore::removeStaleTemporaries(DataFolder(QFileInfo(lock.path()).path()));
     }
     return state;
 }

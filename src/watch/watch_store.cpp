@@ -1,5 +1,8 @@
 #include "watch/watch_store.h"
 
+#include "platform/data_location.h"
+#include "platform/data_lock.h"
+
 const QString WatchStore::kPostsFile = QStringLiteral("posts.txt");
 const QString WatchStore::kSizesFile = QStringLiteral("sizes.txt");
 
@@ -41,4 +44,10 @@ QList<FileProblem> WatchStore::savePosts()
         urls.append(post.url);
     m_texts.removeAllBut(urls);
     return problems;
+}
+
+void WatchStore::removeStaleTemporaries(const DataFolder &folder)
+{
+    folder.removeStaleTemporaries(dataFileNames() << DataLock::fileName());
+    ThreadTextStore::removeStaleTemporaries(folder);
 }

@@ -19,6 +19,10 @@ public:
 
     explicit WatchStore(DataFolder folder);
 
+    // With the folder's lock just taken: the temporary files that writes cut
+    // short left beside the data files, the lock and the kept texts.
+    static void removeStaleTemporaries(const DataFolder &folder);
+
     WatchedPostsModel &posts() { return m_posts; }
     const WatchedPostsModel &posts() const { return m_posts; }
     ThreadTextStore &texts() { return m_texts; }
