@@ -55,9 +55,9 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_browser = m_services.createBrowser(this);
     m_sizeChannel = new PageFetch(this);
     m_sizeChannel->setObjectName(QStringLiteral("wscSizes"));
-    m_checkChannel = new PageFetch(this);
-    m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
-    m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *m_checkChannel, this);
+    auto *checkChannel = new PageFetch(this);
+    checkChannel->setObjectName(QStringLiteral("wscPosts"));
+    m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *checkChannel, this);
     m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
     // Watch This Post during a check run stays within the run's connections to the forum.
     m_sizeChannel->setConnectionPool(m_check->connectionPool());

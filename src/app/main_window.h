@@ -104,7 +104,6 @@ private:
     std::unique_ptr<DataLock> m_lock;
     WebBrowser *m_browser = nullptr;
     PageFetch *m_sizeChannel = nullptr;
-    PageFetch *m_checkChannel = nullptr;
     ReplyCheckRun *m_check = nullptr;
     CheckScheduler *m_scheduler = nullptr;
     PostWatcher *m_watcher = nullptr;
