@@ -195,9 +195,9 @@ void MainWindow::load()
     m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, *m_forums, m_services, this);
-    m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
-    m_services.startupNotices.append(
-        m_logins->startPasswords(m_services.keyring, ForumLogins::fileChosen(*m_services.settings)));
+    const bool passwordsInFile = ForumLogins::fileChosen(*m_services.settings);
+    m_keepPasswordsInFile->setChecked(passwordsInFile);
+    m_services.startupNotices.append(m_logins->startPasswords(m_services.keyring, passwordsInFile));
 
     m_templates.load(*m_services.settings);
     updateInterface();
