@@ -338,15 +338,10 @@ void MainWindow::addCurrentForum()
     m_lists->addForum(m_browser->locationUrl());
 }
 
-void MainWindow::checkReplies()
-{
-    m_check->start();
-}
-
 void MainWindow::showAndCheckReplies()
 {
     m_lists->selectPostsTab(1);
-    checkReplies();
+    m_check->start();
 }
 
 void MainWindow::chooseAutoCheck()

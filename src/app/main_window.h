@@ -84,7 +84,6 @@ private slots:
     void pasteMessage();
     void watchCurrentPage();
     void addCurrentForum();
-    void checkReplies();
     void showAndCheckReplies();
     void chooseAutoCheck();
     // Brought forward by a click on a notification, with the new replies in view.
