@@ -27,7 +27,6 @@ CommandLine parseCommandLine(const QStringList &arguments)
     // Options of Qt and of the web engine pass through; anything else wrong
     // with the line ends the program, as QCommandLineParser::process would.
     const ProgramOptions::Outcome outcome = options.parse(arguments, true);
-    result.unknownOptions = options.parser().unknownOptionNames();
     switch (outcome) {
     case ProgramOptions::Outcome::Error:
         result.action = CommandLine::Action::Exit;

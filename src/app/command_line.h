@@ -18,8 +18,6 @@ struct CommandLine {
     QString dataDir;
     // --report-startup: quit once the main window is shown, saying when and where.
     bool reportStartup = false;
-    // Options the program does not know; Qt and the web engine may take them.
-    QStringList unknownOptions;
 };
 
 // Reads the arguments, program name first. Runs before the application object

@@ -55,9 +55,9 @@ MainWindow::MainWindow(AppServices services, QWidget *parent)
     m_browser = m_services.createBrowser(this);
     m_sizeChannel = new PageFetch(this);
     m_sizeChannel->setObjectName(QStringLiteral("wscSizes"));
-    m_checkChannel = new PageFetch(this);
-    m_checkChannel->setObjectName(QStringLiteral("wscPosts"));
-    m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *m_checkChannel, this);
+    auto *checkChannel = new PageFetch(this);
+    checkChannel->setObjectName(QStringLiteral("wscPosts"));
+    m_check = new ReplyCheckRun(m_store->posts(), m_store->texts(), *checkChannel, this);
     m_scheduler = new CheckScheduler(*m_check, m_services.notifier, this);
     // Watch This Post during a check run stays within the run's connections to the forum.
     m_sizeChannel->setConnectionPool(m_check->connectionPool());
@@ -195,9 +195,9 @@ void MainWindow::load()
     m_lock = ListFiles::lock(m_services);
     ListFiles::createMissing(m_services, this);
     ListFiles::read(*m_store, *m_forums, m_services, this);
-    m_keepPasswordsInFile->setChecked(ForumLogins::fileChosen(*m_services.settings));
-    m_services.startupNotices.append(
-        m_logins->startPasswords(m_services.keyring, ForumLogins::fileChosen(*m_services.settings)));
+    const bool passwordsInFile = ForumLogins::fileChosen(*m_services.settings);
+    m_keepPasswordsInFile->setChecked(passwordsInFile);
+    m_services.startupNotices.append(m_logins->startPasswords(m_services.keyring, passwordsInFile));
 
     m_templates.load(*m_services.settings);
     updateInterface();
@@ -338,15 +338,10 @@ void MainWindow::addCurrentForum()
     m_lists->addForum(m_browser->locationUrl());
 }
 
-void MainWindow::checkReplies()
-{
-    m_check->start();
-}
-
 void MainWindow::showAndCheckReplies()
 {
     m_lists->selectPostsTab(1);
-    checkReplies();
+    m_check->start();
 }
 
 void MainWindow::chooseAutoCheck()

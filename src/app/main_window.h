@@ -84,7 +84,6 @@ private slots:
     void pasteMessage();
     void watchCurrentPage();
     void addCurrentForum();
-    void checkReplies();
     void showAndCheckReplies();
     void chooseAutoCheck();
     // Brought forward by a click on a notification, with the new replies in view.
@@ -104,7 +103,6 @@ private:
     std::unique_ptr<DataLock> m_lock;
     WebBrowser *m_browser = nullptr;
     PageFetch *m_sizeChannel = nullptr;
-    PageFetch *m_checkChannel = nullptr;
     ReplyCheckRun *m_check = nullptr;
     CheckScheduler *m_scheduler = nullptr;
     PostWatcher *m_watcher = nullptr;

@@ -16,15 +16,6 @@ class BrowserPanel : public QGroupBox {
 public:
     BrowserPanel(WebBrowser &browser, QWidget *parent = nullptr);
 
-    QAction *goBackAction() const { return m_back; }
-    QAction *goForwardAction() const { return m_forward; }
-    QAction *stopAction() const { return m_stop; }
-
-public slots:
-    void goToAddress();
-    // Ctrl+L: the address box, its text selected to be typed over.
-    void focusAddress();
-
 signals:
     void loadStarted();
     void pageLoaded(const QString &url);
@@ -33,6 +24,9 @@ signals:
     void addressRefused(const QString &why);
 
 private:
+    void goToAddress();
+    // Ctrl+L: the address box, its text selected to be typed over.
+    void focusAddress();
     void showLocation(const QString &url);
     void onPageLoaded();
     void followNavigation();

@@ -35,16 +35,6 @@ QListView *makeList(QWidget *parent, const char *name, QAbstractItemModel *model
     return view;
 }
 
-QPushButton *pasteButton(QWidget *parent, const char *name, const QString &tip, const QString &accessibleName)
-{
-    auto *b = named<QPushButton>(parent, name);
-    b->setText(QStringLiteral("Paste"));
-    b->setToolTip(tip);
-    // Three buttons read "Paste": a screen reader tells them apart.
-    b->setAccessibleName(accessibleName);
-    return b;
-}
-
 int selectedRow(const QListView *view)
 {
     const QModelIndex current = view->currentIndex();

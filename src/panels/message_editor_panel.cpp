@@ -36,11 +36,9 @@ MessageEditorPanel::MessageEditorPanel(SettingsStore &settings, QWidget *parent)
         plain->setText(QLatin1String(text));
         plain->hide();
     }
-    auto *pasteSubject = named<QPushButton>(this, "cmdPaste_0");
-    pasteSubject->setText(QStringLiteral("Paste"));
-    pasteSubject->setToolTip(
-        QStringLiteral("Click within the Subject field on the form you want to paste into, then click here."));
-    pasteSubject->setAccessibleName(QStringLiteral("Paste Subject"));
+    auto *pasteSubject = pasteButton(this, "cmdPaste_0",
+        QStringLiteral("Click within the Subject field on the form you want to paste into, then click here."),
+        QStringLiteral("Paste Subject"));
     auto *pasteMessage = named<QPushButton>(this, "cmdPaste_3");
     pasteMessage->setText(QStringLiteral("Paste Message"));
     pasteMessage->setToolTip(

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
 
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
@@ -13,6 +14,15 @@ QToolButton *pictureButton(QWidget *parent, const char *name, const QString &cap
     b->setToolTip(tip);
     b->setIcon(parent->style()->standardIcon(picture));
     b->setToolButtonStyle(style);
+    return b;
+}
+
+QPushButton *pasteButton(QWidget *parent, const char *name, const QString &tip, const QString &accessibleName)
+{
+    auto *b = named<QPushButton>(parent, name);
+    b->setText(QStringLiteral("Paste"));
+    b->setToolTip(tip);
+    b->setAccessibleName(accessibleName);
     return b;
 }
 

@@ -8,6 +8,7 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QObject;
+class QPushButton;
 class QToolButton;
 class QWidget;
 
@@ -22,6 +23,9 @@ template <typename T> T *named(QWidget *parent, const char *name)
 // A button with a picture and a caption, beside or under the picture.
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &tip,
     QStyle::StandardPixmap picture, Qt::ToolButtonStyle style);
+// A button that reads "Paste"; several do, and a screen reader tells them
+// apart by their accessible names.
+QPushButton *pasteButton(QWidget *parent, const char *name, const QString &tip, const QString &accessibleName);
 // A label; one that names an input gives it the name a screen reader reads.
 QLabel *labelFor(QWidget *parent, const char *name, const QString &text, QWidget *input);
 

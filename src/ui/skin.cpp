@@ -115,8 +115,7 @@ void applySkin(QWidget *window)
         return;
     recolorControls(window, skin->backColor(), skin->foreColor(), skin->panelColor());
     for (QLabel *label : window->findChildren<QLabel *>()) {
-        if (qobject_cast<QStatusBar *>(label->parentWidget()) || label->property("skinLabel").toBool()
-            || label->property("pictureBox").toBool())
+        if (qobject_cast<QStatusBar *>(label->parentWidget()) || controlTypeName(label) != QLatin1String("Label"))
             continue;
         // The skin draws labels in its own colour; a label already polished is polished again.
         label->setProperty("skinLabel", true);

@@ -51,10 +51,8 @@ void SplashWindow::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     // Once the picture is on the screen: the main window's start-up takes a
     // moment, and the splash is what the user sees meanwhile.
-    if (!m_startScheduled) {
-        m_startScheduled = true;
+    if (!m_started)
         QTimer::singleShot(0, this, &SplashWindow::startMain);
-    }
 }
 
 void SplashWindow::startMain()

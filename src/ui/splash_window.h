@@ -29,6 +29,5 @@ private:
 
     std::function<void()> m_startMain;
     const Skin *m_skin = nullptr;
-    bool m_startScheduled = false;
     bool m_started = false;
 };
