@@ -1,7 +1,5 @@
 #include "threads/html_chars.h"
 
-#include <cstring>
-
 namespace HtmlChars {
 
 void DeclarationEnd::open(bool bang)
@@ -10,9 +8,8 @@ void DeclarationEnd::open(bool bang)
     m_dashes = 0;
 }
 
-qint64 DeclarationEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
+bool DeclarationEnd::scan(const char *data, qint64 &i, qint64 size)
 {
-    ended = false;
     while (i < size && m_state == State::Dashes) {
         if (data[i] != '-') {
             m_state = State::Other;
@@ -24,38 +21,32 @@ qint64 DeclarationEnd::scan(const char *data, qint64 i, qint64 size, bool &ended
             m_state = State::Comment;
     }
     if (i == size)
-        return i;
+        return false;
     if (m_state == State::Comment)
-        return scanComment(data, i, size, ended);
-    const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
-    if (!gt)
-        return size;
-    ended = true;
-    return gt - data + 1;
+        return scanComment(data, i, size);
+    return skipPast(data, i, size, '>');
 }
 
-qint64 DeclarationEnd::scanComment(const char *data, qint64 i, qint64 size, bool &ended)
+bool DeclarationEnd::scanComment(const char *data, qint64 &i, qint64 size)
 {
     while (i < size) {
-        const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
-        const qint64 end = gt ? gt - data : size;
+        const qint64 end = indexOf(data, i, size, '>');
         // The dashes right before the ">", or at the end of this piece.
         qint64 trailing = 0;
         while (trailing < end - i && data[end - 1 - trailing] == '-')
             ++trailing;
         const int dashes = trailing == end - i ? m_dashes + static_cast<int>(trailing) : static_cast<int>(trailing);
-        if (!gt) {
+        if (end == size) {
             m_dashes = dashes;
-            return size;
+            i = size;
+            return false;
         }
         i = end + 1;
         m_dashes = 0;
-        if (dashes >= 2) {
-            ended = true;
-            return i;
-        }
+        if (dashes >= 2)
+            return true;
     }
-    return i;
+    return false;
 }
 
 void RawTextEnd::open(QByteArrayView tagName)
@@ -65,16 +56,15 @@ void RawTextEnd::open(QByteArrayView tagName)
     m_matched = 0;
 }
 
-qint64 RawTextEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
+bool RawTextEnd::scan(const char *data, qint64 &at, qint64 size)
 {
-    ended = false;
-    while (i < size) {
+    // A local index stays in a register through the bytes of a script.
+    qint64 i = at;
+    bool ended = false;
+    while (i < size && !ended) {
         if (m_matched == 0) {
-            const auto *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
-            if (!lt)
-                return size;
-            i = lt - data + 1;
-            m_matched = 1;
+            if (skipPast(data, i, size, '<'))
+                m_matched = 1;
         } else if (m_matched < m_end.size()) {
             if (lower(data[i]) == m_end[m_matched]) {
                 ++m_matched;
@@ -85,13 +75,11 @@ qint64 RawTextEnd::scan(const char *data, qint64 i, qint64 size, bool &ended)
         } else {
             const char c = data[i];
             m_matched = 0;
-            if (isSpace(c) || c == '/' || c == '>') {
-                ended = true;
-                return i;
-            }
+            ended = isSpace(c) || c == '/' || c == '>';
         }
     }
-    return i;
+    at = i;
+    return ended;
 }
 
 } // namespace HtmlChars

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
+#include <cstring>
+
 // Characters as an HTML tokenizer sees them, byte by byte, and the ends of
 // the runs a tokenizer skips whole, found across the pieces a page arrives in.
 namespace HtmlChars {
@@ -18,18 +20,35 @@ inline char lower(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
+// The index of the first c in data from i on, or size when there is none.
+inline qint64 indexOf(const char *data, qint64 i, qint64 size, char c)
+{
+    const auto *found = static_cast<const char *>(std::memchr(data + i, c, static_cast<size_t>(size - i)));
+    return found ? found - data : size;
+}
+
+// Moves i past the next c, or to size; returns whether c was found.
+inline bool skipPast(const char *data, qint64 &i, qint64 size, char c)
+{
+    i = indexOf(data, i, size, c);
+    if (i == size)
+        return false;
+    ++i;
+    return true;
+}
+
 // What follows "<!" or "<?", up to its end: a comment ends at "-->",
 // anything else ("<!DOCTYPE html>", "<?xml ...?>") at the first ">".
 class DeclarationEnd {
 public:
     // Right after "<!" (bang) or "<?".
     void open(bool bang);
-    // Returns the index just past the declaration's ">", or size with ended
-    // false when it goes on into the next piece.
-    qint64 scan(const char *data, qint64 i, qint64 size, bool &ended);
+    // Moves i just past the declaration's ">" and returns true, or to size
+    // when it goes on into the next piece.
+    bool scan(const char *data, qint64 &i, qint64 size);
 
 private:
-    qint64 scanComment(const char *data, qint64 i, qint64 size, bool &ended);
+    bool scanComment(const char *data, qint64 &i, qint64 size);
 
     enum class State { Dashes, Comment, Other };
     State m_state = State::Other;
@@ -41,9 +60,9 @@ class RawTextEnd {
 public:
     void open(QByteArrayView tagName);
     void restart() { m_matched = 0; }
-    // Returns the index of the byte after the end tag's name (white space,
-    // "/" or ">"), or size with ended false when the raw text goes on.
-    qint64 scan(const char *data, qint64 i, qint64 size, bool &ended);
+    // Moves i to the byte after the end tag's name (white space, "/" or ">")
+    // and returns true, or to size when the raw text goes on.
+    bool scan(const char *data, qint64 &i, qint64 size);
 
 private:
     QByteArray m_end; // "</script"

@@ -322,32 +322,23 @@ void PageText::scan(const char *data, qint64 size)
             }
             break;
         }
-        case State::Quoted: {
-            const auto *q = static_cast<const char *>(std::memchr(data + i, m_quote, static_cast<size_t>(size - i)));
-            if (!q)
-                return;
-            i = q - data + 1;
-            m_lastInTag = m_quote;
-            m_state = State::Attributes;
+        case State::Quoted:
+            if (HtmlChars::skipPast(data, i, size, m_quote)) {
+                m_lastInTag = m_quote;
+                m_state = State::Attributes;
+            }
             break;
-        }
-        case State::Declaration: {
-            bool ended = false;
-            i = m_declaration.scan(data, i, size, ended);
-            if (ended)
+        case State::Declaration:
+            if (m_declaration.scan(data, i, size))
                 m_state = State::Text;
             break;
-        }
-        case State::RawText: {
-            bool ended = false;
-            i = m_rawEnd.scan(data, i, size, ended);
-            if (ended) {
+        case State::RawText:
+            if (m_rawEnd.scan(data, i, size)) {
                 m_lastInTag = 0;
                 m_rawTag = false;
                 m_state = State::Attributes;
             }
             break;
-        }
         }
     }
 }

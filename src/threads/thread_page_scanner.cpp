@@ -2,8 +2,6 @@
 
 #include "threads/html_chars.h"
 
-#include <cstring>
-
 namespace {
 
 using HtmlChars::isSpace;
@@ -95,21 +93,14 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
                 m_state = State::Text;
             }
             break;
-        case State::Declaration: {
-            bool ended = false;
-            i = m_declaration.scan(data, i, size, ended);
-            if (ended)
+        case State::Declaration:
+            if (m_declaration.scan(data, i, size))
                 m_state = State::Text;
             break;
-        }
-        case State::InsideEndTag: {
-            const auto *gt = static_cast<const char *>(std::memchr(data + i, '>', static_cast<size_t>(size - i)));
-            if (!gt)
-                return;
-            i = gt - data + 1;
-            m_state = State::Text;
+        case State::InsideEndTag:
+            if (HtmlChars::skipPast(data, i, size, '>'))
+                m_state = State::Text;
             break;
-        }
         case State::TagName:
             while (i < size && !endsName(data[i]))
                 appendName(data[i++]);
@@ -175,11 +166,10 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
             }
             break;
         case State::QuotedValue: {
-            const char *q = static_cast<const char *>(std::memchr(data + i, m_quote, static_cast<size_t>(size - i)));
-            const qint64 end = q ? q - data : size;
+            const qint64 end = HtmlChars::indexOf(data, i, size, m_quote);
             const QByteArrayView part(data + i, end - i);
             i = end;
-            if (q) {
+            if (end < size) {
                 ++i;
                 endAttributeValue(part);
                 m_state = State::BeforeAttributeName;
@@ -213,22 +203,16 @@ void ThreadPageScanner::scan(const char *data, qint64 size)
         case State::SkipTag:
             i = skipTag(data, i, size);
             break;
-        case State::SkipQuoted: {
-            const auto *q = static_cast<const char *>(std::memchr(data + i, m_quote, static_cast<size_t>(size - i)));
-            if (!q)
-                return;
-            i = q - data + 1;
-            m_lastNonSpace = m_quote;
-            m_state = State::SkipTag;
+        case State::SkipQuoted:
+            if (HtmlChars::skipPast(data, i, size, m_quote)) {
+                m_lastNonSpace = m_quote;
+                m_state = State::SkipTag;
+            }
             break;
-        }
-        case State::RawText: {
-            bool ended = false;
-            i = m_rawEnd.scan(data, i, size, ended);
-            if (ended)
+        case State::RawText:
+            if (m_rawEnd.scan(data, i, size))
                 m_state = State::InsideEndTag;
             break;
-        }
         }
     }
 }
@@ -244,14 +228,10 @@ qint64 ThreadPageScanner::skipTag(const char *data, qint64 i, qint64 size)
             emitTag();
             return i;
         }
-        if ((c == '"' || c == '\'') && last == '=') {
-            const char *q = static_cast<const char *>(std::memchr(data + i, c, static_cast<size_t>(size - i)));
-            if (!q) {
-                m_quote = c;
-                m_state = State::SkipQuoted;
-                return size;
-            }
-            i = q - data + 1;
+        if ((c == '"' || c == '\'') && last == '=' && !HtmlChars::skipPast(data, i, size, c)) {
+            m_quote = c;
+            m_state = State::SkipQuoted;
+            return size;
         }
         if (!isSpace(c))
             last = c;
@@ -265,10 +245,8 @@ qint64 ThreadPageScanner::scanText(const char *data, qint64 i, qint64 size)
     // The way most bytes go: text, tags without links and end tags, without
     // a turn through the state machine for each.
     while (i < size) {
-        const char *lt = static_cast<const char *>(std::memchr(data + i, '<', static_cast<size_t>(size - i)));
-        if (!lt)
+        if (!HtmlChars::skipPast(data, i, size, '<'))
             return size;
-        i = lt - data + 1;
         m_state = State::TagOpen;
         if (i == size)
             return i;

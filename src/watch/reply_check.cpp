@@ -278,8 +278,7 @@ void ReplyCheckRun::onMeasured(Worker &worker, const ThreadSize &size)
     if (row >= 0) {
         const WatchedPost post = m_posts.at(row);
         // A thread that says what it said is not unpacked to be compared.
-        const bool same = m_texts.keptDigest(post.url) == ThreadTextStore::digestOf(size.text);
-        const std::optional<ThreadText> kept = same ? size.text : m_texts.load(post.url);
+        const std::optional<ThreadText> kept = m_texts.loadUnlessSame(post.url, size.text);
         const ReplyVerdict verdict = ReplyJudge::judge(post, kept, size);
         if (verdict.news) {
             entry.news = NewReply { post.url, verdict.added, verdict.gist };

@@ -179,10 +179,12 @@ std::optional<ThreadText> ThreadTextStore::load(const QString &url) const
     return bytes ? fromFileBytes(url, *bytes) : std::nullopt;
 }
 
-QByteArray ThreadTextStore::keptDigest(const QString &url) const
+std::optional<ThreadText> ThreadTextStore::loadUnlessSame(const QString &url, const ThreadText &now) const
 {
     const std::optional<QByteArray> bytes = fileOf(url);
-    return bytes ? digestLine(*bytes) : QByteArray();
+    if (bytes && digestLine(*bytes) == digestOf(now))
+        return now;
+    return bytes ? fromFileBytes(url, *bytes) : std::nullopt;
 }
 
 bool ThreadTextStore::write(const QString &url, const QByteArray &bytes, FileProblem *problem) const

@@ -28,8 +28,9 @@ public:
 
     // Nothing when the post has no kept text, or its file cannot be read.
     std::optional<ThreadText> load(const QString &url) const;
-    // The digest of the post's kept text, read without unpacking it; empty when there is none.
-    QByteArray keptDigest(const QString &url) const;
+    // As load, with the file read once: a kept text whose digest is that of
+    // now is not unpacked, and now stands for it.
+    std::optional<ThreadText> loadUnlessSame(const QString &url, const ThreadText &now) const;
     static QByteArray digestOf(const ThreadText &text);
     // False when the file could not be written now; the text waits for writePending.
     bool keep(const QString &url, const ThreadText &text);
