@@ -105,8 +105,7 @@ void ListsPanel::buildForumsPage()
     ForumsModel *forums = &m_logins.forums();
     m_forumList = makeList(page, "lstPosts2", forums, ForumsModel::AddressColumn);
     m_forumList->setAccessibleName(QStringLiteral("Your Forums"));
-    m_loginList = makeList(page, "lstLogins", forums, ForumsModel::LoginColumn);
-    m_loginList->hide();
+    makeList(page, "lstLogins", forums, ForumsModel::LoginColumn)->hide();
 
     auto *grid = new QGridLayout(page);
     auto *buttons = new QHBoxLayout;
@@ -167,8 +166,7 @@ void ListsPanel::buildPostsPage()
     m_newRepliesList = makeList(page, "lstNew", m_check.newRepliesModel(), 0);
     m_newRepliesList->setAccessibleName(QStringLiteral("New Replies"));
     m_newRepliesList->hide();
-    m_sizeList = makeList(page, "lstSizes", posts, WatchedPostsModel::SizeColumn);
-    m_sizeList->hide();
+    makeList(page, "lstSizes", posts, WatchedPostsModel::SizeColumn)->hide();
 
     auto *column = new QVBoxLayout(page);
     auto *buttons = new QHBoxLayout;

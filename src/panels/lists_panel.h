@@ -72,13 +72,11 @@ private:
     QLineEdit *m_userNameBox = nullptr;
     QLineEdit *m_passwordBox = nullptr;
     QListView *m_forumList = nullptr;
-    QListView *m_loginList = nullptr;
     QToolButton *m_watchButton = nullptr;
     QToolButton *m_removeWatchButton = nullptr;
     QTabBar *m_postsTabs = nullptr;
     QPushButton *m_checkButton = nullptr;
     QListView *m_postList = nullptr;
-    QListView *m_sizeList = nullptr;
     QListView *m_newRepliesList = nullptr;
 
     QAction *m_watchThisPost = nullptr;
